@@ -1,0 +1,66 @@
+// The only interface to the operating system: pauses, the default-program opener,
+// modal boxes, local time, working directory, screen size, display and file paths.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+// Display and screen
+
+// Opens the X display for the toolkit; false when there is none to open.
+bool OpenDisplay();
+
+// Size of the primary screen in pixels (the display must be open).
+void GetScreenSize(int* width, int* height);
+
+// Time
+
+// Pauses the calling thread.
+void PauseMilliseconds(unsigned int milliseconds);
+
+struct LocalDateTime {
+  int year;    // four digits
+  int month;   // 1..12
+  int day;     // 1..31
+  int hour;    // 0..23
+  int minute;  // 0..59
+  int second;  // 0..60
+};
+
+LocalDateTime GetLocalDateTime();
+
+// Opening links and showing boxes
+
+// Opens a web address or mailto: link with the user's default program. Returns at once;
+// the outcome is not reported.
+void OpenWithDefaultProgram(const char* target);
+
+enum class BoxIcon { Warning, Error, Information };
+
+// Shows a modal box with one OK button and waits until it is dismissed.
+void PresentBox(const char* caption, const char* text, BoxIcon icon);
+
+// Paths
+
+// Writes the process's working directory, in native form, into buffer (always
+// terminated). False when it is unknown or does not fit.
+bool GetWorkingDirectory(char* buffer, size_t size);
+
+// The native form of a path in the program's own form: every backslash becomes '/'.
+std::string NativePath(const char* path);
+
+// Test seams: the shipped program never calls these
+// Each replaces one operation and returns the one it replaced; an empty function
+// restores the real operation.
+
+using PauseFunction = std::function<void(unsigned int milliseconds)>;
+using OpenerFunction = std::function<void(const char* target)>;
+using BoxPresenterFunction =
+    std::function<void(const char* caption, const char* text, BoxIcon icon)>;
+using LocalClockFunction = std::function<LocalDateTime()>;
+
+PauseFunction ReplacePause(PauseFunction pause);
+OpenerFunction ReplaceOpener(OpenerFunction opener);
+BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter);
+LocalClockFunction ReplaceLocalClock(LocalClockFunction clock);
