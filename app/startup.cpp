@@ -1,0 +1,60 @@
+// The interactive part of a run: version text, working directory, window, event loop.
+#include "app/startup.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Pixmap.H>
+#include <FL/Fl_RGB_Image.H>
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "resources/icon_xpm.h"
+#include "support/io_tools.h"
+#include "ui/main_window_ui.h"
+
+MainWindowUI* main_ui = nullptr;
+
+namespace {
+
+BE_VERSION lame_version;
+
+void SetWindowIcon() {
+  static Fl_Pixmap icon_pixmap(hushmaker_icon_xpm);
+  static Fl_RGB_Image icon_image(&icon_pixmap);
+  main_ui->main_window->icon(&icon_image);
+}
+
+}  // namespace
+
+void ComposeVersionText(const BE_VERSION& version, char* text, size_t size) {
+  snprintf(text, size,
+           "\n>>> DLL version:               %u.%02u"
+           "\n>>> Engine version:            %u.%02u"
+           "\n>>> Official Project homepage: %s",
+           static_cast<unsigned>(version.byDLLMajorVersion),
+           static_cast<unsigned>(version.byDLLMinorVersion),
+           static_cast<unsigned>(version.byMajorVersion),
+           static_cast<unsigned>(version.byMinorVersion), version.zHomepage);
+}
+
+void RunInteractivePart() {
+  beVersion(&lame_version);
+  memset(version_text, 0, VERSION_TEXT_SIZE);
+  ComposeVersionText(lame_version, version_text, VERSION_TEXT_SIZE);
+
+  memset(current_dir, 0, CURRENT_DIR_SIZE);
+  GetWorkingDirectory(current_dir, CURRENT_DIR_SIZE);
+  char* normalized = NormalizeDirectory(current_dir, true);
+  FreeMemory(current_dir);
+  current_dir = normalized;
+
+  SetWindowIcon();
+  main_ui->show_window();
+  Fl::run();
+
+  FreeMemory(current_dir);
+  current_dir = nullptr;
+  FreeMemory(version_text);
+  version_text = nullptr;
+}

@@ -1,0 +1,136 @@
+// POSIX and X11 implementation of the platform layer.
+#include "platform/platform.h"
+
+#include <FL/Fl.H>
+#include <FL/x.H>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "platform/box_fltk.h"
+
+namespace {
+
+PauseFunction pause_override;
+OpenerFunction opener_override;
+BoxPresenterFunction presenter_override;
+LocalClockFunction clock_override;
+
+void SleepFor(unsigned int milliseconds) {
+  timespec remaining = {static_cast<time_t>(milliseconds / 1000),
+                        static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {
+  }
+}
+
+LocalDateTime ReadLocalClock() {
+  time_t now = time(nullptr);
+  tm local = {};
+  localtime_r(&now, &local);
+  return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+          local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+// The launcher is detached twice so that it is never waited for and never left as a
+// zombie; its output goes nowhere.
+void SpawnDetachedOpener(const char* target) {
+  pid_t child = fork();
+  if (child < 0) return;
+  if (child == 0) {
+    setsid();
+    if (fork() != 0) _exit(0);
+    int null_device = open("/dev/null", O_RDWR);
+    if (null_device >= 0) {
+      dup2(null_device, STDIN_FILENO);
+      dup2(null_device, STDOUT_FILENO);
+      dup2(null_device, STDERR_FILENO);
+    }
+    execlp("xdg-open", "xdg-open", target, static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  while (waitpid(child, nullptr, 0) == -1 && errno == EINTR) {
+  }
+}
+
+template <typename Function>
+Function Swap(Function& slot, Function replacement) {
+  Function previous = slot;
+  slot = std::move(replacement);
+  return previous;
+}
+
+}  // namespace
+
+bool OpenDisplay() {
+  if (fl_display) return true;
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  fl_open_display(display);
+  return true;
+}
+
+void GetScreenSize(int* width, int* height) {
+  int x = 0, y = 0;
+  Fl::screen_xywh(x, y, *width, *height, 0);
+}
+
+void PauseMilliseconds(unsigned int milliseconds) {
+  if (pause_override) {
+    pause_override(milliseconds);
+    return;
+  }
+  SleepFor(milliseconds);
+}
+
+LocalDateTime GetLocalDateTime() {
+  return clock_override ? clock_override() : ReadLocalClock();
+}
+
+void OpenWithDefaultProgram(const char* target) {
+  if (opener_override) {
+    opener_override(target);
+    return;
+  }
+  SpawnDetachedOpener(target);
+}
+
+void PresentBox(const char* caption, const char* text, BoxIcon icon) {
+  if (presenter_override) {
+    presenter_override(caption, text, icon);
+    return;
+  }
+  PresentFltkBox(caption, text, icon);
+}
+
+bool GetWorkingDirectory(char* buffer, size_t size) {
+  if (size == 0) return false;
+  if (getcwd(buffer, size) == nullptr) {
+    buffer[0] = '\0';
+    return false;
+  }
+  return true;
+}
+
+std::string NativePath(const char* path) {
+  std::string native = path ? path : "";
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  return native;
+}
+
+PauseFunction ReplacePause(PauseFunction pause) { return Swap(pause_override, pause); }
+
+OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_override, opener); }
+
+BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter) {
+  return Swap(presenter_override, presenter);
+}
+
+LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
+  return Swap(clock_override, clock);
+}

@@ -1,0 +1,12 @@
+// The program's version strings, shared by the window, the desktop entry and the docs.
+#pragma once
+
+extern const char* const VERSION_FILE_DESCRIPTION;  // "Empty .mp3 file encoder"
+extern const char* const VERSION_PRODUCT_NAME;      // "Hushmaker"
+extern const char* const VERSION_FILE_VERSION;      // "1, 0, 0, 0"
+extern const char* const VERSION_PRODUCT_VERSION;   // "1, 0, 0, 0"
+extern const char* const VERSION_ORIGINAL_FILENAME;
+extern const char* const VERSION_LEGAL_COPYRIGHT;
+
+// Fixed file and product version 1.0.0.1.
+constexpr int VERSION_NUMBER[4] = {1, 0, 0, 1};

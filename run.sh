@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Hushmaker and starts it.
+set -euo pipefail
+cd "$(dirname "$0")"
+source ./setup.sh
+
+install_packages "${RUN_PACKAGES[@]}"
+build_program build -DBUILD_TESTING=OFF
+exec ./build/app/hushmaker

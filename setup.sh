@@ -1,0 +1,27 @@
+# Shared by run.sh and test.sh: installs missing Debian packages and builds the program.
+
+RUN_PACKAGES=(cmake g++ ninja-build libfltk1.3-dev libmp3lame-dev xdg-utils)
+TEST_PACKAGES=(libgtest-dev xvfb xauth xdotool x11-utils ffmpeg mpg123 mp3val imagemagick)
+
+# install_packages NAME...: installs those of the named packages that are missing.
+install_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local run_as_root=()
+  [ "$(id -u)" -eq 0 ] || run_as_root=(sudo)
+  "${run_as_root[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${run_as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# build_program FOLDER [CMAKE OPTION...]: configures and builds everything into FOLDER.
+build_program() {
+  local folder=$1
+  shift
+  cmake -S . -B "$folder" -G Ninja "$@" >/dev/null
+  cmake --build "$folder" -j "$(nproc)"
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Hushmaker twice (plain, and with AddressSanitizer and
+# UndefinedBehaviorSanitizer) and runs every test under a virtual 1024x768 display.
+set -euo pipefail
+cd "$(dirname "$0")"
+source ./setup.sh
+
+install_packages "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+build_program build
+build_program build-asan -DHUSHMAKER_SANITIZE=ON
+
+display_number=90
+while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
+Xvfb ":${display_number}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+export DISPLAY=":${display_number}"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Leaks inside the X and toolkit libraries are theirs, not ours.
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1"
+
+echo "== Unit tests with sanitizers =="
+ctest --test-dir build-asan -L unit --output-on-failure
+echo "== All tests =="
+ctest --test-dir build --output-on-failure
