@@ -1,0 +1,356 @@
+// The six stream calls implemented over libmp3lame's native interface.
+#include "encoder/encoder_stream.h"
+
+#include <lame/lame.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr uint8_t ENC_DLL_MAJOR_VERSION = 1;
+constexpr uint8_t ENC_DLL_MINOR_VERSION = 0;
+constexpr uint8_t ENC_RELEASE_DAY = 1;
+constexpr uint8_t ENC_RELEASE_MONTH = 11;
+constexpr uint16_t ENC_RELEASE_YEAR = 2026;
+
+// Samples per channel handed to the library in one go. The library converts its input
+// into an internal buffer as large as each call's sample count, so a whole length in one
+// call would cost four bytes per sample; a few hundred frames keep that small.
+constexpr size_t ENC_SAMPLES_PER_PASS = 1152 * 256;
+// Worst-case output of one pass, by the library's own rule (1.25 x samples + 7,200).
+constexpr size_t ENC_PASS_OUTPUT_BYTES = ENC_SAMPLES_PER_PASS * 5 / 4 + 7200;
+
+// MPEG audio frame header fields, read when the Xing/Info frame is put into a file.
+constexpr size_t ENC_HEADER_BYTES = 4;
+constexpr size_t ENC_ID3V2_HEADER_BYTES = 10;
+constexpr uint8_t ENC_ID3V2_FOOTER_FLAG = 0x10;
+
+void IgnoreLibraryReport(const char*, va_list) {}
+
+}  // namespace
+
+struct BEStream {
+  lame_global_flags* lame = nullptr;
+  uint32_t channels = 1;
+  uint32_t outputLimit = 0;  // 0: the caller's buffers are trusted
+  bool writeVbrHeader = false;
+  bool flushed = false;
+  std::vector<uint8_t> scratch;    // one pass of output before it is copied out
+  std::vector<uint8_t> xingFrame;  // final Xing/Info frame, once flushed
+};
+
+namespace {
+
+// The stream interface names the file for the Xing/Info frame only after the stream is
+// closed, so the closed stream's frame waits here until beWriteVBRHeader takes it.
+std::mutex pending_frame_mutex;
+std::vector<uint8_t> pending_xing_frame;
+
+bool IsUsable(HBE_STREAM stream) { return stream != nullptr && stream->lame != nullptr; }
+
+// Copies a pass's output behind what the call has already written, within the limit.
+BE_ERR AppendOutput(HBE_STREAM stream, const uint8_t* bytes, size_t count, uint8_t* output,
+                    size_t* written) {
+  if (count == 0) return BE_ERR_SUCCESSFUL;
+  if (stream->outputLimit != 0 && count > stream->outputLimit - *written) {
+    return BE_ERR_BUFFER_TOO_SMALL;
+  }
+  std::memcpy(output + *written, bytes, count);
+  *written += count;
+  return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR ErrorOfLibraryResult(int result) {
+  return result == -1 ? BE_ERR_BUFFER_TOO_SMALL : BE_ERR_INVALID_FORMAT_PARAMETERS;
+}
+
+MPEG_mode ModeOfConfig(int32_t nMode) {
+  switch (nMode) {
+    case BE_MP3_MODE_MONO:
+      return MONO;
+    case BE_MP3_MODE_JSTEREO:
+      return JOINT_STEREO;
+    case BE_MP3_MODE_DUALCHANNEL:
+      return DUAL_CHANNEL;
+    default:
+      return STEREO;
+  }
+}
+
+bool IsMpeg1Rate(uint32_t rate) { return rate == 32000 || rate == 44100 || rate == 48000; }
+
+void ApplyBitRates(lame_global_flags* lame, const BE_CONFIG& config) {
+  if (!config.bEnableVBR) {
+    lame_set_VBR(lame, vbr_off);
+    lame_set_brate(lame, static_cast<int>(config.dwBitrate));
+    return;
+  }
+  switch (config.nVbrMethod) {
+    case VBR_METHOD_OLD:
+      lame_set_VBR(lame, vbr_rh);
+      break;
+    case VBR_METHOD_NEW:
+    case VBR_METHOD_MTRH:
+      lame_set_VBR(lame, vbr_mtrh);
+      break;
+    case VBR_METHOD_ABR:
+      lame_set_VBR(lame, vbr_abr);
+      lame_set_VBR_mean_bitrate_kbps(lame, static_cast<int>(config.dwVbrAbr_bps / 1000));
+      break;
+    default:
+      lame_set_VBR(lame, vbr_default);
+      break;
+  }
+  lame_set_VBR_q(lame, std::clamp(config.nVBRQuality, 0, 9));
+  if (config.dwBitrate != 0) {
+    lame_set_VBR_min_bitrate_kbps(lame, static_cast<int>(config.dwBitrate));
+  }
+  if (config.dwMaxBitrate != 0) {
+    lame_set_VBR_max_bitrate_kbps(lame, static_cast<int>(config.dwMaxBitrate));
+  }
+}
+
+void ApplyConfig(lame_global_flags* lame, const BE_CONFIG& config, uint32_t channels) {
+  lame_set_errorf(lame, IgnoreLibraryReport);
+  lame_set_debugf(lame, IgnoreLibraryReport);
+  lame_set_msgf(lame, IgnoreLibraryReport);
+
+  lame_set_num_channels(lame, static_cast<int>(channels));
+  lame_set_mode(lame, ModeOfConfig(config.nMode));
+  lame_set_in_samplerate(lame, static_cast<int>(config.dwSampleRate));
+  // Left alone, the library drops a low-quality VBR stream to a lower MPEG-2 rate;
+  // an MPEG-1 request without a resample rate keeps the input rate.
+  if (config.dwReSampleRate != 0) {
+    lame_set_out_samplerate(lame, static_cast<int>(config.dwReSampleRate));
+  } else if (config.dwMpegVersion == MPEG1 && IsMpeg1Rate(config.dwSampleRate)) {
+    lame_set_out_samplerate(lame, static_cast<int>(config.dwSampleRate));
+  }
+
+  ApplyBitRates(lame, config);
+
+  lame_set_copyright(lame, config.bCopyright ? 1 : 0);
+  lame_set_original(lame, config.bOriginal ? 1 : 0);
+  lame_set_error_protection(lame, config.bCRC ? 1 : 0);
+  lame_set_extension(lame, config.bPrivate ? 1 : 0);
+  lame_set_emphasis(lame, static_cast<int>(config.dwEmphasis));
+  lame_set_strict_ISO(lame, config.bStrictIso ? 1 : 0);
+  lame_set_disable_reservoir(lame, config.bNoRes ? 1 : 0);
+
+  // The quality word counts only when its high byte is the complement of its low byte.
+  const unsigned low = config.nQuality & 0xFFu;
+  const unsigned high = (config.nQuality >> 8) & 0xFFu;
+  if (high == (~low & 0xFFu) && low <= 9) lame_set_quality(lame, static_cast<int>(low));
+
+  lame_set_bWriteVbrTag(lame, config.bWriteVBRHeader ? 1 : 0);
+  lame_set_write_id3tag_automatic(lame, 0);
+}
+
+// Offset of the first audio frame: behind an ID3v2 tag when the file starts with one.
+long FirstFrameOffset(const uint8_t* start, size_t length) {
+  if (length < ENC_ID3V2_HEADER_BYTES || std::memcmp(start, "ID3", 3) != 0) return 0;
+  const long body = (long{start[6]} & 0x7F) << 21 | (long{start[7]} & 0x7F) << 14 |
+                    (long{start[8]} & 0x7F) << 7 | (long{start[9]} & 0x7F);
+  const long footer = (start[5] & ENC_ID3V2_FOOTER_FLAG) ? 10 : 0;
+  return static_cast<long>(ENC_ID3V2_HEADER_BYTES) + body + footer;
+}
+
+// Length in bytes of the Layer III frame whose header is given, 0 when it is none.
+size_t LayerThreeFrameLength(const uint8_t* header) {
+  static const int kBitRates[2][16] = {
+      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},       // MPEG-2, 2.5
+      {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},  // MPEG-1
+  };
+  static const int kSampleRates[4][3] = {
+      {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+  if (header[0] != 0xFF || (header[1] & 0xE0) != 0xE0) return 0;
+  const int version = (header[1] >> 3) & 3;  // 0: 2.5, 2: MPEG-2, 3: MPEG-1
+  const int layer = (header[1] >> 1) & 3;    // 1: Layer III
+  const int rateIndex = (header[2] >> 4) & 15;
+  const int sampleIndex = (header[2] >> 2) & 3;
+  const int padding = (header[2] >> 1) & 1;
+  if (version == 1 || layer != 1 || sampleIndex == 3) return 0;
+  const int bitRate = kBitRates[version == 3 ? 1 : 0][rateIndex];
+  const int sampleRate = kSampleRates[version][sampleIndex];
+  if (bitRate == 0 || sampleRate == 0) return 0;
+  const int slotsFactor = version == 3 ? 144 : 72;
+  return static_cast<size_t>(slotsFactor * bitRate * 1000 / sampleRate + padding);
+}
+
+}  // namespace
+
+BE_ERR beInitStream(const BE_CONFIG* pbeConfig, uint32_t* dwSamples, uint32_t* dwBufferSize,
+                    HBE_STREAM* phbeStream) {
+  if (dwSamples) *dwSamples = 0;
+  if (dwBufferSize) *dwBufferSize = 0;
+  if (phbeStream) *phbeStream = nullptr;
+  if (!pbeConfig || !dwSamples || !dwBufferSize || !phbeStream) {
+    return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  }
+  const BE_CONFIG& config = *pbeConfig;
+  if (config.dwConfig != BE_CONFIG_LAME || config.dwStructVersion < 1 ||
+      config.dwStructSize < BE_CONFIG_SIZE) {
+    return BE_ERR_INVALID_FORMAT;
+  }
+
+  BEStream* stream = new (std::nothrow) BEStream;
+  if (!stream) return BE_ERR_NO_MORE_HANDLES;
+  stream->lame = lame_init();
+  if (!stream->lame) {
+    delete stream;
+    return BE_ERR_NO_MORE_HANDLES;
+  }
+  stream->channels = config.nMode == BE_MP3_MODE_MONO ? 1 : 2;
+  stream->writeVbrHeader = config.bWriteVBRHeader != 0;
+  ApplyConfig(stream->lame, config, stream->channels);
+  if (lame_init_params(stream->lame) < 0) {
+    lame_close(stream->lame);
+    delete stream;
+    return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  }
+  try {
+    stream->scratch.resize(ENC_PASS_OUTPUT_BYTES);
+  } catch (const std::bad_alloc&) {
+    lame_close(stream->lame);
+    delete stream;
+    return BE_ERR_NO_MORE_HANDLES;
+  }
+
+  const uint32_t samples = static_cast<uint32_t>(lame_get_framesize(stream->lame)) *
+                           stream->channels;
+  *dwSamples = samples;
+  *dwBufferSize = samples * 5 / 4 + 7200;
+  *phbeStream = stream;
+  return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR beEncodeChunk(HBE_STREAM hbeStream, uint32_t nSamples, const int16_t* pSamples,
+                     uint8_t* pOutput, uint32_t* pdwOutput) {
+  if (pdwOutput) *pdwOutput = 0;
+  if (!IsUsable(hbeStream) || hbeStream->flushed) return BE_ERR_INVALID_HANDLE;
+  if (!pdwOutput || (nSamples != 0 && (!pSamples || !pOutput))) {
+    return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  }
+
+  const size_t channels = hbeStream->channels;
+  const size_t frames = nSamples / channels;  // samples per channel
+  size_t written = 0;
+  for (size_t done = 0; done < frames;) {
+    const size_t pass = std::min(ENC_SAMPLES_PER_PASS, frames - done);
+    const int16_t* input = pSamples + done * channels;
+    int produced;
+    if (channels == 1) {
+      produced = lame_encode_buffer(hbeStream->lame, input, input, static_cast<int>(pass),
+                                    hbeStream->scratch.data(),
+                                    static_cast<int>(hbeStream->scratch.size()));
+    } else {
+      produced = lame_encode_buffer_interleaved(
+          hbeStream->lame, const_cast<short*>(input), static_cast<int>(pass),
+          hbeStream->scratch.data(), static_cast<int>(hbeStream->scratch.size()));
+    }
+    if (produced < 0) return ErrorOfLibraryResult(produced);
+    const BE_ERR copied = AppendOutput(hbeStream, hbeStream->scratch.data(),
+                                       static_cast<size_t>(produced), pOutput, &written);
+    if (copied != BE_ERR_SUCCESSFUL) return copied;
+    done += pass;
+  }
+  *pdwOutput = static_cast<uint32_t>(written);
+  return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR beDeinitStream(HBE_STREAM hbeStream, uint8_t* pOutput, uint32_t* pdwOutput) {
+  if (pdwOutput) *pdwOutput = 0;
+  if (!IsUsable(hbeStream) || hbeStream->flushed) return BE_ERR_INVALID_HANDLE;
+  if (!pOutput || !pdwOutput) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+
+  const int produced = lame_encode_flush(hbeStream->lame, hbeStream->scratch.data(),
+                                         static_cast<int>(hbeStream->scratch.size()));
+  hbeStream->flushed = true;
+  if (produced < 0) return ErrorOfLibraryResult(produced);
+  size_t written = 0;
+  const BE_ERR copied = AppendOutput(hbeStream, hbeStream->scratch.data(),
+                                     static_cast<size_t>(produced), pOutput, &written);
+  if (copied != BE_ERR_SUCCESSFUL) return copied;
+  *pdwOutput = static_cast<uint32_t>(written);
+
+  if (hbeStream->writeVbrHeader) {
+    // Asked with no room, the library answers with the size the frame needs.
+    const size_t needed = lame_get_lametag_frame(hbeStream->lame, nullptr, 0);
+    if (needed > 0) {
+      hbeStream->xingFrame.resize(needed);
+      const size_t got =
+          lame_get_lametag_frame(hbeStream->lame, hbeStream->xingFrame.data(), needed);
+      if (got != needed) hbeStream->xingFrame.clear();
+    }
+  }
+  return BE_ERR_SUCCESSFUL;
+}
+
+BE_ERR beCloseStream(HBE_STREAM hbeStream) {
+  if (!IsUsable(hbeStream)) return BE_ERR_INVALID_HANDLE;
+  if (!hbeStream->xingFrame.empty()) {
+    std::lock_guard<std::mutex> lock(pending_frame_mutex);
+    pending_xing_frame.swap(hbeStream->xingFrame);
+  }
+  lame_close(hbeStream->lame);
+  hbeStream->lame = nullptr;
+  delete hbeStream;
+  return BE_ERR_SUCCESSFUL;
+}
+
+void beVersion(BE_VERSION* pbeVersion) {
+  if (!pbeVersion) return;
+  std::memset(pbeVersion, 0, sizeof(*pbeVersion));
+  lame_version_t engine;
+  get_lame_version_numerical(&engine);
+  pbeVersion->byDLLMajorVersion = ENC_DLL_MAJOR_VERSION;
+  pbeVersion->byDLLMinorVersion = ENC_DLL_MINOR_VERSION;
+  pbeVersion->byMajorVersion = static_cast<uint8_t>(engine.major);
+  pbeVersion->byMinorVersion = static_cast<uint8_t>(engine.minor);
+  pbeVersion->byDay = ENC_RELEASE_DAY;
+  pbeVersion->byMonth = ENC_RELEASE_MONTH;
+  pbeVersion->wYear = ENC_RELEASE_YEAR;
+  pbeVersion->byAlphaLevel = static_cast<uint8_t>(engine.alpha);
+  pbeVersion->byBetaLevel = static_cast<uint8_t>(engine.beta);
+  const char* url = get_lame_url();
+  snprintf(pbeVersion->zHomepage, sizeof(pbeVersion->zHomepage), "%s", url ? url : "");
+}
+
+BE_ERR beWriteVBRHeader(const char* lpszFileName) {
+  std::vector<uint8_t> frame;
+  {
+    std::lock_guard<std::mutex> lock(pending_frame_mutex);
+    frame.swap(pending_xing_frame);
+  }
+  if (frame.size() < ENC_HEADER_BYTES) return BE_ERR_INVALID_HANDLE;
+  if (!lpszFileName) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+
+  FILE* file = std::fopen(lpszFileName, "r+b");
+  if (!file) return BE_ERR_INVALID_FORMAT_PARAMETERS;
+  uint8_t start[ENC_ID3V2_HEADER_BYTES] = {};
+  const size_t got = std::fread(start, 1, sizeof(start), file);
+  const long offset = FirstFrameOffset(start, got);
+  uint8_t header[ENC_HEADER_BYTES] = {};
+  bool fits = std::fseek(file, offset, SEEK_SET) == 0 &&
+              std::fread(header, 1, sizeof(header), file) == sizeof(header) &&
+              LayerThreeFrameLength(header) == frame.size();
+  // The frame only replaces the frame that was kept for it, never audio.
+  if (fits) {
+    fits = std::fseek(file, offset, SEEK_SET) == 0 &&
+           std::fwrite(frame.data(), 1, frame.size(), file) == frame.size();
+  }
+  const bool closed = std::fclose(file) == 0;
+  if (!fits) return BE_ERR_INVALID_FORMAT;
+  return closed ? BE_ERR_SUCCESSFUL : BE_ERR_INVALID_FORMAT_PARAMETERS;
+}
+
+BE_ERR SetStreamOutputLimit(HBE_STREAM hbeStream, uint32_t bytes) {
+  if (!IsUsable(hbeStream)) return BE_ERR_INVALID_HANDLE;
+  hbeStream->outputLimit = bytes;
+  return BE_ERR_SUCCESSFUL;
+}
