@@ -278,7 +278,8 @@ def InitialsPaint(text, x0, plain, initial, bold=False):
 def DrawBannerOrange():
     """Orange letters on white with a small seal-shaped badge."""
     w, h = BANNER_WIDTH, BANNER_HEIGHT
-    canvas = Canvas(w, h, lambda x, y: Lerp((255, 255, 255), (232, 230, 226), (y / (h - 1)) ** 1.5 * 0.7 + x / (w - 1) * 0.3))
+    canvas = Canvas(w, h, lambda x, y: Lerp((255, 255, 255), (232, 230, 226),
+                                            (y / (h - 1)) ** 1.5 * 0.7 + x / (w - 1) * 0.3))
     for x in range(w):
         canvas.Blend(x, h - 1, (245, 140, 30), 0.9)
         canvas.Blend(x, h - 2, (245, 140, 30), 0.35)
@@ -295,7 +296,8 @@ def DrawBannerOrange():
         return math.hypot(u - cx, v - cy) < radius
     seal = CoverageMask(w, h, InSeal, (cx - 16, 0, cx + 16, 34))
     canvas.Composite(BoxBlur(seal, w, h, 1), lambda x, y: (120, 60, 10), 0.35, 1, 1)
-    canvas.Composite(seal, lambda x, y: Lerp((255, 178, 70), (200, 70, 0), Clamp01(math.hypot(x - cx + 5.5, y - 10) / 20)))
+    canvas.Composite(seal, lambda x, y: Lerp((255, 178, 70), (200, 70, 0),
+                                             Clamp01(math.hypot(x - cx + 5.5, y - 10) / 20)))
     ring = CoverageMask(w, h, lambda u, v: 10.6 < math.hypot(u - cx, v - cy) < 11.6, (cx - 16, 0, cx + 16, 34))
     canvas.Composite(ring, lambda x, y: (255, 244, 225), 0.9)
     badge_width = SmallTextWidth("MP3")
@@ -320,7 +322,8 @@ def DrawBannerNight():
     w, h = BANNER_WIDTH, BANNER_HEIGHT
     canvas = Canvas(w, h, lambda x, y: (0, 0, 0))
     size, stroke, top, text_gap = 27.0, 5.4, 4.0, 12
-    left = Centred(BigTextWidth("LAME", size, stroke) + text_gap + max(SmallTextWidth(line, True) for line in ExpansionLines()))
+    left = Centred(BigTextWidth("LAME", size, stroke) + text_gap
+                   + max(SmallTextWidth(line, True) for line in ExpansionLines()))
     name = BigTextMask(w, h, left, top, "LAME", size, stroke)
     canvas.Composite(BoxBlur(name, w, h, 3), lambda x, y: (20, 90, 255), 0.9)
     canvas.Composite(name, lambda x, y: Lerp((175, 220, 255), (25, 95, 255), Clamp01((y - top) / size)))
@@ -360,7 +363,8 @@ def DrawBannerWood():
         canvas.Blend(w - 1, y, (70, 40, 15), 0.55)
 
     size, stroke, top, text_gap = 26.0, 5.8, 4.0, 12
-    left = Centred(BigTextWidth("LAME", size, stroke) + text_gap + max(SmallTextWidth(line, True) for line in ExpansionLines()))
+    left = Centred(BigTextWidth("LAME", size, stroke) + text_gap
+                   + max(SmallTextWidth(line, True) for line in ExpansionLines()))
     name = BigTextMask(w, h, left, top, "LAME", size, stroke)
     canvas.Composite(name, lambda x, y: (255, 238, 205), 0.55, 1, 1)
     canvas.Composite(name, lambda x, y: (16, 12, 8))
