@@ -50,6 +50,23 @@ bool GetWorkingDirectory(char* buffer, size_t size);
 // The native form of a path in the program's own form: every backslash becomes '/'.
 std::string NativePath(const char* path);
 
+// Files
+// All paths here are native. These are the writer's means of replacing a file in one
+// step, so that a user's existing file is never lost to a failed run.
+
+// Creates a new empty file with a unique name in the directory of target, its name
+// ending in suffix, with the permissions a newly created file gets. Writes its path into
+// buffer (always terminated). False when it cannot be created or its path does not fit.
+bool CreateTemporaryFileBeside(const char* target, const char* suffix, char* buffer,
+                               size_t size);
+
+// Puts source in the place of target in one step; an existing target's permission bits
+// are carried over. False (and source left where it is) when that fails.
+bool MoveFileOver(const char* source, const char* target);
+
+// Removes a file; false when it cannot be removed.
+bool RemoveFile(const char* path);
+
 // Test seams: the shipped program never calls these
 // Each replaces one operation and returns the one it replaced; an empty function
 // restores the real operation.
