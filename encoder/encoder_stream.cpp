@@ -38,7 +38,8 @@ void IgnoreLibraryReport(const char*, va_list) {}
 struct BEStream {
   lame_global_flags* lame = nullptr;
   uint32_t channels = 1;
-  uint32_t outputLimit = 0;  // 0: the caller's buffers are trusted
+  bool limited = false;  // unless limited, the caller's buffers are trusted
+  uint32_t outputLimit = 0;
   bool writeVbrHeader = false;
   bool flushed = false;
   std::vector<uint8_t> scratch;    // one pass of output before it is copied out
@@ -58,7 +59,7 @@ bool IsUsable(HBE_STREAM stream) { return stream != nullptr && stream->lame != n
 BE_ERR AppendOutput(HBE_STREAM stream, const uint8_t* bytes, size_t count, uint8_t* output,
                     size_t* written) {
   if (count == 0) return BE_ERR_SUCCESSFUL;
-  if (stream->outputLimit != 0 && count > stream->outputLimit - *written) {
+  if (stream->limited && count > stream->outputLimit - *written) {
     return BE_ERR_BUFFER_TOO_SMALL;
   }
   std::memcpy(output + *written, bytes, count);
@@ -351,6 +352,7 @@ BE_ERR beWriteVBRHeader(const char* lpszFileName) {
 
 BE_ERR SetStreamOutputLimit(HBE_STREAM hbeStream, uint32_t bytes) {
   if (!IsUsable(hbeStream)) return BE_ERR_INVALID_HANDLE;
+  hbeStream->limited = true;
   hbeStream->outputLimit = bytes;
   return BE_ERR_SUCCESSFUL;
 }

@@ -159,6 +159,6 @@ BE_ERR beWriteVBRHeader(const char* lpszFileName);
 
 // Gives the stream the size of the output buffers that later beEncodeChunk and
 // beDeinitStream calls receive, so that the encoder never writes past them: an output
-// that would not fit fails with BE_ERR_BUFFER_TOO_SMALL. Without it (or with 0) the
-// encoder trusts the caller's buffers to be large enough, as the six calls carry no size.
+// that would not fit fails with BE_ERR_BUFFER_TOO_SMALL. Without it the encoder trusts
+// the caller's buffers to be large enough, as the six calls carry no size.
 BE_ERR SetStreamOutputLimit(HBE_STREAM hbeStream, uint32_t bytes);
