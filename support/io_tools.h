@@ -3,6 +3,12 @@
 
 #include <cstddef>
 
+// Storage of the helpers' results, in bytes with the terminating zero.
+constexpr size_t IO_PATH_BUFFER_SIZE = 260;      // own buffers and ring slots
+constexpr size_t IO_DIRECTORY_BLOCK_SIZE = 256;  // NormalizeDirectory's heap block
+constexpr size_t IO_BOX_TEXT_SIZE = 4096;        // message and box text
+constexpr size_t IO_CAPTION_SIZE = 260;          // box caption
+
 // Report kinds of ShowMessageBox.
 enum {
   BOX_WARNING = 0,  // returns to the caller
@@ -19,8 +25,11 @@ void ShowMessageBox(int kind, const char* source, int line, const char* format, 
 // Shows a developer's message under the caption "Debugging Info".
 void ShowDebugBox(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Process log, written only when the build switch LOG_TO_FILE is on. Every call opens
-// process.log in the working directory and closes it again.
+// Process log. WriteLog writes only when the build switch LOG_TO_FILE is on; the other
+// routines write whenever they are called. Every call opens process.log in the working
+// directory and closes it again. A failure to open or close it ends the program with an
+// error box; while such a failure is being reported nothing more is logged, so a log
+// that cannot be written does not report itself again.
 void WriteLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int AppendLogEntry(const char* text);  // 0 when written, -1 when the file cannot be opened
 void StartLog();
@@ -53,8 +62,13 @@ char* StripExtensionInPlace(char* path);
 void AddExtensionIfNone(char* path, const char* extension);
 
 // New 256-byte heap copy with backslashes only and, when addTrailingBackslash, exactly
-// one trailing backslash. Release it with FreeMemory.
+// one trailing backslash. A final "\." or "\.." component goes with its separator (the
+// directory it was chosen in); a bare "." or ".." becomes "." (the current directory).
+// Release it with FreeMemory. A result over 255 characters is cut, so a caller that must
+// not act on another directory refuses input of IO_DIRECTORY_BLOCK_SIZE - 1 characters
+// or more.
 char* NormalizeDirectory(const char* path, bool addTrailingBackslash);
 
+// True when path names a file that can be opened and read (a directory is not one).
 bool FileExists(const char* path);
 void FreeMemory(void* block);
