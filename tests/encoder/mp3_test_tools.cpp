@@ -134,6 +134,21 @@ std::string RunCommand(const std::string& command, int* status) {
   return output;
 }
 
+DecodedPcm RunDecoder(const std::string& command) {
+  DecodedPcm result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  static int16_t block[32768];
+  size_t got;
+  while ((got = std::fread(block, 2, sizeof(block) / 2, pipe)) > 0) {
+    result.samples += got;
+    for (size_t i = 0; i < got; ++i) result.nonZero += block[i] != 0;
+  }
+  const int raw = pclose(pipe);
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return result;
+}
+
 std::string ShellQuote(const std::string& text) {
   std::string quoted = "'";
   for (char c : text) {

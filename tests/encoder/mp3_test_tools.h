@@ -43,6 +43,14 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // Runs a shell command and returns what it wrote on stdout; *status gets its exit status.
 std::string RunCommand(const std::string& command, int* status = nullptr);
 
+// What a decoder wrote as 16-bit samples, counted without holding it all in memory.
+struct DecodedPcm {
+  int status = -1;          // the command's exit status
+  uint64_t samples = 0;     // 16-bit samples written
+  uint64_t nonZero = 0;     // of them, the samples that are not silence
+};
+DecodedPcm RunDecoder(const std::string& command);
+
 // Quotes text for the shell.
 std::string ShellQuote(const std::string& text);
 
