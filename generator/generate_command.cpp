@@ -1,0 +1,110 @@
+// The Generate command's window-free work: held length, prepared name, shown texts.
+#include "generator/generate_command.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/io_tools.h"
+
+namespace {
+
+constexpr const char* GENERATE_FORMAT_NAMED =
+    "\n>>> Output file: \"%s.mp3\"\n>>> Target directory: \"%s\"";
+constexpr const char* GENERATE_FORMAT_DEFAULT_NAME =
+    "\n>>> Output file: \"blankfile.mp3\"\n>>> Target directory: \"%s\"";
+constexpr const char* GENERATE_FORMAT_ONE_SECOND =
+    "\n>>> Compilation has been successful :)\n>>> Elapsed time: %d second";
+constexpr const char* GENERATE_FORMAT_SECONDS =
+    "\n>>> Compilation has been successful :)\n>>> Elapsed time: %d seconds";
+constexpr const char* GENERATE_MP3_EXTENSION = ".mp3";
+
+bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Length of the UTF-8 sequence that a lead byte starts (1 for anything else).
+size_t SequenceLength(unsigned char lead) {
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  if ((lead & 0xF8) == 0xF0) return 4;
+  return 1;
+}
+
+// snprintf cuts at a byte; a character cut in half would be drawn as garbage, so the
+// cut moves back to the start of that character.
+void CutAtCharacterBoundary(char* text, size_t length) {
+  size_t start = length;
+  while (start > 0 && length - start < 4 &&
+         IsContinuationByte(static_cast<unsigned char>(text[start - 1]))) {
+    --start;
+  }
+  if (start == 0) return;
+  size_t lead = start - 1;
+  if (lead + SequenceLength(static_cast<unsigned char>(text[lead])) > length) {
+    text[lead] = '\0';
+  }
+}
+
+template <typename... Arguments>
+void FormatCut(char* buffer, size_t size, const char* format, Arguments... arguments) {
+  if (size == 0) return;
+  int wanted = snprintf(buffer, size, format, arguments...);
+  if (wanted >= 0 && static_cast<size_t>(wanted) >= size) {
+    CutAtCharacterBoundary(buffer, size - 1);
+  }
+}
+
+}  // namespace
+
+int HoldSilenceSeconds(double value) {
+  if (!(value > 0)) return 0;
+  if (value >= GENERATE_MAX_SECONDS) return GENERATE_MAX_SECONDS;
+  return static_cast<int>(value);
+}
+
+std::string PrepareTypedName(const char* typed) {
+  std::string name = typed ? typed : "";
+  for (char& c : name) {
+    if (c == '/') c = '\\';
+  }
+  StripExtensionInPlace(&name[0]);
+  name.resize(strlen(name.c_str()));
+  return name;
+}
+
+void ComposeAnnouncement(char* buffer, size_t size, const char* name, const char* directory) {
+  std::string shown_directory = NativePath(directory);
+  if (name && name[0]) {
+    FormatCut(buffer, size, GENERATE_FORMAT_NAMED, NativePath(name).c_str(),
+              shown_directory.c_str());
+  } else {
+    FormatCut(buffer, size, GENERATE_FORMAT_DEFAULT_NAME, shown_directory.c_str());
+  }
+}
+
+void ComposeResultText(char* buffer, size_t size, int encodeResult) {
+  if (encodeResult == -1) {
+    FormatCut(buffer, size, "%s", GENERATE_TEXT_FAILURE);
+  } else {
+    FormatCut(buffer, size, encodeResult == 1 ? GENERATE_FORMAT_ONE_SECOND : GENERATE_FORMAT_SECONDS,
+              encodeResult);
+  }
+}
+
+std::string GetWrittenBackName(const std::string& preparedName) {
+  // The writer cuts the extension once more and adds ".mp3" when none is left.
+  std::vector<char> name(preparedName.begin(), preparedName.end());
+  name.resize(preparedName.size() + strlen(GENERATE_MP3_EXTENSION) + 1, '\0');
+  StripExtensionInPlace(name.data());
+  AddExtensionIfNone(name.data(), GENERATE_MP3_EXTENSION);
+
+  // Its directory always ends in a backslash, so the file-name part of its path is what
+  // follows the name's last backslash, and the path's extension is that part's last dot
+  // on. Taken here directly rather than through the 260-byte helpers, so that a long
+  // name comes back whole.
+  const char* last_backslash = strrchr(name.data(), '\\');
+  std::string bare = last_backslash ? last_backslash + 1 : name.data();
+  size_t dot = bare.rfind('.');
+  if (dot != std::string::npos) bare.resize(dot);
+  return bare;
+}
