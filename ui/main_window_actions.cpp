@@ -1,0 +1,208 @@
+// What the main window's buttons and fields do: Generate, help pages, directory chooser,
+// tooltips switch, web and mail links, exit.
+#include <FL/Fl_Tooltip.H>
+
+#include <cstring>
+#include <string>
+
+#include "generator/generate_command.h"
+#include "generator/hushmaker.h"
+#include "platform/platform.h"
+#include "support/io_tools.h"
+#include "ui/main_window_ui.h"
+
+namespace {
+
+const char* const UI_HELP_PAGE_1 =
+    "\n>>> When you want a NPC to say something by displaying TEXT on the screen, then you "
+    "need a voice file to help this text lasting on the latter. Indeed, those subtitles "
+    "remain displayed only while there is yet voice data to be read. For Elite Force, those "
+    "subtitles (plus the";
+const char* const UI_HELP_PAGE_2 =
+    "\n\".mp3\" files used to provide voice output are defined in \".pre\" files under the "
+    "\"real_scripts\" directory; for Jedi Outcast, there are defined in \".sp\" files under "
+    "the \"strip\" directory, within \"assets1.pk3\". The purpose of this program is to "
+    "generate empty";
+const char* const UI_HELP_PAGE_3 =
+    "\nvoice files to make your dialogs remain n seconds displayed on the screen. Now, you "
+    "should have guessed why I have made this program, at least do I hope it ;) Enjoy!";
+
+const char* const UI_TEXT_LAUNCHING_BROWSER = "\n>>> Launching default Internet browser...";
+const char* const UI_TEXT_LAUNCHING_MAIL = "\n>>> Launching default mail application...";
+
+const char* const UI_CHOOSER_START_DIRECTORY = ".\\";
+const char* const UI_CHOOSER_PATTERN = "*";
+const char* const UI_CHOOSER_TITLE = "Select Output Directory";
+const char* const UI_CHOOSER_NAME_LABEL = "Target Dir:";
+
+constexpr unsigned int UI_PAUSE_SHORT = 500;
+constexpr unsigned int UI_PAUSE_STEP = 1000;
+constexpr unsigned int UI_PAUSE_LONG = 4000;
+
+void CopyText(char* buffer, size_t size, const char* text) {
+  snprintf(buffer, size, "%s", text);
+}
+
+}  // namespace
+
+void MainWindowUI::cb_welcome_i(Fl_Button*, void*) {
+  PauseMilliseconds(UI_PAUSE_SHORT);
+  memset(help_text, 0, strlen(help_text));
+  CopyText(help_text, UI_HELP_TEXT_SIZE, UI_HELP_PAGE_1);
+
+  if (help_page1_shown && help_page2_shown && help_page3_shown) {
+    help_page1_shown = help_page2_shown = help_page3_shown = false;
+    feedback_output->value(nullptr);
+  } else if (!help_page1_shown && !help_page2_shown && !help_page3_shown) {
+    help_page1_shown = true;
+    feedback_output->value(help_text);
+  } else if (help_page1_shown && !help_page2_shown && !help_page3_shown) {
+    help_page2_shown = true;
+    CopyText(help_text, UI_HELP_TEXT_SIZE, UI_HELP_PAGE_2);
+    feedback_output->value(help_text);
+  } else {
+    help_page3_shown = true;
+    CopyText(help_text, UI_HELP_TEXT_SIZE, UI_HELP_PAGE_3);
+    feedback_output->value(help_text);
+  }
+}
+
+void MainWindowUI::cb_exit_i(Fl_Return_Button*, void*) { main_window->hide(); }
+
+void MainWindowUI::cb_silence_time_i(Fl_Value_Input*, void*) {
+  int held = HoldSilenceSeconds(silence_time_input->value());
+  // A typed value outside the range is shown as the value that is used.
+  if (held != silence_time_input->value()) silence_time_input->value(held);
+  silence_seconds = static_cast<int16_t>(held);
+}
+
+void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_SHORT);
+  Fl::check();
+  encode_ok = false;
+
+  if (dir_chosen && dir_chooser) {
+    const char* selection = dir_chooser->value(1);
+    // A cancelled chooser yields no path; the directory chosen before stays.
+    if (selection && selection[0]) {
+      char* normalized = NormalizeDirectory(selection, true);
+      if (normalized) {
+        FreeMemory(target_dir);
+        target_dir = normalized;
+      }
+    }
+  }
+
+  std::string name = PrepareTypedName(filename_input->value());
+  const char* shown_directory = target_dir[0] ? target_dir : current_dir;
+  ComposeAnnouncement(message_text, UI_MESSAGE_TEXT_SIZE, name.c_str(),
+                      shown_directory ? shown_directory : "");
+
+  if (silence_seconds == 0) {
+    feedback_output->value(GENERATE_TEXT_LENGTH_ZERO);
+    Fl::check();
+    PauseMilliseconds(UI_PAUSE_LONG);
+    feedback_output->value(nullptr);
+    return;
+  }
+
+  feedback_output->value(message_text);
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_STEP);
+  status_output->value("Working");
+  Fl::check();
+
+  encode_result = CreateBlankMP3(silence_seconds, target_dir[0] ? target_dir : nullptr,
+                                 name.empty() ? nullptr : name.c_str());
+  encode_ok = encode_result != -1;
+
+  Fl::check();
+  status_output->value(encode_ok ? "Success" : "Failure");
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_STEP);
+  Fl::check();
+  feedback_output->value(nullptr);
+  Fl::check();
+
+  if (filename_input->value()[0]) filename_input->value(GetWrittenBackName(name).c_str());
+
+  Fl::check();
+  status_output->value("Idle");
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_STEP);
+  Fl::check();
+
+  if (encode_ok) {
+    Fl::check();
+    memset(message_text, 0, UI_MESSAGE_TEXT_SIZE);
+    Fl::check();
+    ComposeResultText(message_text, UI_MESSAGE_TEXT_SIZE, encode_result);
+    Fl::check();
+    feedback_output->value(message_text);
+  } else {
+    feedback_output->value(GENERATE_TEXT_FAILURE);
+  }
+}
+
+void MainWindowUI::cb_output_dir_i(Fl_Button*, void*) {
+  dir_chosen = true;
+  // The toolkit reads the label when it builds a chooser, so it is set first.
+  Fl_File_Chooser::filename_label = UI_CHOOSER_NAME_LABEL;
+  Fl_File_Chooser* chooser =
+      new Fl_File_Chooser(NativePath(UI_CHOOSER_START_DIRECTORY).c_str(), UI_CHOOSER_PATTERN,
+                          Fl_File_Chooser::CREATE, UI_CHOOSER_TITLE);
+  delete dir_chooser;
+  dir_chooser = chooser;
+
+  dir_chooser->previewButton->hide();
+  dir_chooser->color(FL_BLACK);
+  dir_chooser->preview(0);
+  dir_chooser->textcolor(FL_BLACK);
+  dir_chooser->type(dir_chooser->type() ^ Fl_File_Chooser::DIRECTORY);
+
+  dir_chooser->show();
+  while (dir_chooser->shown()) Fl::check();
+}
+
+void MainWindowUI::cb_tooltips_i(Fl_Check_Button*, void*) {
+  Fl_Tooltip::enable(Fl_Tooltip::enabled() ? 0 : 1);
+}
+
+void MainWindowUI::OpenWebPage(const char* address) {
+  PauseMilliseconds(UI_PAUSE_SHORT);
+  Fl::check();
+  feedback_output->value(version_text);
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_LONG);
+  Fl::check();
+  feedback_output->value(UI_TEXT_LAUNCHING_BROWSER);
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_SHORT);
+  Fl::check();
+  OpenWithDefaultProgram(address);
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_STEP);
+  Fl::check();
+  feedback_output->value(nullptr);
+}
+
+void MainWindowUI::cb_link_1_i(Fl_Button*, void*) { OpenWebPage(LINK_WEB_ADDRESS_1); }
+
+void MainWindowUI::cb_link_2_i(Fl_Button*, void*) { OpenWebPage(LINK_WEB_ADDRESS_2); }
+
+void MainWindowUI::cb_link_3_i(Fl_Button*, void*) { OpenWebPage(LINK_WEB_ADDRESS_3); }
+
+void MainWindowUI::cb_mail_i(Fl_Button*, void*) {
+  PauseMilliseconds(UI_PAUSE_SHORT);
+  Fl::check();
+  feedback_output->value(UI_TEXT_LAUNCHING_MAIL);
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_SHORT);
+  Fl::check();
+  OpenWithDefaultProgram(LINK_FEEDBACK_MAIL);
+  Fl::check();
+  PauseMilliseconds(UI_PAUSE_STEP);
+  Fl::check();
+  feedback_output->value(nullptr);
+}
