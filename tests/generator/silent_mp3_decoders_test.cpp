@@ -97,7 +97,8 @@ TEST_F(SilentMp3Decoders, EightHoursSucceedInLittleMemory) {
   ASSERT_TRUE(WIFEXITED(status));
   ASSERT_EQ(WEXITSTATUS(status), 0) << "the writer reported a failure";
   const long peakMegabytes = usage.ru_maxrss / 1024;
-  EXPECT_LT(peakMegabytes, 600) << "a touched sample buffer alone would take 4,845 MB";
+  // About 120 MB in a plain build, some 730 MB under AddressSanitizer.
+  EXPECT_LT(peakMegabytes, 1500) << "a touched sample buffer alone would take 4,845 MB";
 
   const std::string path = scratch.path() + "/eight.mp3";
   ExpectFramesOfTheWriter(path, kSeconds);
