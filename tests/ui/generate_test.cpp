@@ -188,21 +188,6 @@ TEST_F(GenerateTest, AnnouncesAndWritesEachOfTheFourForms) {
   EXPECT_EQ(std::distance(fs::directory_iterator(target.path()), fs::directory_iterator()), 2);
 }
 
-TEST_F(GenerateTest, NameFieldIsLeftWithTheBareName) {
-  TempFolder target;
-  const std::string full_path = (target.path() / "voice.mp3").string();
-  const char* typed_names[] = {"voice", "voice.mp3", full_path.c_str()};
-  for (const char* typed : typed_names) {
-    SCOPED_TRACE(typed);
-    Restart();
-    ChooseDirectory(PickDirectory(target.path().string()));
-    ui->filename_input->value(typed);
-    TypeLength("1");
-    ui->generate_button->do_callback();
-    EXPECT_STREQ(ui->filename_input->value(), "voice");
-  }
-}
-
 TEST_F(GenerateTest, LongAnnouncementIsCutForDisplayButTheNameIsNot) {
   TempFolder target;
   ChooseDirectory(PickDirectory(target.path().string()));
