@@ -3,7 +3,7 @@
 # keys that end it, the exit status, and the start without a display.
 # $1: the hushmaker program, $2: the build folder. DISPLAY: a 1024x768 screen.
 set -u
-program=$1
+program=$(readlink -f "$1")
 artifacts=$2/test-artifacts
 mkdir -p "$artifacts"
 failures=0
