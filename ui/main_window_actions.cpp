@@ -85,6 +85,14 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
   if (dir_chosen && dir_chooser) {
     const char* selection = dir_chooser->value(1);
     // A cancelled chooser yields no path; the directory chosen before stays.
+    if (selection && strlen(selection) >= IO_DIRECTORY_BLOCK_SIZE - 1) {
+      // Cut to fit, the path would name another directory than the one chosen.
+      ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
+                     "cb_generate_i(): NormalizeDirectory() failure\n>>> The chosen target "
+                     "directory is longer than %d characters; choose a shorter one",
+                     static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
+      return;
+    }
     if (selection && selection[0]) {
       char* normalized = NormalizeDirectory(selection, true);
       if (normalized) {
@@ -158,7 +166,8 @@ void MainWindowUI::cb_output_dir_i(Fl_Button*, void*) {
   dir_chooser->previewButton->hide();
   dir_chooser->color(FL_BLACK);
   dir_chooser->preview(0);
-  dir_chooser->textcolor(FL_BLACK);
+  // Black names on the black list could not be read; the names are drawn in white.
+  dir_chooser->textcolor(FL_WHITE);
   dir_chooser->type(dir_chooser->type() ^ Fl_File_Chooser::DIRECTORY);
 
   dir_chooser->show();

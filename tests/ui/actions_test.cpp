@@ -211,7 +211,7 @@ TEST_F(ActionsTest, ChooserIsADirectoryChooserWithTheTargetLabel) {
       EXPECT_EQ(chooser->preview(), 0);
       EXPECT_FALSE(chooser->previewButton->visible());
       EXPECT_EQ(chooser->color(), FL_BLACK);
-      EXPECT_EQ(chooser->textcolor(), FL_BLACK);
+      EXPECT_EQ(chooser->textcolor(), FL_WHITE);
       EXPECT_NE(FindByLabel(window, "Target Dir:"), nullptr);
       EXPECT_EQ(FindByLabel(window, "Filename:"), nullptr);
       EXPECT_TRUE(window->as_window()->modal());
@@ -240,6 +240,26 @@ TEST_F(ActionsTest, CancelledChooserKeepsTheDirectoryChosenBefore) {
   ChooseDirectory(CancelChooser());
   ui->generate_button->do_callback();
   EXPECT_EQ(std::string(ui->target_dir), folder.OwnForm());
+}
+
+TEST_F(ActionsTest, ChosenDirectoryTooLongToKeepIsRefusedNotCut) {
+  TempFolder folder;
+  ChooseDirectory(PickDirectory(folder.path().string()));
+  ui->generate_button->do_callback();
+  const std::string chosen_before = ui->target_dir;
+
+  // Cut to 255 characters this would name a directory that exists: the temp folder.
+  std::string too_long = folder.path().string() + "/" + std::string(300, 'd');
+  ChooseDirectory(PickDirectory(too_long));
+  TypeLength("1");
+  recorded.clear();
+  ui->generate_button->do_callback();
+
+  ASSERT_EQ(box_texts.size(), 1u);
+  EXPECT_NE(box_texts[0].find("longer than 254 characters"), std::string::npos) << box_texts[0];
+  EXPECT_EQ(std::string(ui->target_dir), chosen_before);
+  EXPECT_FALSE(Contains(recorded, "pause 1000")) << "the run went on to the writer";
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
 }
 
 }  // namespace
