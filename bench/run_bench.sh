@@ -40,7 +40,8 @@ measure() {
     END { printf "%.2f %d %d\n", wall, peak, size }' "$work/time.txt"
 }
 
-printf '%-7s %-8s %9s %9s %9s %12s %12s\n' length tool "wall s" "peak MB" "size MB" "wall ratio" "memory ratio"
+printf '%-7s %-8s %9s %9s %9s %12s %12s\n' \
+  length tool "wall s" "peak MB" "size MB" "wall ratio" "memory ratio"
 for seconds in "${lengths[@]}"; do
   read -r our_wall our_peak our_size < <(measure "$work/ours.mp3" "$driver" "$seconds" "$work" ours)
   rows=("hushmaker $our_wall $our_peak $our_size")

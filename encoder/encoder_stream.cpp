@@ -110,7 +110,9 @@ void ApplyBitRates(lame_global_flags* lame, const BE_CONFIG& config) {
   }
   lame_set_VBR_q(lame, std::clamp(config.nVBRQuality, 0, 9));
   if (config.dwBitrate != 0) {
+    // Otherwise the library treats the lowest rate as a hint and goes below it in silence.
     lame_set_VBR_min_bitrate_kbps(lame, static_cast<int>(config.dwBitrate));
+    lame_set_VBR_hard_min(lame, 1);
   }
   if (config.dwMaxBitrate != 0) {
     lame_set_VBR_max_bitrate_kbps(lame, static_cast<int>(config.dwMaxBitrate));
