@@ -14,6 +14,7 @@
 
 #include "generator/id3v1_tag.h"
 #include "platform/platform.h"
+#include "resources/version_info.h"
 #include "support/io_time.h"
 #include "support/io_tools.h"
 
@@ -311,7 +312,7 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   std::snprintf(run.year, HM_YEAR_SIZE, "%d", GetLocalDateTime().year);
   run.tag->WriteEmptyTag(written);
   run.tag->SetTitle(written, HM_TAG_TITLE);
-  run.tag->SetArtist(written, HM_CONTACT_ADDRESS);
+  run.tag->SetArtist(written, VERSION_CONTACT_ADDRESS);
   run.tag->SetYear(written, run.year);
   run.tag->SetGenre(written, HM_GENRE_SPEECH);
   run.tag->SetComment(written, HM_TAG_COMMENT);

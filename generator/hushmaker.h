@@ -20,5 +20,3 @@ void InitEncoderConfig();
 // The configuration that InitEncoderConfig fills and CreateBlankMP3 hands to the encoder.
 const BE_CONFIG& GetEncoderConfig();
 
-// The maker's contact address, written as the artist of every tag (at most 30 bytes).
-constexpr const char* HM_CONTACT_ADDRESS = "feedback@hushmaker.invalid";

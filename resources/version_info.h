@@ -8,5 +8,10 @@ extern const char* const VERSION_PRODUCT_VERSION;   // "1, 0, 0, 0"
 extern const char* const VERSION_ORIGINAL_FILENAME;
 extern const char* const VERSION_LEGAL_COPYRIGHT;
 
+// The project's contact address: the feedback mail goes there and every tag names it as
+// artist, whose field holds 30 characters.
+constexpr char VERSION_CONTACT_ADDRESS[] = "feedback@hushmaker.invalid";
+static_assert(sizeof(VERSION_CONTACT_ADDRESS) - 1 <= 30, "fits the tag's artist field");
+
 // Fixed file and product version 1.0.0.1.
 constexpr int VERSION_NUMBER[4] = {1, 0, 0, 1};

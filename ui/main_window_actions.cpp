@@ -209,7 +209,7 @@ void MainWindowUI::cb_mail_i(Fl_Button*, void*) {
   Fl::check();
   PauseMilliseconds(UI_PAUSE_SHORT);
   Fl::check();
-  OpenWithDefaultProgram(LINK_FEEDBACK_MAIL);
+  OpenWithDefaultProgram(LINK_FEEDBACK_MAIL.c_str());
   Fl::check();
   PauseMilliseconds(UI_PAUSE_STEP);
   Fl::check();

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "platform/platform.h"
+#include "resources/version_info.h"
 #include "ui/banner_images.h"
 
 char* current_dir = nullptr;
@@ -20,11 +21,10 @@ Fl_Pixmap banner_image_3(banner_xpm_3);
 const char* const LINK_WEB_ADDRESS_1 = "https://lame.sourceforge.io/";
 const char* const LINK_WEB_ADDRESS_2 = "https://en.wikipedia.org/wiki/MP3";
 const char* const LINK_WEB_ADDRESS_3 = "https://wiki.hydrogenaudio.org/index.php?title=LAME";
-const char* const LINK_FEEDBACK_ADDRESS = "feedback@hushmaker.invalid";
 // The subject's quotes and blanks are percent-encoded so that the mail program reads
 // the subject "Hushmaker feedback" with its quotes.
-const char* const LINK_FEEDBACK_MAIL =
-    "mailto:feedback@hushmaker.invalid?subject=%22Hushmaker%20feedback%22";
+const std::string LINK_FEEDBACK_MAIL =
+    std::string("mailto:") + VERSION_CONTACT_ADDRESS + "?subject=%22Hushmaker%20feedback%22";
 
 namespace {
 

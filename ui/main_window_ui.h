@@ -13,6 +13,7 @@
 #include <FL/Fl_Window.H>
 
 #include <cstdint>
+#include <string>
 
 // Texts of the shell: the working directory at start-up in the program's own form
 // (backslashes, one trailing backslash) and the three-line encoder version text. Both
@@ -30,8 +31,7 @@ extern Fl_Pixmap banner_image_3;
 extern const char* const LINK_WEB_ADDRESS_1;
 extern const char* const LINK_WEB_ADDRESS_2;
 extern const char* const LINK_WEB_ADDRESS_3;
-extern const char* const LINK_FEEDBACK_ADDRESS;  // also the artist of every tag
-extern const char* const LINK_FEEDBACK_MAIL;
+extern const std::string LINK_FEEDBACK_MAIL;
 
 constexpr int UI_WINDOW_WIDTH = 598;
 constexpr int UI_WINDOW_HEIGHT = 396;
