@@ -12,8 +12,9 @@ shift || true
 lengths=("$@")
 [ ${#lengths[@]} -gt 0 ] || lengths=(60 3600 28800)
 
-[ -x "$driver" ] || { echo "no benchmark driver at $driver (build the project first)" >&2; exit 1; }
-command -v ffmpeg >/dev/null || { echo "ffmpeg is missing" >&2; exit 1; }
+source ./setup.sh
+install_packages ffmpeg sox libsox-fmt-mp3 time
+[ -x "$driver" ] || { build_program build; driver=build/bench/hushmaker_bench; }
 sox_can_mp3=yes
 sox -n -r 44100 -c 1 -t mp3 /dev/null trim 0 0.1 >/dev/null 2>&1 || sox_can_mp3=no
 
