@@ -61,6 +61,7 @@ if start_program; then
   geometry=$(geometry_of "$window")
   [ "$geometry" = "213 186 598 396" ] || fail "window at '$geometry', expected '213 186 598 396'"
   import -window root "$artifacts/startup-1024x768.png" || fail "no screenshot"
+  xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
   press_key Escape
   wait_for_exit 18
 fi
