@@ -1,43 +1,65 @@
-// A real main window for in-process tests, with the pause, the opener and the box
-// presenter replaced by recorders, and helpers that act on it like a user.
+// A real main window for in-process tests, in a fresh working directory, with the pause,
+// the opener and the box presenter replaced by recorders.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <FL/Fl.H>
 #include <FL/Fl_File_Chooser.H>
-#include <FL/Fl_Group.H>
 
+#include <array>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "platform/platform.h"
 #include "ui/main_window_ui.h"
 
-// One thing the recorders saw: a pause ("pause 500"), an opened target ("open <target>")
-// or a box ("box"), with what the feedback and status fields showed at that moment.
-struct Recorded {
-  std::string event;
-  std::string feedback;
-  std::string status;
+namespace fs = std::filesystem;
 
-  bool operator==(const Recorded& other) const {
-    return event == other.event && feedback == other.feedback && status == other.status;
-  }
-};
+// What a recorder saw ("pause 500", "open <target>", "box"), then what the feedback and
+// the status field showed at that moment.
+using Recorded = std::array<std::string, 3>;
+using Steps = std::vector<Recorded>;
 
-inline std::ostream& operator<<(std::ostream& out, const Recorded& r) {
-  return out << "{" << r.event << " | feedback " << testing::PrintToString(r.feedback)
-             << " | status " << testing::PrintToString(r.status) << "}";
+inline std::string Text(const char* text) { return text ? text : ""; }
+
+// A folder in the program's own form, as the shell keeps current_dir.
+inline std::string OwnForm(const fs::path& folder) {
+  std::string own = folder.string() + "/";
+  for (char& c : own) c = c == '/' ? '\\' : c;
+  return own;
 }
+
+inline Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
+  for (int i = 0; i < group->children(); ++i) {
+    Fl_Widget* child = group->child(i);
+    if (child->label() && strcmp(child->label(), label) == 0) return child;
+    Fl_Widget* inner = child->as_group() ? FindByLabel(child->as_group(), label) : nullptr;
+    if (inner) return inner;
+  }
+  return nullptr;
+}
+
+// The test's start folder; the toolkit's chooser keeps its preferences under $HOME, so
+// they are kept here rather than in the user's home.
+inline const fs::path TEST_HOME = [] {
+  setenv("HOME", fs::current_path().c_str(), 1);
+  return fs::current_path();
+}();
 
 class WindowTest : public testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(OpenDisplay()) << "needs an X display"; }
 
   void SetUp() override {
+    fs::create_directories(work);
+    fs::current_path(work);
+    current_dir = work_own_form.data();
     ui = new MainWindowUI;
     ReplacePause([this](unsigned int ms) { Record("pause " + std::to_string(ms)); });
     ReplaceOpener([this](const char* target) { Record(std::string("open ") + target); });
@@ -53,67 +75,43 @@ class WindowTest : public testing::Test {
     ReplacePause(nullptr);
     ReplaceOpener(nullptr);
     ReplaceBoxPresenter(nullptr);
-    Fl_Window* window = ui->main_window;
+    delete ui->main_window;
     delete ui;
-    delete window;
-    Fl::check();
-    current_dir = nullptr;
-    version_text = nullptr;
+    current_dir = version_text = nullptr;
+    fs::current_path(TEST_HOME);
+    fs::remove_all(work);
   }
 
   void Record(const std::string& event) {
-    recorded.push_back({event, Text(ui->feedback_output->value()),
-                        Text(ui->status_output->value())});
+    recorded.push_back(
+        {event, Text(ui->feedback_output->value()), Text(ui->status_output->value())});
   }
 
-  static std::string Text(const char* text) { return text ? text : ""; }
-
-  // Puts text into the entry part of "Silence Time:" and lets the field read it, as
-  // typing does.
+  // Puts text into the entry part of "Silence Time:" and lets the field read it.
   void TypeLength(const char* typed) {
     ui->silence_time_input->input.value(typed);
     ui->silence_time_input->input.do_callback();
   }
 
-  // Runs `answer` on the next directory chooser once it is up.
-  void AnswerNextChooser(std::function<void(Fl_File_Chooser*)> answer);
-  // Presses "Select Output Directory" and answers its chooser.
-  void ChooseDirectory(std::function<void(Fl_File_Chooser*)> answer) {
-    AnswerNextChooser(std::move(answer));
+  // Presses "Select Output Directory" and, once its chooser is up, picks path there with
+  // OK, or presses Cancel when path is empty.
+  void ChooseDirectory(const std::string& path) {
+    answer = path;
+    Fl::add_timeout(0.01, AnswerChooser, this);
     ui->output_dir_button->do_callback();
   }
+  static void AnswerChooser(void* data) {
+    auto* self = static_cast<WindowTest*>(data);
+    Fl_File_Chooser* chooser = self->ui->dir_chooser;
+    if (!chooser || !chooser->shown()) return Fl::repeat_timeout(0.01, AnswerChooser, data);
+    if (!self->answer.empty()) chooser->value(self->answer.c_str());
+    const char* button = self->answer.empty() ? "Cancel" : "OK";
+    FindByLabel(chooser->newButton->window(), button)->do_callback();
+  }
 
+  const fs::path work = TEST_HOME / ("work-" + std::to_string(getpid()));  // own per process
+  std::string work_own_form = OwnForm(work), answer;
   MainWindowUI* ui = nullptr;
-  std::vector<Recorded> recorded;
+  Steps recorded;
   std::vector<std::string> box_texts;
-};
-
-// The first widget under group whose label is label.
-Fl_Widget* FindByLabel(Fl_Group* group, const char* label);
-
-// Answers for ChooseDirectory.
-std::function<void(Fl_File_Chooser*)> PickDirectory(const std::string& path);
-std::function<void(Fl_File_Chooser*)> CancelChooser();
-
-// A fresh empty folder, removed again with the object.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  const std::filesystem::path& path() const { return path_; }
-  // The folder in the program's own form, as the shell keeps current_dir.
-  std::string OwnForm() const;
-
- private:
-  std::filesystem::path path_;
-};
-
-// Runs the rest of a scope with another working directory.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::filesystem::path& path);
-  ~WorkingDirectory();
-
- private:
-  std::filesystem::path previous_;
 };
