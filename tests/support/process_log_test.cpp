@@ -1,183 +1,95 @@
 // The process log with the LOG_TO_FILE switch on: layout, entries and failure reports.
-#include <gtest/gtest.h>
-
-#include <string>
-
+#include "support/io_time.h"
 #include "support/io_tools.h"
 #include "support_test_tools.h"
 
 namespace {
 
-// 5 December 2002, 04:16:36: a one-digit day and hour show the zero padding.
-const LocalDateTime FIXED_CLOCK = {2002, 12, 5, 4, 16, 36};
-
-const char* const HEADER =
-    "Windows Application ----------------------- LOGFILE\n"  // 23 dashes
-    "---------------------------------------------------\n"  // 51 dashes
-    "\n"
-    "Hushmaker - v1.0.0\n"
-    "This log was started in December 2002.\n"  // month and year
-    "\n";
-
-const char* const CLOSING =
-    "\nThank you for using it!\n"
-    "\n---------------------------------------------------\n"  // 51 dashes
-    "LOGDATE ----------------------- 12/05/2002 04:16:36\n";   // month/day/year time
+const std::string HEADER = "Windows Application ----------------------- LOGFILE\n"  // 23 dashes
+                           "---------------------------------------------------\n"  // 51 dashes
+                           "\nHushmaker - v1.0.0\nThis log was started in July 2002.\n\n";
 
 class ProcessLogTest : public ScratchDirectoryTest {
- protected:
   void SetUp() override {
     ScratchDirectoryTest::SetUp();
-    previous_clock_ = ReplaceLocalClock([] { return FIXED_CLOCK; });
+    // 3 July 2002, 09:05:07: every field of the LOGDATE line shows its zero padding.
+    ReplaceLocalClock([] { return LocalDateTime{2002, 7, 3, 9, 5, 7}; });
+    RecordBoxes();
   }
-  void TearDown() override {
-    ReplaceLocalClock(previous_clock_);
-    ScratchDirectoryTest::TearDown();
-  }
-
-  // Entry numbers and the execution time count seconds, so a test that crosses a
-  // second boundary sees 1 where it would see 0; both are accepted.
-  static std::string ZeroSeconds(std::string log) {
-    ReplaceAll(&log, "(1) ", "(0) ");
-    ReplaceAll(&log, "time: 1 second\n", "time: 0 second\n");
-    return log;
-  }
-
-  static void ReplaceAll(std::string* text, const std::string& from, const std::string& to) {
-    for (size_t at = text->find(from); at != std::string::npos;
-         at = text->find(from, at + to.size()))
-      text->replace(at, from.size(), to);
-  }
-
-  LocalClockFunction previous_clock_;
 };
 
-TEST_F(ProcessLogTest, StartLogWritesTheHeaderOverAnOldLog) {
+// Entries and the execution time count seconds, so a test that crosses a second
+// boundary sees 1 where it would see 0; both are accepted.
+std::string ReadLogAtZeroSeconds() {
+  std::string log = ReadFile("process.log");
+  for (const char* one : {"(1) ", "time: 1 second"})
+    for (size_t at; (at = log.find(one)) != std::string::npos;) log[log.find('1', at)] = '0';
+  return log;
+}
+
+TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
+  const std::string long_text(10000, 'w');
   std::ofstream("process.log") << "old run\n";
   StartLog();
-  EXPECT_EQ(ReadFile("process.log"), HEADER);
-}
-
-TEST_F(ProcessLogTest, HeaderNamesTheMonthOfTheLocalClock) {
-  ReplaceLocalClock([] { return LocalDateTime{2031, 5, 1, 0, 0, 0}; });
-  StartLog();
-  EXPECT_NE(ReadFile("process.log").find("\nThis log was started in May 2031.\n\n"),
-            std::string::npos);
-}
-
-TEST_F(ProcessLogTest, CloseLogWritesExecutionTimeAndDate) {
-  StartLog();
-  CloseLog();
-  EXPECT_EQ(ZeroSeconds(ReadFile("process.log")),
-            std::string(HEADER) + "\nProgram execution time: 0 second\n" + CLOSING);
-}
-
-TEST_F(ProcessLogTest, LogDatePadsEveryField) {
-  ReplaceLocalClock([] { return LocalDateTime{2002, 7, 3, 9, 5, 7}; });
-  StartLog();
-  CloseLog();
-  const std::string log = ReadFile("process.log");
-  EXPECT_EQ(log.substr(log.size() - 52), "LOGDATE ----------------------- 07/03/2002 09:05:07\n");
-}
-
-TEST_F(ProcessLogTest, EntriesCarryTheSecondsSinceStartAndRunOn) {
-  StartLog();
-  WriteLog("Encoding %d seconds", 3);
-  WriteLog("%s\n", "done");
-  EXPECT_EQ(AppendLogEntry("raw 100%\n"), 0);
-  EXPECT_EQ(ZeroSeconds(ReadFile("process.log")),
-            std::string(HEADER) + "(0) Encoding 3 seconds(0) done\n(0) raw 100%\n");
-}
-
-TEST_F(ProcessLogTest, WithoutStartLogEntriesAppendToTheOldLog) {
-  std::ofstream("process.log") << "earlier run\n";
-  WriteLog("event\n");
-  const std::string log = ReadFile("process.log");
-  const std::string prefix = "earlier run\n(";
-  const std::string suffix = ") event\n";
-  ASSERT_GT(log.size(), prefix.size() + suffix.size()) << log;
-  EXPECT_EQ(log.substr(0, prefix.size()), prefix);
-  EXPECT_EQ(log.substr(log.size() - suffix.size()), suffix);
-  const std::string seconds = log.substr(prefix.size(), log.size() - prefix.size() - suffix.size());
-  EXPECT_EQ(seconds.find_first_not_of("0123456789"), std::string::npos) << log;
-}
-
-TEST_F(ProcessLogTest, WholeFormattedTextIsLogged) {
-  StartLog();
-  const std::string long_text(10000, 'w');
+  WriteLog("Encoding %d seconds", 3);  // no line end: runs on into the next entry
   WriteLog("%s\n", long_text.c_str());
-  EXPECT_NE(ReadFile("process.log").find(long_text + "\n"), std::string::npos);
-}
-
-TEST_F(ProcessLogTest, BoxesLogTheirKindButNotTheMessage) {
-  BoxRecorder recorder;
-  StartLog();
-  ShowMessageBox(BOX_WARNING, "a.cpp", 1, "secret warning");
+  EXPECT_EQ(AppendLogEntry("raw 100%\n"), 0);
+  ShowMessageBox(BOX_WARNING, "a.cpp", 1, "secret warning");  // boxes log only their kind
   ShowMessageBox(BOX_HELP, "a.cpp", 1, "secret help");
-  ShowMessageBox(7, "a.cpp", 1, "unknown kind");
   ShowDebugBox("secret debug");
-  EXPECT_EQ(recorder.boxes.size(), 3u);
-  EXPECT_EQ(ZeroSeconds(ReadFile("process.log")),
-            std::string(HEADER) + "(0) Warning box displayed\n(0) Help box displayed\n");
+  EXPECT_EXIT(ShowMessageBox(BOX_ERROR, "a.cpp", 1, "fatal"), testing::ExitedWithCode(1), "fatal\n$");
+  EXPECT_EQ(ReadLogAtZeroSeconds(),
+            HEADER + "(0) Encoding 3 seconds(0) " + long_text + "\n(0) raw 100%\n" +
+                "(0) Warning box displayed\n(0) Help box displayed\n"
+                "(0) ************ ERROR ************\n"
+                "\nProgram execution time: 0 second\n\nThank you for using it!\n\n"
+                "---------------------------------------------------\n"  // 51 dashes
+                "LOGDATE ----------------------- 07/03/2002 09:05:07\n");
 }
 
-TEST_F(ProcessLogTest, ErrorBoxClosesTheLogBeforeEndingTheProcess) {
-  StartLog();
-  EXPECT_EXIT(
-      {
-        PrintBoxesToStderr(1);
-        ShowMessageBox(BOX_ERROR, "a.cpp", 1, "fatal");
-      },
-      ::testing::ExitedWithCode(1), "\\[box 1\\]");
-  EXPECT_EQ(ZeroSeconds(ReadFile("process.log")),
-            std::string(HEADER) + "(0) ************ ERROR ************\n" +
-                "\nProgram execution time: 0 second\n" + CLOSING);
-}
-
-// process.log is a directory, so every attempt to open it fails. Each case lists the
-// boxes in the order they must appear; one box more means a failure report raised
-// another, and the process ends with status 7 instead of 1.
-struct LogFailureCase {
-  const char* name;
-  void (*report)();
-  int boxes;
-  const char* expected_stderr;
-};
-
-const LogFailureCase LOG_FAILURE_CASES[] = {
-    {"WriteLog", [] { WriteLog("event\n"); }, 1,
-     "\\[box 1\\] Called from: \"io_tools.cpp\", line [0-9]+ \\| \\*{12} ERROR \\*{12}\n"
-     "Writing error on logfile: \"process.log\"\n$"},
-    {"warning box", [] { ShowMessageBox(BOX_WARNING, "a.cpp", 1, "first"); }, 2,
-     "\\[box 1\\] [^|]*\\| \\*{11} WARNING \\*{11}\nfirst\n"
-     "\\[box 2\\] [^|]*\\| \\*{12} ERROR \\*{12}\nWriting error on logfile: \"process.log\"\n$"},
-    {"error box", [] { ShowMessageBox(BOX_ERROR, "a.cpp", 1, "first"); }, 2,
-     "\\[box 1\\] [^|]*\\| \\*{12} ERROR \\*{12}\nfirst\n"
-     "\\[box 2\\] [^|]*\\| \\*{12} ERROR \\*{12}\nWriting error on logfile: \"process.log\"\n$"},
-    {"StartLog", [] { StartLog(); }, 1,
-     "\\[box 1\\] [^|]*\\| \\*{12} ERROR \\*{12}\nUnable to open file: \"process.log\"\n$"},
-    {"CloseLog", [] { CloseLog(); }, 1,
-     "\\[box 1\\] [^|]*\\| \\*{12} ERROR \\*{12}\nUnable to open logfile: \"process.log\"\n$"},
-};
+// process.log is a directory, so every attempt to open it fails. A report of that
+// failure must not raise another: one box more than listed ends the process with 7.
+#define ERROR_BOX(n, source, text) \
+  "\\[box " #n ", icon 1\\] Called from: \"" source "\", line [0-9]+ \\| \\*{12} ERROR \\*{12}\n" text "\n"
+#define WRITING_ERROR(n) ERROR_BOX(n, "io_tools.cpp", "Writing error on logfile: \"process.log\"") "$"
 
 TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
   std::filesystem::create_directory("process.log");
-  for (const LogFailureCase& c : LOG_FAILURE_CASES) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EXIT(
-        {
-          PrintBoxesToStderr(c.boxes);
-          c.report();
-        },
-        ::testing::ExitedWithCode(1), c.expected_stderr);
+  const struct { void (*report)(); int boxes; const char* expected_stderr; } cases[] = {
+      {[] { WriteLog("event\n"); }, 1, WRITING_ERROR(1)},
+      {[] { ShowMessageBox(BOX_WARNING, "a.cpp", 1, "first"); }, 2,
+       "\\[box 1, icon 0\\] [^|]*\\| \\*{11} WARNING \\*{11}\nfirst\n" WRITING_ERROR(2)},
+      {[] { ShowMessageBox(BOX_ERROR, "a.cpp", 1, "first"); }, 2,
+       ERROR_BOX(1, "a.cpp", "first") WRITING_ERROR(2)},
+      {StartLog, 1, ERROR_BOX(1, "io_tools.cpp", "Unable to open file: \"process.log\"") "$"},
+      {[] { LogExecutionTime(5); }, 1,
+       ERROR_BOX(1, "io_time.cpp", "Unable to open logfile: \"process.log\"") "$"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EXIT((RecordBoxes(c.boxes), c.report()), testing::ExitedWithCode(1), c.expected_stderr);
+  EXPECT_EQ(AppendLogEntry("x\n"), -1) << "reported by its result alone";
+  EXPECT_EQ(g_shown_boxes, "");
+}
+
+TEST_F(ProcessLogTest, LogExecutionTimeWritesWholeUnitsAndTheRemainder) {
+  const std::pair<double, const char*> cases[] = {
+      {0, "0 second"}, {1, "1 second"}, {2, "2 seconds"}, {59, "59 seconds"}, {60, "1 minute"},
+      {61, "1 minute 1 second"}, {64, "1 minute 4 seconds"}, {119, "1 minute 59 seconds"},
+      {120, "2 minutes"}, {150, "2 minutes 30 seconds"}, {3599, "59 minutes 59 seconds"},
+      {3600, "1 hour"}, {3659, "1 hour"}, {3660, "1 hour 1 minute"}, {5400, "1 hour 30 minutes"},
+      {7199, "1 hour 59 minutes"}, {7200, "2 hours"}, {86400, "24 hours"},
+  };
+  for (const auto& [seconds, shown] : cases) {
+    std::filesystem::remove("process.log");
+    LogExecutionTime(seconds);
+    EXPECT_EQ(ReadFile("process.log"), "\nProgram execution time: " + std::string(shown) + "\n");
   }
 }
 
-TEST_F(ProcessLogTest, AppendLogEntryReportsAnUnopenableFileByItsResult) {
-  std::filesystem::create_directory("process.log");
-  BoxRecorder recorder;
-  EXPECT_EQ(AppendLogEntry("x\n"), -1);
-  EXPECT_TRUE(recorder.boxes.empty());
+TEST(MonthName, NamesTheMonthsOneToTwelve) {
+  const std::pair<unsigned short, const char*> cases[] = {
+      {0, "[Unknown month]"}, {5, "May"}, {12, "December"}, {13, "[Unknown month]"}};
+  for (const auto& [month, name] : cases) EXPECT_STREQ(MonthName(month), name) << month;
 }
 
 }  // namespace

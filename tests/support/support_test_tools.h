@@ -5,75 +5,49 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 
+inline std::string ReadFile(const char* name) {
+  std::ifstream file(name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
 // Runs each test in a new empty working directory, since process.log is opened by its
-// relative name, and removes it afterwards.
+// relative name.
 class ScratchDirectoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    previous_ = std::filesystem::current_path();
     std::string pattern = (std::filesystem::temp_directory_path() / "hm-support-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    scratch_ = pattern;
-    std::filesystem::current_path(scratch_);
+    std::filesystem::current_path(scratch_ = pattern);
   }
-
   void TearDown() override {
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(scratch_);
   }
-
-  static std::string ReadFile(const std::string& name) {
-    std::ifstream file(name, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-  }
-
-  static bool LogExists() { return std::filesystem::exists("process.log"); }
-
-  std::filesystem::path previous_;
-  std::filesystem::path scratch_;
+  std::filesystem::path previous_ = std::filesystem::current_path(), scratch_;
 };
 
-struct ShownBox {
-  std::string caption;
-  std::string text;
-  BoxIcon icon;
-};
+// Boxes shown since the last RecordBoxes, each as "[box N, icon I] caption | text" with
+// I = 0 warning, 1 error, 2 information.
+inline std::string g_shown_boxes;
 
-// Replaces the real box with one that records what would have been shown.
-class BoxRecorder {
- public:
-  BoxRecorder() {
-    previous_ = ReplaceBoxPresenter([this](const char* caption, const char* text, BoxIcon icon) {
-      boxes.push_back({caption, text, icon});
-    });
-  }
-  ~BoxRecorder() { ReplaceBoxPresenter(previous_); }
-
-  std::vector<ShownBox> boxes;
-
- private:
-  BoxPresenterFunction previous_;
-};
-
-// For death tests: each box is written to stderr as "[box N] caption | text", and a box
-// beyond the allowed count ends the process with status 7, so a report that keeps
-// raising reports shows up as the wrong status instead of a stack overflow.
-inline void PrintBoxesToStderr(int allowed) {
-  ReplaceBoxPresenter([allowed](const char* caption, const char* text, BoxIcon) {
-    static int shown = 0;
-    ++shown;
-    fprintf(stderr, "[box %d] %s | %s", shown, caption, text);
+// Replaces the real box with a recorder that also writes each box to stderr, for death
+// tests. A box beyond the allowed count ends the process with status 7, so a report
+// that keeps raising reports shows up as the wrong status instead of a stack overflow.
+inline void RecordBoxes(int allowed = 99) {
+  g_shown_boxes.clear();
+  ReplaceBoxPresenter([allowed, shown = 0](const char* caption, const char* text,
+                                           BoxIcon icon) mutable {
+    const std::string box = "[box " + std::to_string(++shown) + ", icon " +
+                            std::to_string(static_cast<int>(icon)) + "] " + caption + " | " + text;
+    fputs(box.c_str(), stderr);
+    g_shown_boxes += box;
     if (shown > allowed) _exit(7);
   });
 }
