@@ -3,10 +3,9 @@
 # $1: the hushmaker program. DISPLAY: a 1024x768 screen.
 set -u
 program=$1
-failures=0
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+fail() { echo "FAIL: $*"; exit 1; }
 
 # run_in FOLDER NAME SECONDS: starts the program there, types the name into the focused
 # name field and the length into "Silence Time:" (at 395,145 in the window), presses
@@ -20,7 +19,7 @@ run_in() {
     [ -n "$window" ] && break
     sleep 0.1
   done
-  [ -n "$window" ] || { fail "no Hushmaker window appeared"; kill "$pid"; return; }
+  [ -n "$window" ] || { kill "$pid"; fail "no Hushmaker window appeared"; }
   xdotool sleep 0.3 windowfocus --sync "$window"
   xdotool type --delay 50 "$2"  # type takes every word after it as text
   xdotool mousemove --window "$window" 480 160 click 1 key --clearmodifiers End BackSpace
@@ -41,5 +40,4 @@ samples=$(($(mpg123 -q -s "$scratch/made/voice.mp3" | wc -c) / 2))
 run_in "$scratch/nothing" voice 0
 [ -z "$(ls -A "$scratch/nothing")" ] || fail "a run with length 0 made: $(ls -A "$scratch/nothing")"
 
-[ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "generate checks passed"
