@@ -62,6 +62,7 @@ struct Run {
   char* year = nullptr;
   int16_t* samples = nullptr;  // zeroed by the system, never by a loop
   uint8_t* output = nullptr;
+  size_t outputSize = 0;  // N / 5 bytes
   HBE_STREAM stream = nullptr;
   FILE* file = nullptr;
   std::string temporaryPath;  // native; removed unless it was moved onto the target
@@ -132,6 +133,157 @@ int FinishRun(Run* run) {
   return run_end_time - run_start_time;
 }
 
+// Gives back what the run holds (closing the stream and the file first when abandon is
+// set) and then reports the failure; the caller returns -1.
+template <typename... Arguments>
+void Fail(Run* run, bool abandon, int line, const char* format, Arguments... arguments) {
+  if (abandon) {
+    run->Abandon();
+  } else {
+    run->Release();
+    run->DiscardTemporaryFile();
+  }
+  ShowMessageBox(BOX_WARNING, HM_SOURCE, line, format, arguments...);
+}
+
+void ReportEncoderFailure(Run* run, int line, const char* format) {
+  Fail(run, true, line, format, static_cast<unsigned long>(last_encoder_result));
+}
+
+// The target is the directory followed by the name, whose last extension is replaced
+// by ".mp3" unless a shorter name is left with an extension of its own.
+std::string ComposeTarget(const char* directory, const char* fileName) {
+  std::vector<char> name(std::strlen(fileName) + std::strlen(HM_MP3_EXTENSION) + 1);
+  std::memcpy(name.data(), fileName, std::strlen(fileName) + 1);
+  StripExtensionInPlace(name.data());
+  AddExtensionIfNone(name.data(), HM_MP3_EXTENSION);
+  return std::string(directory) + name.data();
+}
+
+// The sample buffer comes zeroed from the system and is never touched by a clearing
+// loop, so eight hours of silence do not cost five gigabytes.
+bool AllocateBuffers(Run* run, int64_t samples) {
+  if (samples >= 0 && samples <= INT32_MAX) {
+    run->samples = static_cast<int16_t*>(
+        std::calloc(static_cast<size_t>(samples), HM_BYTES_PER_SAMPLE_SLOT));
+  }
+  if (!run->samples) {
+    Fail(run, false, HM_LINE_NO_SAMPLE_MEMORY,
+         "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to allocate "
+         "%" PRId64 " of memory to store WAV data",
+         samples);
+    return false;
+  }
+  run->outputSize = static_cast<size_t>(samples / HM_OUTPUT_DIVISOR);
+  run->output = new (std::nothrow) uint8_t[run->outputSize];
+  if (!run->output) {
+    Fail(run, false, HM_LINE_NO_OUTPUT_MEMORY,
+         "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to allocate "
+         "%" PRId64 " of memory to store MP3 data",
+         samples);
+    return false;
+  }
+  WriteLog("Blank WAV data initialized\n");
+  return true;
+}
+
+// Encodes all samples in one call, then the flush, and closes the stream and the file.
+bool EncodeIntoFile(Run* run, uint32_t samples) {
+  uint32_t chunkSamples = 0;
+  uint32_t chunkOutputSize = 0;
+  last_encoder_result =
+      beInitStream(&encoder_config, &chunkSamples, &chunkOutputSize, &run->stream);
+  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+    ReportEncoderFailure(run, HM_LINE_INIT_STREAM,
+                         "CreateBlankMP3(): beInitStream() failure\n>>> Unable to open the "
+                         "encoding stream>>> Error code: %lu");
+    return false;
+  }
+  SetStreamOutputLimit(run->stream, static_cast<uint32_t>(run->outputSize));
+
+  uint32_t outputCount = 0;
+  last_encoder_result =
+      beEncodeChunk(run->stream, samples, run->samples, run->output, &outputCount);
+  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+    ReportEncoderFailure(run, HM_LINE_ENCODE,
+                         "CreateBlankMP3(): beEncodeChunk() failure\n>>> Unable to encode the "
+                         "WAV frames>>> Error code: %lu");
+    return false;
+  }
+  WriteLog("Amount of encoded data written: %d bytes\n", static_cast<int>(outputCount));
+  if (std::fwrite(run->output, 1, outputCount, run->file) != outputCount) {
+    // The encoder is flushed all the same; a failing flush gets its own box first.
+    last_encoder_result = beDeinitStream(run->stream, run->output, &outputCount);
+    if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+      ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_FLUSH_AFTER_WRITE,
+                     "CreateBlankMP3(): beDeinitStream() failure\n>>> Unable to flush the "
+                     "encoder>>> Error code: %lu",
+                     static_cast<unsigned long>(last_encoder_result));
+    }
+    Fail(run, true, HM_LINE_WRITE_ENCODED,
+         "CreateBlankMP3(): fwrite() failure\n>>> Cannot write encoded WAV data to target "
+         "MP3 file");
+    return false;
+  }
+
+  last_encoder_result = beDeinitStream(run->stream, run->output, &outputCount);
+  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+    ReportEncoderFailure(run, HM_LINE_FLUSH,
+                         "CreateBlankMP3(): beDeinitStream() failure\n>>> Unable to flush the "
+                         "encoder>>> Error code: %lu");
+    return false;
+  }
+  if (outputCount != 0) {
+    WriteLog("Remaining MP3 data to write: %d bytes\n", static_cast<int>(outputCount));
+    if (std::fwrite(run->output, 1, outputCount, run->file) != outputCount) {
+      Fail(run, true, HM_LINE_WRITE_REMAINING,
+           "CreateBlankMP3(): fwrite() failure\n>>> Cannot write remaining MP3 data to "
+           "target MP3 file");
+      return false;
+    }
+  }
+
+  beCloseStream(run->stream);
+  run->stream = nullptr;
+  // Data still buffered reaches the disk only here, so a full disk can show up now.
+  const bool closed = std::fclose(run->file) == 0;
+  run->file = nullptr;
+  if (!closed) {
+    Fail(run, true, HM_LINE_CLOSE,
+         "CreateBlankMP3(): fclose() failure\n>>> Cannot write remaining MP3 data to target "
+         "MP3 file");
+    return false;
+  }
+  return true;
+}
+
+void LogWhereTheFileWent(const std::string& target) {
+  const char* fileDirectory = GetDirectory(target.c_str());
+  if (std::strcmp(fileDirectory, ".") == 0) {
+    WriteLog("File \"%s\" created in current directory\n", GetFileName(target.c_str()));
+  } else {
+    const std::string nativeDirectory = NativePath(fileDirectory);
+    WriteLog("File \"%s\" created in \"%s\"\n", GetFileName(target.c_str()),
+             nativeDirectory.c_str());
+  }
+}
+
+// The Xing frame fills the frame kept at the start of the audio; the tag comes last.
+void HeadAndTag(Run* run) {
+  const char* written = run->temporaryPath.c_str();
+  if (encoder_config.bWriteVBRHeader) {
+    beWriteVBRHeader(written);
+    WriteLog("I have added in front of it a Xing header\n");
+  }
+  std::snprintf(run->year, HM_YEAR_SIZE, "%d", GetLocalDateTime().year);
+  run->tag->WriteEmptyTag(written);
+  run->tag->SetTitle(written, HM_TAG_TITLE);
+  run->tag->SetArtist(written, VERSION_CONTACT_ADDRESS);
+  run->tag->SetYear(written, run->year);
+  run->tag->SetGenre(written, HM_GENRE_SPEECH);
+  run->tag->SetComment(written, HM_TAG_COMMENT);
+}
+
 }  // namespace
 
 void InitEncoderConfig() {
@@ -162,167 +314,36 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   run.year = new char[HM_YEAR_SIZE];
   run_start_time = GetTimeNow();
 
-  if (!directory) directory = HM_DEFAULT_DIRECTORY;
-  if (!fileName) fileName = HM_DEFAULT_NAME;
-
-  // The caller's name is worked on in a copy with room for the extension.
-  std::vector<char> name(std::strlen(fileName) + std::strlen(HM_MP3_EXTENSION) + 1);
-  std::memcpy(name.data(), fileName, std::strlen(fileName) + 1);
-  StripExtensionInPlace(name.data());
-  AddExtensionIfNone(name.data(), HM_MP3_EXTENSION);
-
-  const std::string target = std::string(directory) + name.data();
+  const std::string target = ComposeTarget(directory ? directory : HM_DEFAULT_DIRECTORY,
+                                           fileName ? fileName : HM_DEFAULT_NAME);
   if (target.size() >= HM_PATH_SIZE) {
-    run.Release();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_PATH_TOO_LONG,
-                   "CreateBlankMP3(): path length failure\n>>> The target directory and file "
-                   "name are longer than %d characters",
-                   static_cast<int>(HM_PATH_SIZE - 1));
+    Fail(&run, false, HM_LINE_PATH_TOO_LONG,
+         "CreateBlankMP3(): path length failure\n>>> The target directory and file name are "
+         "longer than %d characters",
+         static_cast<int>(HM_PATH_SIZE - 1));
     return -1;
   }
   const std::string nativeTarget = NativePath(target.c_str());
 
   WriteLog("I am gonna create a %d second long MP3 file\n", seconds);
-
   InitEncoderConfig();
   const int64_t samples = int64_t{seconds} * encoder_config.dwSampleRate;
-
-  if (samples >= 0 && samples <= INT32_MAX) {
-    run.samples = static_cast<int16_t*>(
-        std::calloc(static_cast<size_t>(samples), HM_BYTES_PER_SAMPLE_SLOT));
-  }
-  if (!run.samples) {
-    run.Release();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_NO_SAMPLE_MEMORY,
-                   "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to "
-                   "allocate %" PRId64 " of memory to store WAV data",
-                   samples);
-    return -1;
-  }
-  const size_t outputSize = static_cast<size_t>(samples / HM_OUTPUT_DIVISOR);
-  run.output = new (std::nothrow) uint8_t[outputSize];
-  if (!run.output) {
-    run.Release();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_NO_OUTPUT_MEMORY,
-                   "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to "
-                   "allocate %" PRId64 " of memory to store MP3 data",
-                   samples);
-    return -1;
-  }
-  WriteLog("Blank WAV data initialized\n");
+  if (!AllocateBuffers(&run, samples)) return -1;
 
   if (!OpenTemporaryFile(target.c_str(), nativeTarget, &run)) {
-    run.Release();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_OPEN,
-                   "CreateBlankMP3(): fopen() failure\n>>> Cannot open target MP3 file for "
-                   "writing encoded WAV data");
+    Fail(&run, false, HM_LINE_OPEN,
+         "CreateBlankMP3(): fopen() failure\n>>> Cannot open target MP3 file for writing "
+         "encoded WAV data");
     return -1;
   }
+  if (!EncodeIntoFile(&run, static_cast<uint32_t>(samples))) return -1;
+  LogWhereTheFileWent(target);
+  HeadAndTag(&run);
 
-  uint32_t chunkSamples = 0;
-  uint32_t chunkOutputSize = 0;
-  last_encoder_result =
-      beInitStream(&encoder_config, &chunkSamples, &chunkOutputSize, &run.stream);
-  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
-    run.Abandon();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_INIT_STREAM,
-                   "CreateBlankMP3(): beInitStream() failure\n>>> Unable to open the encoding "
-                   "stream>>> Error code: %lu",
-                   static_cast<unsigned long>(last_encoder_result));
-    return -1;
-  }
-  SetStreamOutputLimit(run.stream, static_cast<uint32_t>(outputSize));
-
-  uint32_t outputCount = 0;
-  last_encoder_result = beEncodeChunk(run.stream, static_cast<uint32_t>(samples), run.samples,
-                                      run.output, &outputCount);
-  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
-    run.Abandon();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_ENCODE,
-                   "CreateBlankMP3(): beEncodeChunk() failure\n>>> Unable to encode the WAV "
-                   "frames>>> Error code: %lu",
-                   static_cast<unsigned long>(last_encoder_result));
-    return -1;
-  }
-
-  WriteLog("Amount of encoded data written: %d bytes\n", static_cast<int>(outputCount));
-  if (std::fwrite(run.output, 1, outputCount, run.file) != outputCount) {
-    last_encoder_result = beDeinitStream(run.stream, run.output, &outputCount);
-    if (last_encoder_result != BE_ERR_SUCCESSFUL) {
-      ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_FLUSH_AFTER_WRITE,
-                     "CreateBlankMP3(): beDeinitStream() failure\n>>> Unable to flush the "
-                     "encoder>>> Error code: %lu",
-                     static_cast<unsigned long>(last_encoder_result));
-    }
-    run.Abandon();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_WRITE_ENCODED,
-                   "CreateBlankMP3(): fwrite() failure\n>>> Cannot write encoded WAV data to "
-                   "target MP3 file");
-    return -1;
-  }
-
-  last_encoder_result = beDeinitStream(run.stream, run.output, &outputCount);
-  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
-    run.Abandon();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_FLUSH,
-                   "CreateBlankMP3(): beDeinitStream() failure\n>>> Unable to flush the "
-                   "encoder>>> Error code: %lu",
-                   static_cast<unsigned long>(last_encoder_result));
-    return -1;
-  }
-  if (outputCount != 0) {
-    WriteLog("Remaining MP3 data to write: %d bytes\n", static_cast<int>(outputCount));
-    if (std::fwrite(run.output, 1, outputCount, run.file) != outputCount) {
-      run.Abandon();
-      ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_WRITE_REMAINING,
-                     "CreateBlankMP3(): fwrite() failure\n>>> Cannot write remaining MP3 data "
-                     "to target MP3 file");
-      return -1;
-    }
-  }
-
-  beCloseStream(run.stream);
-  run.stream = nullptr;
-  // Data still buffered reaches the disk only here, so a full disk can show up now.
-  const bool closed = std::fclose(run.file) == 0;
-  run.file = nullptr;
-  if (!closed) {
-    run.Abandon();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_CLOSE,
-                   "CreateBlankMP3(): fclose() failure\n>>> Cannot write remaining MP3 data "
-                   "to target MP3 file");
-    return -1;
-  }
-
-  const char* fileDirectory = GetDirectory(target.c_str());
-  if (std::strcmp(fileDirectory, ".") == 0) {
-    WriteLog("File \"%s\" created in current directory\n", GetFileName(target.c_str()));
-  } else {
-    const std::string nativeDirectory = NativePath(fileDirectory);
-    WriteLog("File \"%s\" created in \"%s\"\n", GetFileName(target.c_str()),
-             nativeDirectory.c_str());
-  }
-
-  const char* written = run.temporaryPath.c_str();
-  if (encoder_config.bWriteVBRHeader) {
-    beWriteVBRHeader(written);
-    WriteLog("I have added in front of it a Xing header\n");
-  }
-
-  std::snprintf(run.year, HM_YEAR_SIZE, "%d", GetLocalDateTime().year);
-  run.tag->WriteEmptyTag(written);
-  run.tag->SetTitle(written, HM_TAG_TITLE);
-  run.tag->SetArtist(written, VERSION_CONTACT_ADDRESS);
-  run.tag->SetYear(written, run.year);
-  run.tag->SetGenre(written, HM_GENRE_SPEECH);
-  run.tag->SetComment(written, HM_TAG_COMMENT);
-
-  if (!MoveFileOver(written, nativeTarget.c_str())) {
-    run.Release();
-    run.DiscardTemporaryFile();
-    ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_MOVE,
-                   "CreateBlankMP3(): rename() failure\n>>> Cannot put the finished MP3 file "
-                   "in place of the target MP3 file");
+  if (!MoveFileOver(run.temporaryPath.c_str(), nativeTarget.c_str())) {
+    Fail(&run, false, HM_LINE_MOVE,
+         "CreateBlankMP3(): rename() failure\n>>> Cannot put the finished MP3 file in place "
+         "of the target MP3 file");
     return -1;
   }
   run.temporaryPath.clear();
