@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 source ./setup.sh
 
 install_packages "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-build_program build
+build_program build -DBUILD_TESTING=ON
 build_program build-asan -DHUSHMAKER_SANITIZE=ON
 
 display_number=90
