@@ -6,10 +6,10 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Tooltip.H>
 
 #include <array>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,8 +23,7 @@ namespace fs = std::filesystem;
 
 // What a recorder saw ("pause 500", "open <target>", "box"), then what the feedback and
 // the status field showed at that moment.
-using Recorded = std::array<std::string, 3>;
-using Steps = std::vector<Recorded>;
+using Steps = std::vector<std::array<std::string, 3>>;
 
 inline std::string Text(const char* text) { return text ? text : ""; }
 
@@ -38,9 +37,9 @@ inline std::string OwnForm(const fs::path& folder) {
 inline Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
   for (int i = 0; i < group->children(); ++i) {
     Fl_Widget* child = group->child(i);
-    if (child->label() && strcmp(child->label(), label) == 0) return child;
-    Fl_Widget* inner = child->as_group() ? FindByLabel(child->as_group(), label) : nullptr;
-    if (inner) return inner;
+    if (Text(child->label()) == label) return child;
+    if (Fl_Widget* inner = child->as_group() ? FindByLabel(child->as_group(), label) : nullptr)
+      return inner;
   }
   return nullptr;
 }
@@ -60,6 +59,7 @@ class WindowTest : public testing::Test {
     fs::create_directories(work);
     fs::current_path(work);
     current_dir = work_own_form.data();
+    Fl_Tooltip::enable(1);  // as the toolkit starts; the window must switch them off
     ui = new MainWindowUI;
     ReplacePause([this](unsigned int ms) { Record("pause " + std::to_string(ms)); });
     ReplaceOpener([this](const char* target) { Record(std::string("open ") + target); });
@@ -67,7 +67,7 @@ class WindowTest : public testing::Test {
       Record("box");
       box_texts.push_back(text);
     });
-    ui->main_window->show();
+    ui->show_window();
     Fl::check();
   }
 
