@@ -9,26 +9,19 @@ namespace {
 using ActionsTest = WindowTest;
 
 TEST_F(ActionsTest, WelcomePagesThroughThreeHelpTextsAndAnEmptyFieldAroundGenerate) {
-  // A page cut, run on or swapped shows in its start and its length; Generate (length 0
-  // here: its own text, then empty) does not move the sequence.
-  const std::string page_1 = "\n>>> When you want a NPC to say something";
-  const struct { Fl_Button* press; std::string start; size_t length; } steps[] = {
-      {ui->welcome_button, page_1, 274},
-      {ui->welcome_button, "\n\".mp3\" files used to provide voice output", 257},
-      {ui->generate_button, "", 0},
-      {ui->welcome_button, "\nvoice files to make your dialogs remain n seconds", 166},
-      {ui->welcome_button, "", 0},
-      {ui->welcome_button, page_1, 274},
-  };
+  // A page cut, run on or swapped shows in its length; Generate (length 0 here: its own
+  // text, then empty) does not move the sequence.
+  Fl_Button* const welcome = ui->welcome_button;
+  const struct { Fl_Button* press; size_t length; } steps[] = {
+      {welcome, 274}, {welcome, 257}, {ui->generate_button, 0}, {welcome, 166}, {welcome, 0},
+      {welcome, 274}};
   for (const auto& step : steps) {
     const Steps::value_type pause = {"pause 500", Text(ui->feedback_output->value()), "Idle"};
     recorded.clear();
     step.press->do_callback();
-    const std::string shown = Text(ui->feedback_output->value());
-    EXPECT_EQ(shown.substr(0, step.start.size()), step.start);
-    EXPECT_EQ(shown.size(), step.length) << step.start;
+    EXPECT_EQ(Text(ui->feedback_output->value()).size(), step.length);
     EXPECT_EQ(recorded.at(0), pause);
-    EXPECT_EQ(recorded.size(), step.press == ui->welcome_button ? 1u : 2u);
+    EXPECT_EQ(recorded.size(), step.press == welcome ? 1u : 2u);
   }
 }
 
@@ -71,8 +64,7 @@ TEST_F(ActionsTest, AltDFlipsTheTooltipsSwitchAndItsMark) {
 TEST_F(ActionsTest, ChooserIsReadByGenerateACancelKeepsTheChoiceAndTooLongIsRefused) {
   Fl_File_Chooser::filename_label = "Filename:";  // the toolkit's own, process-wide
   const fs::path first = work / "first", second = work / "second";
-  fs::create_directories(first);
-  fs::create_directories(second);
+  for (const fs::path& folder : {first, second}) fs::create_directories(folder);
   // What is picked ("" cancels) and the directory Generate then uses.
   const std::string picks[] = {"", first.string(), "", second.string()};
   const std::string used[] = {"", OwnForm(first), OwnForm(first), OwnForm(second)};

@@ -13,12 +13,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 run_in() {
   mkdir "$1"
   (cd "$1" && exec "$program") &
-  local pid=$! window="" status
-  for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --pid "$pid" --name '^Hushmaker$' | head -n 1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
+  local pid=$! window status
+  window=$(timeout 10 xdotool search --sync --onlyvisible --pid "$pid" --name '^Hushmaker$' | head -n 1)
   [ -n "$window" ] || { kill "$pid"; fail "no Hushmaker window appeared"; }
   xdotool sleep 0.3 windowfocus --sync "$window"
   xdotool type --delay 50 "$2"  # type takes every word after it as text
@@ -27,9 +23,8 @@ run_in() {
   xdotool key --clearmodifiers alt+g sleep $((6 + $3)) key Return
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null && sleep 0.1; done
   kill "$pid" 2>/dev/null && fail "still running after Enter"
-  wait "$pid"
-  status=$?
-  [ "$status" -eq 18 ] || fail "exit status $status, expected 18"
+  wait "$pid" || status=$?
+  [ "${status:-0}" -eq 18 ] || fail "exit status ${status:-0}, expected 18"
 }
 
 run_in "$scratch/made" voice.wav 3
