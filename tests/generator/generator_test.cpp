@@ -1,0 +1,357 @@
+// Tests of the silent MP3 writer and its ID3v1 tag: the record handed to the encoder,
+// paths, tag bytes, failures, and files read back by independent decoders and a frame walker.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "generator/hushmaker.h"
+#include "generator/id3v1_tag.h"
+#include "platform/platform.h"
+#include "resources/version_info.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr uint64_t kRate = 44100;
+constexpr int kYear = 2031;
+
+Bytes ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteWholeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+// A shell command's wait status (0: it exited with 0), its output up to a megabyte, and
+// how many bytes it wrote and how many of them were not zero.
+struct CommandRun { int status = -1; std::string output; uint64_t bytes = 0, nonZero = 0; };
+
+CommandRun RunCommand(const std::string& command) {
+  CommandRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  static char block[65536];
+  for (size_t got; pipe && (got = std::fread(block, 1, sizeof(block), pipe)) > 0;) {
+    if (run.output.size() < (1 << 20)) run.output.append(block, got);
+    run.bytes += got;
+    run.nonZero += got - static_cast<size_t>(std::count(block, block + got, '\0'));
+  }
+  run.status = pipe ? pclose(pipe) : -1;
+  return run;
+}
+
+// A new empty directory under /tmp, removed with its contents at the end of the scope. Its
+// path has no character the shell would read, so commands take it as it is.
+struct ScratchDirectory {
+  std::string path;  // native, no trailing slash
+  ScratchDirectory() {
+    char pattern[] = "/tmp/hushmaker-test-XXXXXX";
+    path = mkdtemp(pattern) ? pattern : "/nonexistent";
+  }
+  ~ScratchDirectory() { RunCommand("rm -rf " + path); }
+  // The program's form: backslashes, one at the end.
+  std::string Own() const {
+    std::string own = path + "/";
+    std::replace(own.begin(), own.end(), '/', '\\');
+    return own;
+  }
+  // Entry names, one a line, sorted.
+  std::string List() const { return RunCommand("LC_ALL=C ls -A " + path).output; }
+};
+
+// Walks the MPEG-1 Layer III 44.1 kHz frames chained from the file's start, reading only
+// their headers: each must follow the writer's configuration, the Xing/Info first frame
+// must count the frames after it, and the chain must end where the ID3v1 tag starts.
+void ExpectWellFormedFrames(const Bytes& bytes) {
+  // Bit rates in kbit/s by index; 0 marks an index no frame may use.
+  static const int kBitRates[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                    112, 128, 160, 192, 224, 256, 320, 0};
+  constexpr size_t kXingAt = 4 + 17;  // behind the header and a mono frame's side information
+  size_t frames = 0, offFrames = 0;
+  uint32_t xingFrames = 0;
+  const size_t end = bytes.size() >= 128 ? bytes.size() - 128 : 0;
+  size_t at = 0;
+  while (at + 4 <= end) {
+    const uint8_t* p = &bytes[at];
+    const int rate = kBitRates[p[2] >> 4];
+    // Sync, MPEG-1, Layer III, 44.1 kHz; anything else ends the chain.
+    if (p[0] != 0xFF || (p[1] & 0xFE) != 0xFA || rate == 0 || (p[2] & 0x0C) != 0) break;
+    const size_t length = 144 * rate * 1000 / 44100 + ((p[2] >> 1) & 1);
+    if (at + length > end) break;
+    // Off: a CRC, the private bit, not mono, copyright or original not set, over 128 kbit/s.
+    offFrames += !(p[1] & 1) || (p[2] & 1) || (p[3] & 0xCC) != 0xCC || rate > 128;
+    // The Xing/Info frame's frame count follows its four flag bytes.
+    const uint8_t* x = p + kXingAt;
+    if (frames++ == 0 && at + kXingAt + 12 <= end &&
+        (std::memcmp(x, "Xing", 4) == 0 || std::memcmp(x, "Info", 4) == 0)) {
+      xingFrames = uint32_t{x[8]} << 24 | uint32_t{x[9]} << 16 | x[10] << 8 | x[11];
+    }
+    at += length;
+  }
+  EXPECT_GT(frames, 1u);
+  EXPECT_EQ(offFrames, 0u);
+  EXPECT_EQ(xingFrames, frames - 1);
+  EXPECT_TRUE(frames > 0 && at == end && std::memcmp(&bytes[end], "TAG", 3) == 0);
+}
+
+// Offsets of the ID3v1.1 fields in the tag.
+enum TagField : size_t {
+  TAG_MARKER = 0, TAG_TITLE = 3, TAG_ARTIST = 33, TAG_ALBUM = 63, TAG_YEAR = 93,
+  TAG_COMMENT = 97, TAG_ZERO_BYTE = 125, TAG_TRACK = 126, TAG_GENRE = 127,
+};
+
+// audio followed by a tag holding the given fields and zero elsewhere.
+Bytes Tagged(const Bytes& audio, const std::vector<std::pair<TagField, std::string>>& fields) {
+  Bytes bytes = audio;
+  bytes.insert(bytes.end(), {'T', 'A', 'G'});
+  bytes.resize(audio.size() + 128, 0);
+  for (const auto& [at, text] : fields) {
+    std::memcpy(&bytes[audio.size() + at], text.data(), text.size());
+  }
+  return bytes;
+}
+
+std::vector<std::string> boxes;  // caption and text of each box the writer shows
+
+// Boxes are recorded instead of shown, and the local year is fixed.
+struct CreateBlankMP3Test : ::testing::Test {
+  void SetUp() override {
+    boxes.clear();
+    ReplaceBoxPresenter([](const char* caption, const char* text, BoxIcon icon) {
+      EXPECT_EQ(icon, BoxIcon::Warning) << "the writer shows warnings only";
+      boxes.push_back(std::string(caption) + "\n" + text);
+    });
+    ReplaceLocalClock([] { return LocalDateTime{kYear, 6, 15, 12, 0, 0}; });
+  }
+};
+
+// Each length runs in a child process so that its peak memory is its own. The eight-hour
+// sample buffer (some 5 GB) is silence the system hands out already zero and that is never
+// written, so it costs next to no physical memory.
+TEST_F(CreateBlankMP3Test, DecodersReadExactlyTheLengthAskedInLittleMemory) {
+  // One second, a round length, one that ends inside a frame past a minute, the longest.
+  for (uint64_t seconds : {1, 10, 61, 28800}) {
+    SCOPED_TRACE(std::to_string(seconds) + " s");
+    ScratchDirectory scratch;
+    const pid_t child = fork();
+    if (child == 0) {
+      _exit(CreateBlankMP3(static_cast<int>(seconds), scratch.Own().c_str(), "voice") < 0 ||
+            !boxes.empty());
+    }
+    int status = -1;
+    rusage usage = {};
+    ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+    ASSERT_EQ(status, 0) << "the writer reported a failure";
+    // About 120 MB in a plain build, some 730 MB under AddressSanitizer.
+    EXPECT_LT(usage.ru_maxrss / 1024, 1500) << "a touched sample buffer alone takes 4,845 MB";
+    const std::string path = scratch.path + "/voice.mp3";
+    ExpectWellFormedFrames(ReadWholeFile(path));
+    for (const std::string& decoder :
+         {"mpg123 -q -s " + path, "ffmpeg -v error -i " + path + " -f s16le -"}) {
+      const CommandRun pcm = RunCommand(decoder);
+      EXPECT_EQ(pcm.bytes, seconds * kRate * 2) << decoder;
+      EXPECT_TRUE(pcm.status == 0 && pcm.nonZero == 0) << decoder;
+      if (seconds == 28800) break;  // one decoder is enough over eight hours
+    }
+    EXPECT_EQ(RunCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels "
+                         "-of default=nw=1 " + path).output,
+              "codec_name=mp3\nsample_rate=44100\nchannels=1\n");
+    // mp3val reports INFO for what it found and WARNING or ERROR for any problem.
+    const std::string report = RunCommand("mp3val " + path + " 2>&1").output;
+    EXPECT_TRUE(report.find("WARNING") == report.npos && report.find("ERROR") == report.npos &&
+                report.find("MPEG 1 Layer III") != report.npos) << report;
+  }
+}
+
+TEST_F(CreateBlankMP3Test, HandsTheEncoderExactlyTheFixedRecord) {
+  // Offsets and values of the stored fields; the other bytes are zero.
+  const std::pair<size_t, uint32_t> kStored[] = {
+      {0, 256}, {4, 1}, {8, 331},    // dwConfig (the LAME layout), dwStructVersion, dwStructSize
+      {12, 44100}, {20, 3},          // dwSampleRate, nMode (mono)
+      {24, 32}, {28, 128}, {36, 1},  // dwBitrate, dwMaxBitrate, dwMpegVersion (MPEG-1)
+      {56, 1}, {60, 1}, {64, 1},     // bCopyright, bOriginal, bWriteVBRHeader
+      {68, 1}, {72, 9}};             // bEnableVBR, nVBRQuality
+  Bytes expected(331, 0);
+  for (const auto& [at, value] : kStored) std::memcpy(&expected[at], &value, 4);
+  // Whatever an earlier run left in the record, a run starts from a cleared one.
+  std::memset(const_cast<BE_CONFIG*>(&GetEncoderConfig()), 0xEE, sizeof(BE_CONFIG));
+  ScratchDirectory scratch;
+  ASSERT_GE(CreateBlankMP3(1, scratch.Own().c_str(), "a"), 0);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&GetEncoderConfig());
+  EXPECT_EQ(Bytes(bytes, bytes + sizeof(BE_CONFIG)), expected);
+}
+
+TEST_F(CreateBlankMP3Test, WritesTheNamedFileWithItsTag) {
+  const Bytes tag = Tagged({}, {{TAG_TITLE, ">>> Empty file <<<"},
+                                {TAG_ARTIST, VERSION_CONTACT_ADDRESS},
+                                {TAG_YEAR, std::to_string(kYear)},
+                                {TAG_COMMENT, "Made by Hushmaker"},
+                                {TAG_GENRE, "\x65"}});  // 101, Speech
+  // Without a name or a directory the file is .\blankfile.mp3, in the working directory.
+  const struct { const char* name; const char* file; bool tagged; } rows[] = {
+      {nullptr, "blankfile.mp3", true},
+      {"voice", "voice.mp3", true},
+      {"voice.mp3", "voice.mp3", true},
+      {"voice.MP3", "voice.mp3", true},
+      // Only the last extension goes; what is left still has one, so no ".mp3" and no tag.
+      {"voice.01.wav", "voice.01", false},
+      {".voice", ".voice.mp3", true},  // a leading dot is no extension
+  };
+  char previous[4096];
+  ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
+  // Each target exists already: the run replaces it and keeps its permission bits.
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name ? row.name : "no name");
+    ScratchDirectory scratch;
+    const std::string path = scratch.path + "/" + row.file;
+    WriteWholeFile(path, Bytes(10, 'x'));
+    ASSERT_EQ(chmod(path.c_str(), 0640) | chdir(scratch.path.c_str()), 0);
+    EXPECT_GE(CreateBlankMP3(1, row.name ? scratch.Own().c_str() : nullptr, row.name), 0);
+    EXPECT_EQ(scratch.List(), row.file + std::string("\n")) << "nothing left over";
+    const Bytes bytes = ReadWholeFile(path);
+    ASSERT_GT(bytes.size(), 128u);
+    EXPECT_EQ(Bytes(bytes.end() - 128, bytes.end()) == tag, row.tagged);
+    struct stat info = {};
+    EXPECT_EQ(stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0, 0640u);
+  }
+  ASSERT_EQ(chdir(previous), 0);
+}
+
+// Each run is a child process whose files may not grow past the row's limit, with the
+// signal for a larger write ignored so that the write itself fails.
+TEST_F(CreateBlankMP3Test, EachFailureIsReportedAndLeavesTheFilesAsTheyWere) {
+  ScratchDirectory scratch;
+  const std::string own = scratch.Own();
+  // Directories whose path with "voice.mp3" is 259 and 260 characters: the first fits and
+  // fails only because the directory does not exist.
+  const std::string fits = own + std::string(249 - own.size(), 'd') + "\\";
+  const std::string tooLong = own + std::string(250 - own.size(), 'd') + "\\";
+  WriteWholeFile(scratch.path + "/voice.mp3", Bytes(8000, 0x5A));
+  const char* kOpen = "fopen() failure\n>>> Cannot open target MP3 file for writing encoded WAV "
+                      "data";
+  const struct { int seconds; std::string directory; int line; const char* text; rlim_t limit; }
+      rows[] = {
+      {1, own + "missing\\", 215, kOpen, RLIM_INFINITY},
+      {1, "\\proc\\", 215, kOpen, RLIM_INFINITY},  // nobody may write there
+      {1, fits, 215, kOpen, RLIM_INFINITY},
+      {1, tooLong, 131, "path length failure\n>>> The target directory and file name are "
+                        "longer than 259 characters", RLIM_INFINITY},
+      {-1, own, 157, "memory allocation failure\n>>> Operator new failed to allocate -44100 of "
+                     "memory to store WAV data", RLIM_INFINITY},
+      // 10 s give some 40 kB in one write, which stops at the limit.
+      {10, own, 335, "fwrite() failure\n>>> Cannot write encoded WAV data to target MP3 file",
+       2000},
+      // 1 s gives about 4.6 kB, taken whole by the stream's buffer: the limit is met only
+      // when the file is closed.
+      {1, own, 417, "fclose() failure\n>>> Cannot write remaining MP3 data to target MP3 file",
+       4500},
+  };
+  for (const auto& row : rows) {
+    const std::string box = "Called from: \"hushmaker\", line " + std::to_string(row.line) +
+                            "\n*********** WARNING ***********\nCreateBlankMP3(): " + row.text +
+                            "\n";
+    const auto run = [&] {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit size = {row.limit, row.limit};
+      setrlimit(RLIMIT_FSIZE, &size);
+      const int result = CreateBlankMP3(row.seconds, row.directory.c_str(), "voice");
+      for (const std::string& shown : boxes) std::fprintf(stderr, "%s", shown.c_str());
+      _exit(result == -1 && boxes == std::vector<std::string>{box} ? 0 : 1);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "") << box;
+    EXPECT_EQ(ReadWholeFile(scratch.path + "/voice.mp3"), Bytes(8000, 0x5A));
+    EXPECT_EQ(scratch.List(), "voice.mp3\n") << "no partial file left";
+  }
+}
+
+// Calls of the tag writer, each named by the field it writes (the marker: WriteEmptyTag)
+// with its text; genre and track take theirs as a number.
+using Calls = std::vector<std::pair<TagField, const char*>>;
+
+void ApplyTagCalls(const Calls& calls, const char* path) {
+  CID3v1Tag tag;
+  for (const auto& [field, text] : calls) {
+    switch (field) {
+      case TAG_TITLE: tag.SetTitle(path, text); break;
+      case TAG_ARTIST: tag.SetArtist(path, text); break;
+      case TAG_ALBUM: tag.SetAlbum(path, text); break;
+      case TAG_YEAR: tag.SetYear(path, text); break;
+      case TAG_COMMENT: tag.SetComment(path, text); break;
+      case TAG_GENRE: tag.SetGenre(path, std::atoi(text)); break;
+      case TAG_TRACK: tag.SetTrack(path, std::atoi(text)); break;
+      default: tag.WriteEmptyTag(path); break;  // TAG_MARKER
+    }
+  }
+}
+
+TEST(CID3v1Tag, EveryCaseOfTheTable) {
+  const Bytes audio(300, 0x11);  // not zero, so that a write into it shows
+  const Bytes emptyTag = Tagged(audio, {});
+  const Calls every = {{TAG_MARKER, ""}, {TAG_TITLE, "t"}, {TAG_ARTIST, "a"},
+                       {TAG_ALBUM, "l"}, {TAG_YEAR, "y"},  {TAG_COMMENT, "c"},
+                       {TAG_GENRE, "1"}, {TAG_TRACK, "2"}};
+  const Bytes everySet = Tagged(audio, {{TAG_TITLE, "t"}, {TAG_ARTIST, "a"}, {TAG_ALBUM, "l"},
+                                        {TAG_YEAR, "y"}, {TAG_COMMENT, "c"},
+                                        {TAG_GENRE, "\x01"}, {TAG_TRACK, "\x02"}});
+  // An empty initial means no file; an empty expected, still no file.
+  const struct { const char* what; const char* name; Bytes initial; Calls calls; Bytes expected; }
+      rows[] = {
+      {"empty tag appended", "a.mp3", audio, {{TAG_MARKER, ""}}, emptyTag},
+      {"upper-case extension", "a.MP3", audio, every, everySet},
+      {"mixed-case extension", "a.Mp3", audio, every, everySet},
+      {"no second tag; the setters fill the one there", "a.mp3",
+       Tagged(audio, {{TAG_TITLE, "old"}, {TAG_ALBUM, "album"}}),
+       {{TAG_MARKER, ""}, {TAG_TITLE, "new"}},
+       Tagged(audio, {{TAG_TITLE, "new"}, {TAG_ALBUM, "album"}})},
+      {"45-character title cut to 30, no zero after", "a.mp3", emptyTag,
+       {{TAG_TITLE, "A title of forty-five characters, far too lon"}},
+       Tagged(audio, {{TAG_TITLE, "A title of forty-five characte"}})},
+      {"five-digit year cut to four", "a.mp3", emptyTag, {{TAG_YEAR, "20265"}},
+       Tagged(audio, {{TAG_YEAR, "2026"}})},
+      {"a full comment stops before the zero byte and the track", "a.mp3",
+       Tagged(audio, {{TAG_ZERO_BYTE, "\x09"}, {TAG_TRACK, "\x07"}}),
+       {{TAG_COMMENT, "0123456789012345678901234567890"}},
+       Tagged(audio, {{TAG_COMMENT, "0123456789012345678901234567"}, {TAG_ZERO_BYTE, "\x09"},
+                      {TAG_TRACK, "\x07"}})},
+      {"an empty text clears; a shorter one leaves nothing of a longer", "a.mp3",
+       Tagged(audio, {{TAG_TITLE, "old title"}, {TAG_ARTIST, "old"}}),
+       {{TAG_TITLE, "new"}, {TAG_ARTIST, ""}}, Tagged(audio, {{TAG_TITLE, "new"}})},
+      {"each setter's own marker clears its field", "a.mp3", everySet,
+       {{TAG_TITLE, CID3v1Tag::ID3_NO_TITLE}, {TAG_ARTIST, CID3v1Tag::ID3_NO_ARTIST},
+        {TAG_ALBUM, CID3v1Tag::ID3_NO_ALBUM}, {TAG_YEAR, CID3v1Tag::ID3_NO_YEAR},
+        {TAG_COMMENT, CID3v1Tag::ID3_NO_COMMENT}},
+       Tagged(audio, {{TAG_GENRE, "\x01"}, {TAG_TRACK, "\x02"}})},
+      {"genre and track take the low byte", "a.mp3", emptyTag,
+       {{TAG_GENRE, "511"}, {TAG_TRACK, "261"}},
+       Tagged(audio, {{TAG_TRACK, "\x05"}, {TAG_GENRE, "\xFF"}})},
+      {"a.mp4 left alone", "a.mp4", audio, every, audio},
+      {"a.mp3x left alone", "a.mp3x", audio, every, audio},
+      {"mp3 left alone", "mp3", audio, every, audio},
+      {"a file shorter than a tag left alone", "short.mp3", Bytes(127, 1), every, Bytes(127, 1)},
+      {"a missing file not created", "missing.mp3", {}, every, {}},
+  };
+  for (const auto& row : rows) {
+    ScratchDirectory scratch;
+    const std::string path = scratch.path + "/" + row.name;
+    if (!row.initial.empty()) WriteWholeFile(path, row.initial);
+    ApplyTagCalls(row.calls, path.c_str());
+    EXPECT_EQ(scratch.List(), row.expected.empty() ? "" : row.name + std::string("\n"))
+        << row.what;
+    EXPECT_EQ(ReadWholeFile(path), row.expected) << row.what;
+  }
+}
+
+}  // namespace
