@@ -27,7 +27,6 @@ constexpr const char* HM_MP3_EXTENSION = ".mp3";
 // The suffix of the file being written when the target gets no tag: the tag writer
 // decides by the name it is given, and that must agree with the target's name.
 constexpr const char* HM_UNTAGGED_SUFFIX = ".part";
-constexpr size_t HM_PATH_SIZE = 260;  // the program's path storage, terminator included
 constexpr size_t HM_NATIVE_PATH_SIZE = 4096;
 constexpr size_t HM_YEAR_SIZE = 16;
 constexpr int HM_GENRE_SPEECH = 101;
@@ -316,11 +315,11 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
 
   const std::string target = ComposeTarget(directory ? directory : HM_DEFAULT_DIRECTORY,
                                            fileName ? fileName : HM_DEFAULT_NAME);
-  if (target.size() >= HM_PATH_SIZE) {
+  if (target.size() >= IO_PATH_BUFFER_SIZE) {
     Fail(&run, false, HM_LINE_PATH_TOO_LONG,
          "CreateBlankMP3(): path length failure\n>>> The target directory and file name are "
          "longer than %d characters",
-         static_cast<int>(HM_PATH_SIZE - 1));
+         static_cast<int>(IO_PATH_BUFFER_SIZE - 1));
     return -1;
   }
   const std::string nativeTarget = NativePath(target.c_str());
