@@ -14,8 +14,11 @@ install_packages() {
   echo "Installing: ${missing[*]}"
   local run_as_root=()
   [ "$(id -u)" -eq 0 ] || run_as_root=(sudo)
-  "${run_as_root[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${run_as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # Another install may hold dpkg's lock for a while; wait for it instead of failing.
+  local wait_for_lock=(-o DPkg::Lock::Timeout=600)
+  "${run_as_root[@]}" apt-get "${wait_for_lock[@]}" update -qq
+  DEBIAN_FRONTEND=noninteractive "${run_as_root[@]}" apt-get "${wait_for_lock[@]}" install -y -qq \
+    --no-install-recommends "${missing[@]}"
 }
 
 # build_program FOLDER [CMAKE OPTION...]: configures and builds everything into FOLDER.
