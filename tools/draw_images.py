@@ -4,8 +4,9 @@
 Standard library only, no randomness and no system fonts, so that running it again gives
 the committed files byte for byte:
 
-    tools/draw_images.py                  rewrite ui/banner_images.cpp, resources/icon_xpm.*
-                                          and resources/hushmaker.png in this checkout
+    tools/draw_images.py                  rewrite ui/banner_images.cpp, resources/icon_xpm.*,
+                                          resources/hushmaker.png and resources/hushmaker.ico
+                                          in this checkout
     tools/draw_images.py --out DIR        write the same files under DIR instead
     tools/draw_images.py --preview DIR    also write enlarged PNG previews (needs `convert`)
 """
@@ -517,6 +518,26 @@ def Png(width, height, pixels):
             + Chunk(b'IDAT', zlib.compress(raw, 9)) + Chunk(b'IEND', b''))
 
 
+# The Windows icon file: one 32 x 32 image at 24 bits per pixel, a bottom-up BGR bitmap
+# followed by its all-opaque 1-bit mask, each row padded to four bytes.
+ICO_DIRECTORY_SIZE = 6
+ICO_ENTRY_SIZE = 16
+ICO_BITMAP_HEADER_SIZE = 40
+
+
+def Ico(width, height, pixels):
+    colour_row = (width * 3 + 3) // 4 * 4
+    mask_row = (width + 31) // 32 * 4
+    colours = b''.join(bytes(b for p in pixels[y * width:(y + 1) * width] for b in reversed(p)).ljust(colour_row, b'\x00')
+                       for y in reversed(range(height)))
+    image = (struct.pack('<IiiHHIIiiII', ICO_BITMAP_HEADER_SIZE, width, 2 * height, 1, 24, 0,
+                         len(colours) + mask_row * height, 0, 0, 0, 0)
+             + colours + bytes(mask_row * height))
+    return (struct.pack('<HHH', 0, 1, 1)
+            + struct.pack('<BBBBHHII', width, height, 0, 0, 1, 24, len(image), ICO_DIRECTORY_SIZE + ICO_ENTRY_SIZE)
+            + image)
+
+
 def WriteFile(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, 'wb') as f:
@@ -568,6 +589,7 @@ def main():
               'const char* const hushmaker_icon_xpm[ICON_XPM_LINES] = {\n'
               + ''.join('    %s,\n' % CString(line.encode('ascii')) for line in xpm) + '};\n')
     WriteFile(os.path.join(args.out, 'resources', 'hushmaker.png'), Png(ICON_SIZE, ICON_SIZE, icon_pixels))
+    WriteFile(os.path.join(args.out, 'resources', 'hushmaker.ico'), Ico(ICON_SIZE, ICON_SIZE, icon_pixels))
     if args.preview:
         WritePreview(args.preview, 'icon', ICON_SIZE, ICON_SIZE, icon_pixels, 8)
 

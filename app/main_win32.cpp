@@ -1,0 +1,73 @@
+// Process entry on Windows: builds the process-wide objects and runs the window inside
+// the creation of a hidden host window; ends with status 18 (normal end) or 1 (the host
+// window could not be made).
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "app/startup.h"
+#include "ui/main_window_ui.h"
+
+namespace {
+
+constexpr char HOST_CLASS_NAME[] = "myWindowClass";
+constexpr char HOST_TITLE[] = "Hushmaker";
+constexpr int HOST_WIDTH = 320;
+constexpr int HOST_HEIGHT = 240;
+constexpr WORD HOST_ICON_RESOURCE = 102;
+constexpr UINT HOST_CLASS_STYLE = CS_VREDRAW | CS_HREDRAW;
+constexpr DWORD HOST_EXTENDED_STYLE =
+    WS_EX_TOPMOST | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_APPWINDOW;
+// Never WS_VISIBLE: the host window is not shown.
+constexpr DWORD HOST_STYLE = WS_MINIMIZEBOX | WS_SYSMENU;
+static_assert(HOST_CLASS_STYLE == 0x3 && HOST_EXTENDED_STYLE == 0x40308 && HOST_STYLE == 0xA0000,
+              "the host window's class, extended and window styles");
+
+// The whole interactive run happens while the host window is being created.
+LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) {
+    RunInteractivePart();
+    PostQuitMessage(EXIT_STATUS_NORMAL);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  main_ui = new MainWindowUI;
+  current_dir = static_cast<char*>(malloc(CURRENT_DIR_SIZE));
+  version_text = static_cast<char*>(malloc(VERSION_TEXT_SIZE));
+
+  WNDCLASSEXA window_class = {};
+  window_class.cbSize = sizeof(window_class);
+  window_class.style = HOST_CLASS_STYLE;
+  window_class.lpfnWndProc = WndProc;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(HOST_ICON_RESOURCE));
+  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  window_class.lpszClassName = HOST_CLASS_NAME;
+  window_class.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(HOST_ICON_RESOURCE));
+  RegisterClassExA(&window_class);
+
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - HOST_WIDTH) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - HOST_HEIGHT) / 2;
+  HWND host = CreateWindowExA(HOST_EXTENDED_STYLE, HOST_CLASS_NAME, HOST_TITLE, HOST_STYLE, x, y,
+                              HOST_WIDTH, HOST_HEIGHT, nullptr, nullptr, instance, nullptr);
+  if (!host) {
+    UnregisterClassA(HOST_CLASS_NAME, instance);
+    return EXIT_STATUS_NO_DISPLAY;
+  }
+
+  // GetMessageA gives -1 on a failure, which must end the loop as WM_QUIT does.
+  MSG message = {};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  UnregisterClassA(HOST_CLASS_NAME, instance);
+  delete main_ui;
+  main_ui = nullptr;
+  return message.message == WM_QUIT ? static_cast<int>(message.wParam) : EXIT_STATUS_NORMAL;
+}
