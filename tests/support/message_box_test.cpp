@@ -47,7 +47,7 @@ TEST_F(LogSwitchedOffTest, ErrorBoxEndsTheProcessWithStatusOneAndNoReportWritesA
                fputs("returned", stderr)),
               ::testing::ExitedWithCode(1),
               "\\[box 1, icon 1\\] Called from: \"hushmaker.cpp\", line 310 \\| "
-              "\\*{12} ERROR \\*{12}\nbeInitStream\\(\\) failure\nhandler ran$");
+              "\\*+ ERROR \\*+\nbeInitStream\\(\\) failure\nhandler ran$");
   EXPECT_FALSE(std::filesystem::exists("process.log"));
 }
 

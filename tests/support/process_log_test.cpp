@@ -49,8 +49,9 @@ TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
 
 // process.log is a directory, so every attempt to open it fails. A report of that
 // failure must not raise another: one box more than listed ends the process with 7.
+// The patterns keep to what GoogleTest's own matcher on Windows understands.
 #define ERROR_BOX(n, source, text) \
-  "\\[box " #n ", icon 1\\] Called from: \"" source "\", line [0-9]+ \\| \\*{12} ERROR \\*{12}\n" text "\n"
+  "\\[box " #n ", icon 1\\] Called from: \"" source "\", line .+ \\| \\*+ ERROR \\*+\n" text "\n"
 #define WRITING_ERROR(n) ERROR_BOX(n, "io_tools.cpp", "Writing error on logfile: \"process.log\"") "$"
 
 TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
@@ -58,7 +59,7 @@ TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
   const struct { void (*report)(); int boxes; const char* expected_stderr; } cases[] = {
       {[] { WriteLog("event\n"); }, 1, WRITING_ERROR(1)},
       {[] { ShowMessageBox(BOX_WARNING, "a.cpp", 1, "first"); }, 2,
-       "\\[box 1, icon 0\\] [^|]*\\| \\*{11} WARNING \\*{11}\nfirst\n" WRITING_ERROR(2)},
+       "\\[box 1, icon 0\\] .*\\| \\*+ WARNING \\*+\nfirst\n" WRITING_ERROR(2)},
       {[] { ShowMessageBox(BOX_ERROR, "a.cpp", 1, "first"); }, 2,
        ERROR_BOX(1, "a.cpp", "first") WRITING_ERROR(2)},
       {StartLog, 1, ERROR_BOX(1, "io_tools.cpp", "Unable to open file: \"process.log\"") "$"},

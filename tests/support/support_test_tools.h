@@ -2,18 +2,20 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 #include "platform/platform.h"
 
+// Reads a text file as text: the log has CRLF line ends on Windows.
 inline std::string ReadFile(const char* name) {
-  std::ifstream file(name, std::ios::binary);
+  std::ifstream file(name);
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
@@ -22,9 +24,14 @@ inline std::string ReadFile(const char* name) {
 class ScratchDirectoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "hm-support-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    std::filesystem::current_path(scratch_ = pattern);
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && scratch_.empty(); ++attempt) {
+      const auto candidate = std::filesystem::temp_directory_path() /
+                             ("hm-support-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) scratch_ = candidate;
+    }
+    ASSERT_FALSE(scratch_.empty());
+    std::filesystem::current_path(scratch_);
   }
   void TearDown() override {
     std::filesystem::current_path(previous_);
@@ -48,6 +55,6 @@ inline void RecordBoxes(int allowed = 99) {
                             std::to_string(static_cast<int>(icon)) + "] " + caption + " | " + text;
     fputs(box.c_str(), stderr);
     g_shown_boxes += box;
-    if (shown > allowed) _exit(7);
+    if (shown > allowed) std::_Exit(7);
   });
 }
