@@ -16,7 +16,7 @@ WINDOWS_TRIPLET=x86_64-w64-mingw32
 WINDOWS_PACKAGES=(cmake ninja-build make zip g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                   binutils-mingw-w64-x86-64)
 # Wine runs the tests; GoogleTest is cross-built from Debian's sources.
-WINDOWS_TEST_PACKAGES=(wine wine64 googletest unzip)
+WINDOWS_TEST_PACKAGES=(wine wine64 googletest unzip icoutils)
 
 # Where to get the sources when ../shared/vendor/ does not hold them.
 WINDOWS_SOURCE_HINT="FLTK 1.3.8: https://www.fltk.org/software.php (fltk-1.3.8-source.tar.gz);
