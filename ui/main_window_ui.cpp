@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 #include "resources/version_info.h"
 #include "ui/banner_images.h"
 
