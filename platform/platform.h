@@ -51,6 +51,11 @@ bool GetWorkingDirectory(char* buffer, size_t size);
 // The native form of a path in the program's own form: every backslash becomes '/'.
 std::string NativePath(const char* path);
 
+// The program's own form of a native path, the other way round: every '/' becomes a
+// backslash. False when the path cannot be written in that form: here, a path holding a
+// backslash, which is an ordinary character of a name on this system.
+bool ToProgramPath(const char* native, std::string* own);
+
 // Files
 // All paths here are native. These are the writer's means of replacing a file in one
 // step, so that a user's existing file is never lost to a failed run.

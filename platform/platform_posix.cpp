@@ -97,6 +97,15 @@ std::string NativePath(const char* path) {
   return native;
 }
 
+bool ToProgramPath(const char* native, std::string* own) {
+  own->clear();
+  for (const char* c = native ? native : ""; *c; ++c) {
+    if (*c == '\\') return false;
+    *own += *c == '/' ? '\\' : *c;
+  }
+  return true;
+}
+
 PauseFunction ReplacePause(PauseFunction pause) { return Swap(pause_override, pause); }
 
 OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_override, opener); }
