@@ -18,8 +18,9 @@ constexpr long long BATCH_FIELD_CAP = 1000000000LL;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string NotALength(const std::string& text) {
-  return "\"" + text + "\" is not a length: give whole seconds (90), M:SS (1:30) or H:MM:SS (1:00:00)";
+std::string DescribeBadLength(const std::string& text) {
+  return "\"" + text +
+         "\" is not a length: give whole seconds (90), M:SS (1:30) or H:MM:SS (1:00:00)";
 }
 
 // The problem with a name from a list, or an empty text when it can be written.
@@ -45,19 +46,19 @@ bool ParseLength(const std::string& text, int* seconds, std::string* problem) {
     ++fields;
     const bool after_colon = fields > 1;
     if (field.empty() || fields > BATCH_MAX_FIELDS || (after_colon && field.size() != 2)) {
-      *problem = NotALength(text);
+      *problem = DescribeBadLength(text);
       return false;
     }
     long long value = 0;
     for (char c : field) {
       if (!IsDigit(c)) {
-        *problem = NotALength(text);
+        *problem = DescribeBadLength(text);
         return false;
       }
       value = std::min(value * 10 + (c - '0'), BATCH_FIELD_CAP);
     }
     if (after_colon && value >= BATCH_FIELD_BASE) {
-      *problem = NotALength(text);
+      *problem = DescribeBadLength(text);
       return false;
     }
     total = total * BATCH_FIELD_BASE + value;

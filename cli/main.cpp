@@ -105,7 +105,7 @@ __attribute__((format(printf, 1, 2))) void Complain(const char* format, ...) {
   std::fputc('\n', stderr);
 }
 
-int BadUsage(const std::string& what) {
+int ReportBadUsage(const std::string& what) {
   Complain("%s", what.c_str());
   std::fprintf(stderr, "Try '%s --help' for more information.\n", CLI_NAME);
   return CLI_EXIT_USAGE;
@@ -119,7 +119,7 @@ void PrintBox(const char* caption, const char* text, BoxIcon) {
 }
 
 // The option text that getopt_long stopped at.
-std::string OffendingOption(char** argv) {
+std::string GetOffendingOption(char** argv) {
   if (optopt > 0 && optopt < CLI_OPTION_BATCH) return std::string("-") + static_cast<char>(optopt);
   return argv[optind - 1];
 }
@@ -146,10 +146,10 @@ bool ReadOptions(int argc, char** argv, Options* options, std::string* problem) 
         options->version = true;
         break;
       case ':':
-        *problem = "option " + OffendingOption(argv) + " needs a value";
+        *problem = "option " + GetOffendingOption(argv) + " needs a value";
         return false;
       default:
-        *problem = "unknown option " + OffendingOption(argv);
+        *problem = "unknown option " + GetOffendingOption(argv);
         return false;
     }
   }
@@ -182,7 +182,7 @@ bool PrepareDirectory(const char* given, std::string* own, std::string* problem)
 }
 
 // The warning the window shows, without the feedback field's line break and marker.
-const char* GameLimitWarning() {
+const char* GetGameLimitWarning() {
   const char* warning = GENERATE_TEXT_GAME_LIMIT;
   const char* marker = "\n>>> ";
   return std::strncmp(warning, marker, std::strlen(marker)) == 0 ? warning + std::strlen(marker)
@@ -193,7 +193,7 @@ const char* GameLimitWarning() {
 bool WriteFile(int seconds, const std::string& directory, const std::string& name, bool quiet) {
   const char* given_name = name.empty() ? nullptr : name.c_str();
   const std::string shown = NativePath(ComposeTargetPath(directory.c_str(), given_name).c_str());
-  if (seconds > GENERATE_GAME_MAX_SECONDS) Complain("%s: %s", shown.c_str(), GameLimitWarning());
+  if (seconds > GENERATE_GAME_MAX_SECONDS) Complain("%s: %s", shown.c_str(), GetGameLimitWarning());
   if (CreateBlankMP3(seconds, directory.empty() ? nullptr : directory.c_str(), given_name) == -1) {
     Complain("%s was not written", shown.c_str());
     return false;
@@ -222,7 +222,8 @@ int RunBatch(const char* list, const std::string& directory, bool quiet) {
     Complain("cannot read %s: %s", list, std::strerror(errno));
     return CLI_EXIT_USAGE;
   }
-  const char* shown_list = std::strcmp(list, CLI_STANDARD_INPUT) == 0 ? CLI_STANDARD_INPUT_SHOWN : list;
+  const char* shown_list =
+      std::strcmp(list, CLI_STANDARD_INPUT) == 0 ? CLI_STANDARD_INPUT_SHOWN : list;
   const BatchList batch = ParseBatchList(text);
   if (!batch.problems.empty()) {
     for (const BatchProblem& problem : batch.problems) {
@@ -241,19 +242,21 @@ int RunBatch(const char* list, const std::string& directory, bool quiet) {
       ++failed;
     }
   }
-  if (!quiet) std::printf("%d file%s written, %d failed\n", written, written == 1 ? "" : "s", failed);
+  if (!quiet) {
+    std::printf("%d file%s written, %d failed\n", written, written == 1 ? "" : "s", failed);
+  }
   return failed ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
 }
 
 int RunSingle(int count, char** arguments, const std::string& directory, bool quiet) {
-  if (count == 0) return BadUsage("no length given");
-  if (count > 2) return BadUsage("extra argument \"" + std::string(arguments[2]) + "\"");
+  if (count == 0) return ReportBadUsage("no length given");
+  if (count > 2) return ReportBadUsage("extra argument \"" + std::string(arguments[2]) + "\"");
   int seconds = 0;
   std::string problem;
-  if (!ParseLength(arguments[0], &seconds, &problem)) return BadUsage(problem);
+  if (!ParseLength(arguments[0], &seconds, &problem)) return ReportBadUsage(problem);
   std::string name;
   if (count == 2 && !ToProgramPath(arguments[1], &name)) {
-    return BadUsage("the name \"" + std::string(arguments[1]) +
+    return ReportBadUsage("the name \"" + std::string(arguments[1]) +
                     "\" holds a backslash, which cannot be written here; use / between folders");
   }
   return WriteFile(seconds, directory, name, quiet) ? CLI_EXIT_WRITTEN : CLI_EXIT_FAILED;
@@ -262,7 +265,7 @@ int RunSingle(int count, char** arguments, const std::string& directory, bool qu
 int Run(int argc, char** argv) {
   Options options;
   std::string problem;
-  if (!ReadOptions(argc, argv, &options, &problem)) return BadUsage(problem);
+  if (!ReadOptions(argc, argv, &options, &problem)) return ReportBadUsage(problem);
   if (options.help) {
     std::printf(CLI_HELP_FORMAT, GENERATE_MAX_SECONDS, GENERATE_GAME_MAX_SECONDS);
     return CLI_EXIT_WRITTEN;
@@ -273,11 +276,11 @@ int Run(int argc, char** argv) {
   }
   std::string directory;
   if (options.directory && !PrepareDirectory(options.directory, &directory, &problem)) {
-    return BadUsage(problem);
+    return ReportBadUsage(problem);
   }
   const int count = argc - optind;
   if (options.batch) {
-    if (count > 0) return BadUsage("extra argument \"" + std::string(argv[optind]) + "\"");
+    if (count > 0) return ReportBadUsage("extra argument \"" + std::string(argv[optind]) + "\"");
     return RunBatch(options.batch, directory, options.quiet);
   }
   return RunSingle(count, argv + optind, directory, options.quiet);
@@ -290,7 +293,8 @@ int main(int argc, char** argv) {
   int status = Run(argc, argv);
   // A report that could not be written must not pass for a run that went well.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", CLI_NAME, std::strerror(errno));
+    std::fprintf(stderr, "%s: cannot write to standard output: %s\n", CLI_NAME,
+                 std::strerror(errno));
     if (status == CLI_EXIT_WRITTEN) status = CLI_EXIT_FAILED;
   }
   return status;

@@ -64,8 +64,8 @@ run -d missing 1 x
 
 # A batch with comments, blank lines, every length form and names with blanks.
 fresh
-printf '# guard lines\n\n  1 guard greeting\r\n1:01\tguard  long speech \n   # done\n0:00:02 sub/last one\n' \
-  >"$scratch/lines.txt"
+printf '%s\n' '# guard lines' '' '  1 guard greeting'$'\r' $'1:01\tguard  long speech ' \
+  '   # done' '0:00:02 sub/last one' >"$scratch/lines.txt"
 run -d out --batch "$scratch/lines.txt"
 [ "$status" -eq 0 ] && [ "$out" = "out/guard greeting.mp3  1 s
 out/guard  long speech.mp3  61 s
@@ -85,9 +85,10 @@ voice
 2 fine.wav
 3
 END
-[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] || fail "bad list: status $status, made $(made)"
-[ "$(grep -o '^<stdin>:[0-9]*:' <<<"$err" | tr -d '\n')" = "<stdin>:2:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:" ] ||
-  fail "bad lines reported: '$err'"
+[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] ||
+  fail "bad list: status $status, made $(made)"
+[ "$(grep -o '^<stdin>:[0-9]*:' <<<"$err" | tr -d '\n')" = \
+  "<stdin>:2:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:" ] || fail "bad lines reported: '$err'"
 
 # One file of a batch cannot be replaced by this user: the others are written, it is left
 # as it was, and the run ends with status 1.
@@ -135,7 +136,8 @@ END
 
 # Past the game's limit the warning comes first; the missing folder keeps this run short.
 run -d missing 24348 long
-[ "$status" -eq 1 ] && grep -q '^hushmaker-cli: missing/long.mp3: Warning: .*cannot load a file over 24347 seconds' <<<"$err" ||
+[ "$status" -eq 1 ] &&
+  grep -q '^hushmaker-cli: missing/long.mp3: Warning: .*cannot load a file over 24347 seconds' <<<"$err" ||
   fail "no game warning: '$err'"
 
 [ "$failures" -eq 0 ] || exit 1
