@@ -1,5 +1,5 @@
 // A modal message box with the toolkit: caption as title, icon, text and one OK button.
-#include "platform/box_fltk.h"
+#include "platform/platform_window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Double_Window.H>
@@ -132,7 +132,7 @@ void RunBox(const char* caption, const char* text, BoxIcon icon) {
 
 }  // namespace
 
-void PresentFltkBox(const char* caption, const char* text, BoxIcon icon) {
+void PresentWindowBox(const char* caption, const char* text, BoxIcon icon) {
   if (!OpenDisplay()) {
     fprintf(stderr, "%s\n%s", caption, text);
     return;
