@@ -23,10 +23,10 @@ WINDOWS_SOURCE_HINT="FLTK 1.3.8: https://www.fltk.org/software.php (fltk-1.3.8-s
 LAME 3.100: https://lame.sourceforge.io/download.php (lame-3.100.tar.gz)"
 
 # find_windows_sources: sets FLTK_SOURCE and LAME_SOURCE, from the environment or the
-# vendor folder; false (with a one-line reason in WINDOWS_SOURCES_MISSING) when either is
-# missing.
+# vendor folder beside the checkout (run from the checkout's top); false (with a one-line
+# reason in WINDOWS_SOURCES_MISSING) when either is missing.
 find_windows_sources() {
-  local vendor=${VENDOR_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/shared/vendor}
+  local vendor=${VENDOR_DIR:-$(dirname "$PWD")/shared/vendor}
   FLTK_SOURCE=${FLTK_SOURCE:-$vendor/fltk-1.3.8-source.tar.gz}
   LAME_SOURCE=${LAME_SOURCE:-$vendor/lame_3.100.orig.tar.gz}
   WINDOWS_SOURCES_MISSING=""
@@ -34,7 +34,8 @@ find_windows_sources() {
   [ -e "$FLTK_SOURCE" ] || missing+=("FLTK 1.3.8 ($FLTK_SOURCE)")
   [ -e "$LAME_SOURCE" ] || missing+=("LAME 3.100 ($LAME_SOURCE)")
   [ ${#missing[@]} -eq 0 ] && return 0
-  WINDOWS_SOURCES_MISSING="no sources of ${missing[*]}; set FLTK_SOURCE and LAME_SOURCE"
+  WINDOWS_SOURCES_MISSING="no sources of $(printf '%s and ' "${missing[@]}" | sed 's/ and $//');"
+  WINDOWS_SOURCES_MISSING+=" set FLTK_SOURCE and LAME_SOURCE"
   return 1
 }
 
@@ -128,17 +129,18 @@ build_googletest() {
   rm -rf "$work"
 }
 
-# project_version: the version that CMakeLists.txt gives the project.
-project_version() {
-  sed -n 's/^project(Hushmaker VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
+# windows_zip: the path of the zip that make_zip writes, for the version that
+# CMakeLists.txt gives the project.
+windows_zip() {
+  echo "dist/hushmaker-$(sed -n 's/^project(Hushmaker VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)-win64.zip"
 }
 
 # make_zip BUILD_FOLDER: dist/hushmaker-<version>-win64.zip with the programs, the LAME
 # DLL, the README and every licence text, in one folder of the zip's name.
 make_zip() {
-  local build=$1 version name stage program
-  version=$(project_version)
-  name=hushmaker-$version-win64
+  local build=$1 zip name stage program
+  zip=$(windows_zip)
+  name=$(basename "$zip" .zip)
   stage=$build/zip/$name
   rm -rf "$build/zip"
   mkdir -p "$stage" dist
@@ -155,9 +157,9 @@ make_zip() {
   for own in LICENSE LICENSE.txt LICENSE.md COPYING; do
     [ -f "$own" ] && sed 's/$/\r/' "$own" >"$stage/LICENSE.txt" && break
   done
-  rm -f "dist/$name.zip"
-  (cd "$build/zip" && zip -q -X -r "$OLDPWD/dist/$name.zip" "$name")
-  echo "Wrote dist/$name.zip"
+  rm -f "$zip"
+  (cd "$build/zip" && zip -q -X -r "$OLDPWD/$zip" "$name")
+  echo "Wrote $zip"
 }
 
 # build_windows BUILD_FOLDER [CMAKE OPTION...]: libraries (cached), programs and zip.
@@ -171,17 +173,39 @@ build_windows() {
   build_fltk "$build"
   build_lame "$build"
   local prefixes="$build/deps/fltk;$build/deps/lame"
+  local testing=()
   if [[ " $* " == *" -DBUILD_TESTING=ON "* ]]; then
     build_googletest "$build"
     prefixes="$prefixes;$build/deps/googletest"
+    # ctest runs the test programs under Wine.
+    testing=(-DCMAKE_CROSSCOMPILING_EMULATOR=wine)
   fi
   cmake -S . -B "$build/hushmaker" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$WINDOWS_TOOLCHAIN" \
-    -DHUSHMAKER_WINDOWS_DEPS="$prefixes" -DCMAKE_PREFIX_PATH="$prefixes" "$@" >/dev/null
+    -DHUSHMAKER_WINDOWS_DEPS="$prefixes" -DCMAKE_PREFIX_PATH="$prefixes" "${testing[@]}" "$@" \
+    >/dev/null
   cmake --build "$build/hushmaker" -j "$(nproc)"
   make_zip "$build"
 }
 
-main() {
+# prepare_wine BUILD_FOLDER: a Wine prefix of the build folder's own, made once, and a
+# Wine server that stays up while the tests start one program after another.
+prepare_wine() {
+  WINEPREFIX=$(readlink -f "$1")/wine-prefix
+  export WINEPREFIX WINEDEBUG=-all
+  # The programs need neither Wine's .NET nor its browser: no offer to install them.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Making a Wine prefix in $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  wineserver -p
+}
+
+build_windows_main() {
+  # Paths the user gave are taken from where the script was started.
+  [ -n "${FLTK_SOURCE:-}" ] && FLTK_SOURCE=$(readlink -m "$FLTK_SOURCE")
+  [ -n "${LAME_SOURCE:-}" ] && LAME_SOURCE=$(readlink -m "$LAME_SOURCE")
   cd "$(dirname "$0")"
   source ./setup.sh
   local options=(-DBUILD_TESTING=OFF)
@@ -199,4 +223,4 @@ main() {
   build_windows "${WINDOWS_BUILD:-build-windows}" "${options[@]}"
 }
 
-if [ "${BASH_SOURCE[0]}" = "$0" ]; then main "$@"; fi
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then build_windows_main "$@"; fi

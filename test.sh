@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Hushmaker's window and command line twice (plain, and
 # with AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test of both; the
-# window's under a virtual 1024x768 display, the command line's with no display.
+# window's under a virtual 1024x768 display, the command line's with no display. Then
+# cross-builds both for Windows and tests them under Wine on the same display (skipped
+# when the FLTK and LAME sources are not at hand; see build-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./setup.sh
@@ -26,3 +28,16 @@ echo "== Unit tests with sanitizers =="
 ctest --test-dir build-asan -L unit --output-on-failure
 echo "== All tests =="
 ctest --test-dir build --output-on-failure
+
+echo "== Windows programs under Wine =="
+source ./build-windows.sh
+if find_windows_sources; then
+  install_packages "${WINDOWS_PACKAGES[@]}" "${WINDOWS_TEST_PACKAGES[@]}"
+  build_windows build-windows -DBUILD_TESTING=ON
+  prepare_wine build-windows
+  trap 'wineserver -k 2>/dev/null; kill "$xvfb_pid" 2>/dev/null || true' EXIT
+  ctest --test-dir build-windows/hushmaker -L unit --output-on-failure
+  bash tests/windows/windows_e2e.sh "$(windows_zip)" build/app/hushmaker
+else
+  echo "Windows leg skipped: $WINDOWS_SOURCES_MISSING"
+fi
