@@ -199,7 +199,10 @@ prepare_wine() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
-  wineserver -p
+  wineserver -p </dev/null >/dev/null 2>&1
+  # Wine's own services start with the first program and outlive it. Started here with no
+  # output, they hold no test's output open, which would keep its runner waiting.
+  wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 build_windows_main() {

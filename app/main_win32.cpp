@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "platform/platform_window.h"
 #include "ui/main_window_ui.h"
 
 namespace {
@@ -35,6 +36,7 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  SetBoxPresenter(PresentWindowBox);
   main_ui = new MainWindowUI;
   current_dir = static_cast<char*>(malloc(CURRENT_DIR_SIZE));
   version_text = static_cast<char*>(malloc(VERSION_TEXT_SIZE));

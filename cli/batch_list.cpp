@@ -107,7 +107,7 @@ BatchList ParseBatchList(const std::string& text) {
     }
     if (problem.empty()) {
       const std::string file = ComposeTargetPath(nullptr, entry.name.c_str());
-      const auto [earlier, is_new] = first_line_of_file.emplace(file, line);
+      const auto [earlier, is_new] = first_line_of_file.emplace(FileNameKey(file), line);
       if (!is_new) {
         problem = "makes the same file as line " + std::to_string(earlier->second) + ": " +
                   NativePath(MakeMP3FileName(entry.name.c_str()).c_str());

@@ -56,6 +56,11 @@ std::string NativePath(const char* path);
 // backslash, which is an ordinary character of a name on this system.
 bool ToProgramPath(const char* native, std::string* own);
 
+// The spelling by which the file system tells paths apart, so that two paths with the
+// same key name the same file: the path itself on POSIX systems; on Windows, whose names
+// ignore case, the path in lower case.
+std::string FileNameKey(const std::string& path);
+
 // Files
 // All paths here are native. These are the writer's means of replacing a file in one
 // step, so that a user's existing file is never lost to a failed run.

@@ -106,6 +106,8 @@ bool ToProgramPath(const char* native, std::string* own) {
   return true;
 }
 
+std::string FileNameKey(const std::string& path) { return path; }
+
 PauseFunction ReplacePause(PauseFunction pause) { return Swap(pause_override, pause); }
 
 OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_override, opener); }

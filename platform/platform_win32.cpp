@@ -68,6 +68,12 @@ bool ToProgramPath(const char* native, std::string* own) {
   return true;
 }
 
+std::string FileNameKey(const std::string& path) {
+  std::string key = path;
+  if (!key.empty()) CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
+  return key;
+}
+
 PauseFunction ReplacePause(PauseFunction pause) { return Swap(pause_override, pause); }
 
 OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_override, opener); }

@@ -143,7 +143,13 @@ if [ -e "$shipped/hushmaker-cli.exe" ]; then
   wine "$shipped/hushmaker-cli.exe" 3 voice >stdout 2>stderr
   status=$?
   [ "$status" -eq 0 ] || fail "hushmaker-cli.exe 3 voice: status $status, stderr: $(cat stderr)"
-  rm -f stdout stderr
+  # Windows' names ignore case: two lines that differ only in case make one file.
+  printf '2 voice\r\n2 VOICE.mp3\r\n' >list.txt
+  wine "$shipped/hushmaker-cli.exe" --batch list.txt >stdout 2>stderr
+  status=$?
+  [ "$status" -eq 2 ] && grep -q "^list.txt:2: makes the same file as line 1" stderr ||
+    fail "a list with voice and VOICE.mp3: status $status, stderr: $(cat stderr)"
+  rm -f stdout stderr list.txt
 else
   echo "no hushmaker-cli.exe in the zip: its check is left out"
 fi
