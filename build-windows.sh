@@ -199,6 +199,8 @@ prepare_wine() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  # A server left running by an earlier run of this prefix is replaced by a lasting one.
+  wineserver -k >/dev/null 2>&1 && wineserver -w
   wineserver -p </dev/null >/dev/null 2>&1
   # Wine's own services start with the first program and outlive it. Started here with no
   # output, they hold no test's output open, which would keep its runner waiting.
