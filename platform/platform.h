@@ -1,5 +1,5 @@
 // The only interface to the operating system: pauses, the default-program opener,
-// modal boxes, local time, working directory, screen size, display and file paths.
+// modal boxes, clocks, working directory, screen size, display, fonts and file paths.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,9 @@ bool OpenDisplay();
 
 // Size of the primary screen in pixels (the display must be open).
 void GetScreenSize(int* width, int* height);
+
+// True when a font of exactly this family is installed (no stand-in counts).
+bool IsFontFamilyInstalled(const char* family);
 
 // Time
 

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "resources/version_info.h"
 #include "ui/banner_images.h"
+#include "ui/toolkit_setup.h"
 
 char* current_dir = nullptr;
 char* version_text = nullptr;
@@ -91,6 +92,9 @@ int pick_banner() {
 }
 
 MainWindowUI::MainWindowUI() {
+  // Before anything reads the toolkit's options or measures a label.
+  KeepToolkitSettingsInMemory();
+  UseMetricCompatibleFonts();
   Fl::scheme("plastic");
 
   help_text = static_cast<char*>(calloc(UI_HELP_TEXT_SIZE, 1));
