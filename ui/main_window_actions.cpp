@@ -164,14 +164,15 @@ void MainWindowUI::cb_output_dir_i(Fl_Button*, void*) {
   dir_chooser = chooser;
 
   dir_chooser->previewButton->hide();
+  // The scheme draws the list light, whatever its colour, so the names stay black.
   dir_chooser->color(FL_BLACK);
   dir_chooser->preview(0);
-  // Black names on the black list could not be read; the names are drawn in white.
-  dir_chooser->textcolor(FL_WHITE);
+  dir_chooser->textcolor(FL_BLACK);
   dir_chooser->type(dir_chooser->type() ^ Fl_File_Chooser::DIRECTORY);
 
   dir_chooser->show();
-  while (dir_chooser->shown()) Fl::check();
+  // Sleeps until the next event instead of polling, so the wait costs no processor time.
+  while (dir_chooser->shown()) Fl::wait();
 }
 
 void MainWindowUI::cb_tooltips_i(Fl_Check_Button*, void*) {
