@@ -43,6 +43,20 @@ void CopyText(char* buffer, size_t size, const char* text) {
   snprintf(buffer, size, "%s", text);
 }
 
+// A whole decimal number with an optional sign and nothing else; longer numbers stop
+// growing past any length the program allows, so they never wrap.
+bool ReadDecimalWholeNumber(const char* text, double* number) {
+  const char* digit = text + (text[0] == '-' || text[0] == '+' ? 1 : 0);
+  if (!*digit) return false;
+  double magnitude = 0;
+  for (; *digit; ++digit) {
+    if (*digit < '0' || *digit > '9') return false;
+    if (magnitude <= GENERATE_MAX_SECONDS) magnitude = magnitude * 10 + (*digit - '0');
+  }
+  *number = text[0] == '-' ? -magnitude : magnitude;
+  return true;
+}
+
 }  // namespace
 
 void MainWindowUI::cb_welcome_i(Fl_Button*, void*) {
@@ -71,9 +85,31 @@ void MainWindowUI::cb_exit_i(Fl_Return_Button*, void*) { main_window->hide(); }
 
 void MainWindowUI::cb_silence_time_i(Fl_Value_Input*, void*) {
   int held = HoldSilenceSeconds(silence_time_input->value());
-  // A typed value outside the range is shown as the value that is used.
+  // Dragging may go past the range; the field then shows the length that is used.
   if (held != silence_time_input->value()) silence_time_input->value(held);
   silence_seconds = static_cast<int16_t>(held);
+}
+
+void MainWindowUI::cb_silence_text_i(Fl_Input* field, void*) {
+  double typed = 0;
+  const bool number = ReadDecimalWholeNumber(field->value(), &typed);
+  const int held = HoldSilenceSeconds(typed);
+  const double before = silence_time_input->value();
+  if (number && held != typed) {
+    // Out of range: the field shows the length that is used.
+    silence_time_input->value(held);
+    char shown[32];
+    silence_time_input->format(shown);
+    field->value(shown);
+  } else if (held != before) {
+    // The value changes under the text being typed ("010", "" or "0x10"), which stays.
+    const std::string text = field->value();
+    const int position = field->position(), mark = field->mark();
+    silence_time_input->value(held);
+    field->value(text.c_str());
+    field->position(position, mark);
+  }
+  if (silence_time_input->value() != before) silence_time_input->do_callback();
 }
 
 void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
