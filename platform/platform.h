@@ -33,6 +33,9 @@ struct LocalDateTime {
 
 LocalDateTime GetLocalDateTime();
 
+// Seconds since 1 January 1970, 00:00 UTC.
+long long GetCalendarSeconds();
+
 // Opening links and showing boxes
 
 // Opens a web address or mailto: link with the user's default program. Returns at once;
@@ -79,8 +82,10 @@ using OpenerFunction = std::function<void(const char* target)>;
 using BoxPresenterFunction =
     std::function<void(const char* caption, const char* text, BoxIcon icon)>;
 using LocalClockFunction = std::function<LocalDateTime()>;
+using CalendarClockFunction = std::function<long long()>;
 
 PauseFunction ReplacePause(PauseFunction pause);
 OpenerFunction ReplaceOpener(OpenerFunction opener);
 BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter);
 LocalClockFunction ReplaceLocalClock(LocalClockFunction clock);
+CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock);

@@ -19,6 +19,7 @@ PauseFunction pause_override;
 OpenerFunction opener_override;
 BoxPresenterFunction presenter_override;
 LocalClockFunction clock_override;
+CalendarClockFunction calendar_override;
 
 void SleepFor(unsigned int milliseconds) {
   timespec remaining = {static_cast<time_t>(milliseconds / 1000),
@@ -90,6 +91,10 @@ LocalDateTime GetLocalDateTime() {
   return clock_override ? clock_override() : ReadLocalClock();
 }
 
+long long GetCalendarSeconds() {
+  return calendar_override ? calendar_override() : static_cast<long long>(time(nullptr));
+}
+
 void OpenWithDefaultProgram(const char* target) {
   if (opener_override) {
     opener_override(target);
@@ -133,4 +138,8 @@ BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter) {
 
 LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
   return Swap(clock_override, clock);
+}
+
+CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock) {
+  return Swap(calendar_override, clock);
 }

@@ -5,7 +5,6 @@
 #include <FL/Fl_Tooltip.H>
 
 #include <cstdlib>
-#include <ctime>
 
 #include "platform/platform.h"
 #include "resources/version_info.h"
@@ -87,7 +86,7 @@ Fl_Button* BuildLinkButton(Fl_Pixmap* image, Fl_Callback* callback) {
 }  // namespace
 
 int pick_banner() {
-  srand(static_cast<unsigned>(time(nullptr)));
+  srand(static_cast<unsigned>(GetCalendarSeconds()));
   return rand() % 3;
 }
 
