@@ -3,8 +3,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
+#include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "support/io_tools.h"
 
@@ -54,6 +54,13 @@ void FormatCut(char* buffer, size_t size, const char* format, Arguments... argum
   }
 }
 
+// The name of the file the writer makes, without its ".mp3".
+std::string FileStem(const char* preparedName) {
+  std::string file = MakeMP3FileName(preparedName);
+  file.resize(file.size() - strlen(GENERATE_MP3_EXTENSION));
+  return file;
+}
+
 }  // namespace
 
 int HoldSilenceSeconds(double value) {
@@ -67,15 +74,13 @@ std::string PrepareTypedName(const char* typed) {
   for (char& c : name) {
     if (c == '/') c = '\\';
   }
-  StripExtensionInPlace(&name[0]);
-  name.resize(strlen(name.c_str()));
   return name;
 }
 
 void ComposeAnnouncement(char* buffer, size_t size, const char* name, const char* directory) {
   std::string shown_directory = NativePath(directory);
   if (name && name[0]) {
-    FormatCut(buffer, size, GENERATE_FORMAT_NAMED, NativePath(name).c_str(),
+    FormatCut(buffer, size, GENERATE_FORMAT_NAMED, NativePath(FileStem(name).c_str()).c_str(),
               shown_directory.c_str());
   } else {
     FormatCut(buffer, size, GENERATE_FORMAT_DEFAULT_NAME, shown_directory.c_str());
@@ -92,19 +97,5 @@ void ComposeResultText(char* buffer, size_t size, int encodeResult) {
 }
 
 std::string GetWrittenBackName(const std::string& preparedName) {
-  // The writer cuts the extension once more and adds ".mp3" when none is left.
-  std::vector<char> name(preparedName.begin(), preparedName.end());
-  name.resize(preparedName.size() + strlen(GENERATE_MP3_EXTENSION) + 1, '\0');
-  StripExtensionInPlace(name.data());
-  AddExtensionIfNone(name.data(), GENERATE_MP3_EXTENSION);
-
-  // Its directory always ends in a backslash, so the file-name part of its path is what
-  // follows the name's last backslash, and the path's extension is that part's last dot
-  // on. Taken here directly rather than through the 260-byte helpers, so that a long
-  // name comes back whole.
-  const char* last_backslash = strrchr(name.data(), '\\');
-  std::string bare = last_backslash ? last_backslash + 1 : name.data();
-  size_t dot = bare.rfind('.');
-  if (dot != std::string::npos) bare.resize(dot);
-  return bare;
+  return NativePath(FileStem(preparedName.c_str()).c_str());
 }

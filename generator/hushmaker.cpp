@@ -149,16 +149,6 @@ void ReportEncoderFailure(Run* run, int line, const char* format) {
   Fail(run, true, line, format, static_cast<unsigned long>(last_encoder_result));
 }
 
-// The target is the directory followed by the name, whose last extension is replaced
-// by ".mp3" unless a shorter name is left with an extension of its own.
-std::string ComposeTarget(const char* directory, const char* fileName) {
-  std::vector<char> name(std::strlen(fileName) + std::strlen(HM_MP3_EXTENSION) + 1);
-  std::memcpy(name.data(), fileName, std::strlen(fileName) + 1);
-  StripExtensionInPlace(name.data());
-  AddExtensionIfNone(name.data(), HM_MP3_EXTENSION);
-  return std::string(directory) + name.data();
-}
-
 // The sample buffer comes zeroed from the system and is never touched by a clearing
 // loop, so eight hours of silence do not cost five gigabytes.
 bool AllocateBuffers(Run* run, int64_t samples) {
@@ -285,6 +275,18 @@ void HeadAndTag(Run* run) {
 
 }  // namespace
 
+std::string MakeMP3FileName(const char* fileName) {
+  std::string name = fileName ? fileName : "";
+  StripExtensionInPlace(&name[0]);
+  name.resize(std::strlen(name.c_str()));
+  return name + HM_MP3_EXTENSION;
+}
+
+std::string ComposeTargetPath(const char* directory, const char* fileName) {
+  return std::string(directory ? directory : HM_DEFAULT_DIRECTORY) +
+         MakeMP3FileName(fileName ? fileName : HM_DEFAULT_NAME);
+}
+
 void InitEncoderConfig() {
   std::memset(&encoder_config, 0, sizeof(encoder_config));
   encoder_config.dwConfig = BE_CONFIG_LAME;
@@ -313,8 +315,7 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   run.year = new char[HM_YEAR_SIZE];
   run_start_time = GetTimeNow();
 
-  const std::string target = ComposeTarget(directory ? directory : HM_DEFAULT_DIRECTORY,
-                                           fileName ? fileName : HM_DEFAULT_NAME);
+  const std::string target = ComposeTargetPath(directory, fileName);
   if (target.size() >= IO_PATH_BUFFER_SIZE) {
     Fail(&run, false, HM_LINE_PATH_TOO_LONG,
          "CreateBlankMP3(): path length failure\n>>> The target directory and file name are "

@@ -169,7 +169,10 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
   feedback_output->value(nullptr);
   Fl::check();
 
-  if (filename_input->value()[0]) filename_input->value(GetWrittenBackName(name).c_str());
+  // After a failure the field keeps what was typed, so the user can correct it.
+  if (encode_ok && filename_input->value()[0]) {
+    filename_input->value(GetWrittenBackName(name).c_str());
+  }
 
   Fl::check();
   status_output->value("Idle");

@@ -201,14 +201,15 @@ TEST_F(CreateBlankMP3Test, WritesTheNamedFileWithItsTag) {
                                 {TAG_COMMENT, "Made by Hushmaker"},
                                 {TAG_GENRE, "\x65"}});  // 101, Speech
   // Without a name or a directory the file is .\blankfile.mp3, in the working directory.
-  const struct { const char* name; const char* file; bool tagged; } rows[] = {
-      {nullptr, "blankfile.mp3", true},
-      {"voice", "voice.mp3", true},
-      {"voice.mp3", "voice.mp3", true},
-      {"voice.MP3", "voice.mp3", true},
-      // Only the last extension goes; what is left still has one, so no ".mp3" and no tag.
-      {"voice.01.wav", "voice.01", false},
-      {".voice", ".voice.mp3", true},  // a leading dot is no extension
+  // A name loses one extension, once: the file a second cut would make stays untouched.
+  const struct { const char* name; const char* file; const char* untouched; } rows[] = {
+      {nullptr, "blankfile.mp3", nullptr},
+      {"voice", "voice.mp3", nullptr},
+      {"voice.MP3", "voice.mp3", nullptr},
+      {"npc.greeting.mp3", "npc.greeting.mp3", "npc.mp3"},
+      {"voice.01.wav", "voice.01.mp3", "voice.mp3"},
+      {"a.b.c.d", "a.b.c.mp3", "a.b"},
+      {".voice", ".voice.mp3", nullptr},  // a leading dot is no extension
   };
   char previous[4096];
   ASSERT_NE(getcwd(previous, sizeof(previous)), nullptr);
@@ -218,12 +219,18 @@ TEST_F(CreateBlankMP3Test, WritesTheNamedFileWithItsTag) {
     ScratchDirectory scratch;
     const std::string path = scratch.path + "/" + row.file;
     WriteWholeFile(path, Bytes(10, 'x'));
+    if (row.untouched) WriteWholeFile(scratch.path + "/" + row.untouched, Bytes(10, 'u'));
     ASSERT_EQ(chmod(path.c_str(), 0640) | chdir(scratch.path.c_str()), 0);
+    EXPECT_EQ(ComposeTargetPath(nullptr, row.name), std::string(".\\") + row.file);
     EXPECT_GE(CreateBlankMP3(1, row.name ? scratch.Own().c_str() : nullptr, row.name), 0);
+    if (row.untouched) {
+      EXPECT_EQ(ReadWholeFile(scratch.path + "/" + row.untouched), Bytes(10, 'u'));
+      std::remove((scratch.path + "/" + row.untouched).c_str());
+    }
     EXPECT_EQ(scratch.List(), row.file + std::string("\n")) << "nothing left over";
     const Bytes bytes = ReadWholeFile(path);
     ASSERT_GT(bytes.size(), 128u);
-    EXPECT_EQ(Bytes(bytes.end() - 128, bytes.end()) == tag, row.tagged);
+    EXPECT_EQ(Bytes(bytes.end() - 128, bytes.end()), tag);
     struct stat info = {};
     EXPECT_EQ(stat(path.c_str(), &info) == 0 ? info.st_mode & 0777 : 0, 0640u);
   }

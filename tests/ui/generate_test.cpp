@@ -9,17 +9,23 @@ namespace {
 
 const std::string OK = "\n>>> Compilation has been successful :)\n>>> Elapsed time: ";
 
-TEST(GenerateCommand, TypedNameLosesItsLastExtensionAndTheBareNameIsWrittenBack) {
+TEST(GenerateCommand, AnnouncedNameIsTheFileWrittenAndTheFolderPartIsWrittenBack) {
   const std::string long_name(3000, 'n');  // the next run must hand on the same name
-  const struct { std::string typed, prepared, written_back; } cases[] = {
-      {"voice.01.wav", "voice.01", "voice"},  // the writer cuts ".01" as well
-      {"my.dir/song", "my.dir\\song", "song"},
-      {"C:\\Sounds\\voice.MP3", "C:\\Sounds\\voice", "voice"},
+  const struct { std::string typed, announced, written_back; } cases[] = {
+      {"npc.greeting.mp3", "npc.greeting", "npc.greeting"},
+      {"voice.01.wav", "voice.01", "voice.01"},
+      {"a.b.c.d", "a.b.c", "a.b.c"},
+      {"sounds/npc1.wav", "sounds/npc1", "sounds/npc1"},
+      {"my.dir/song", "my.dir/song", "my.dir/song"},
       {long_name + ".wav", long_name, long_name},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(PrepareTypedName(c.typed.c_str()), c.prepared) << c.typed;
-    EXPECT_EQ(GetWrittenBackName(c.prepared), c.written_back) << c.typed;
+    const std::string prepared = PrepareTypedName(c.typed.c_str());
+    std::string said(4000, '\0');
+    ComposeAnnouncement(said.data(), said.size(), prepared.c_str(), "\\w\\");
+    EXPECT_EQ(said.c_str(), "\n>>> Output file: \"" + c.announced +
+                                ".mp3\"\n>>> Target directory: \"/w/\"") << c.typed;
+    EXPECT_EQ(GetWrittenBackName(prepared), c.written_back) << c.typed;
   }
 }
 
@@ -51,14 +57,16 @@ using GenerateTest = WindowTest;
 
 TEST_F(GenerateTest, RunsAnnounceEachFormReportTheResultAndWriteBackTheBareName) {
   const fs::path target = work / "target", missing = work / "missing";
-  fs::create_directories(target);
+  fs::create_directories(target / "sub");
   // The working directory first: a chosen directory cannot be unchosen.
   const struct { const fs::path* chosen; const char *typed, *file, *written_back; } rows[] = {
       {nullptr, "voice", "voice.mp3", "voice"},
       {nullptr, "", "blankfile.mp3", ""},
       {&target, "voice.wav", "voice.mp3", "voice"},
       {&target, "", "blankfile.mp3", ""},
-      {&missing, "/home/ann/voice.mp3", "/home/ann/voice.mp3", "voice"},  // the writer fails
+      {&target, "sub/voice", "sub/voice.mp3", "sub/voice"},
+      // The writer fails; the field keeps what was typed.
+      {&missing, "/home/ann/voice.mp3", "/home/ann/voice.mp3", "/home/ann/voice.mp3"},
   };
   TypeLength("1");
   for (const auto& row : rows) {
@@ -83,7 +91,7 @@ TEST_F(GenerateTest, RunsAnnounceEachFormReportTheResultAndWriteBackTheBareName)
     EXPECT_EQ(fs::exists(where / row.file), ok);
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), 3) << "two files and target";
-  EXPECT_EQ(std::distance(fs::directory_iterator(target), {}), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(target), {}), 3) << "two files and sub";
 }
 
 TEST_F(GenerateTest, TypedLengthIsTheDecimalNumberShownHeldToTheRangeAndZeroMakesNothing) {
