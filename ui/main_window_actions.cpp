@@ -140,8 +140,16 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
 
   std::string name = PrepareTypedName(filename_input->value());
   const char* shown_directory = target_dir[0] ? target_dir : current_dir;
-  ComposeAnnouncement(message_text, UI_MESSAGE_TEXT_SIZE, name.c_str(),
+  // A file the game cannot load is still made, but the announcement warns of it first;
+  // a long name or directory is cut to leave the warning whole.
+  const bool over_game_limit = silence_seconds > GENERATE_GAME_MAX_SECONDS;
+  const size_t warning_length = over_game_limit ? strlen(GENERATE_TEXT_GAME_LIMIT) : 0;
+  ComposeAnnouncement(message_text, UI_MESSAGE_TEXT_SIZE - warning_length, name.c_str(),
                       shown_directory ? shown_directory : "");
+  if (over_game_limit) {
+    const size_t length = strlen(message_text);
+    snprintf(message_text + length, UI_MESSAGE_TEXT_SIZE - length, "%s", GENERATE_TEXT_GAME_LIMIT);
+  }
 
   if (silence_seconds == 0) {
     feedback_output->value(GENERATE_TEXT_LENGTH_ZERO);
@@ -153,7 +161,8 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
 
   feedback_output->value(message_text);
   Fl::check();
-  PauseMilliseconds(UI_PAUSE_STEP);
+  // Time to read the warning, as for the other texts that must be read.
+  PauseMilliseconds(over_game_limit ? UI_PAUSE_LONG : UI_PAUSE_STEP);
   status_output->value("Working");
   Fl::check();
 

@@ -55,32 +55,39 @@ TEST(GenerateCommand, TextsNameTheElapsedTimeAndCutTheAnnouncementOnWholeCharact
 
 using GenerateTest = WindowTest;
 
-TEST_F(GenerateTest, RunsAnnounceEachFormReportTheResultAndWriteBackTheBareName) {
+TEST_F(GenerateTest, RunsAnnounceEachFormWarnPastTheGameLimitReportAndWriteBackTheName) {
   const fs::path target = work / "target", missing = work / "missing";
   fs::create_directories(target / "sub");
-  // The working directory first: a chosen directory cannot be unchosen.
-  const struct { const fs::path* chosen; const char *typed, *file, *written_back; } rows[] = {
-      {nullptr, "voice", "voice.mp3", "voice"},
-      {nullptr, "", "blankfile.mp3", ""},
-      {&target, "voice.wav", "voice.mp3", "voice"},
-      {&target, "", "blankfile.mp3", ""},
-      {&target, "sub/voice", "sub/voice.mp3", "sub/voice"},
+  // The working directory first: a chosen directory cannot be unchosen. Past the game's
+  // limit the writer fails at once (missing folder), after the warning.
+  const struct {
+    const fs::path* chosen;
+    const char *length, *typed, *file, *written_back;
+  } rows[] = {
+      {nullptr, "1", "voice", "voice.mp3", "voice"},
+      {nullptr, "1", "", "blankfile.mp3", ""},
+      {&target, "1", "voice.wav", "voice.mp3", "voice"},
+      {&target, "1", "", "blankfile.mp3", ""},
+      {&target, "1", "sub/voice", "sub/voice.mp3", "sub/voice"},
       // The writer fails; the field keeps what was typed.
-      {&missing, "/home/ann/voice.mp3", "/home/ann/voice.mp3", "/home/ann/voice.mp3"},
+      {&missing, "24347", "/home/ann/voice.mp3", "/home/ann/voice.mp3", "/home/ann/voice.mp3"},
+      {&missing, "24348", "voice", "voice.mp3", "voice"},
   };
-  TypeLength("1");
   for (const auto& row : rows) {
     const fs::path& where = row.chosen ? *row.chosen : work;
     if (row.chosen) ChooseDirectory(row.chosen->string());
+    TypeLength(row.length);
     ui->filename_input->value(row.typed);
     ui->feedback_output->value("earlier");
     recorded.clear();
     ui->generate_button->do_callback();
 
-    const bool ok = row.chosen != &missing;
+    const bool ok = row.chosen != &missing, warned = std::string(row.length) == "24348";
     const std::string said = "\n>>> Output file: \"" + std::string(row.file) +
-                             "\"\n>>> Target directory: \"" + where.string() + "/\"";
-    Steps expected = {{"pause 500", "earlier", "Idle"}, {"pause 1000", said, "Idle"},
+                             "\"\n>>> Target directory: \"" + where.string() + "/\"" +
+                             (warned ? GENERATE_TEXT_GAME_LIMIT : "");
+    Steps expected = {{"pause 500", "earlier", "Idle"},
+                      {warned ? "pause 4000" : "pause 1000", said, "Idle"},
                       {"pause 1000", said, ok ? "Success" : "Failure"}, {"pause 1000", "", "Idle"}};
     if (!ok) expected.insert(expected.begin() + 2, {"box", said, "Working"});
     EXPECT_EQ(recorded, expected) << row.typed;
@@ -92,6 +99,14 @@ TEST_F(GenerateTest, RunsAnnounceEachFormReportTheResultAndWriteBackTheBareName)
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), 3) << "two files and target";
   EXPECT_EQ(std::distance(fs::directory_iterator(target), {}), 3) << "two files and sub";
+
+  // A name too long for the feedback text is cut, never the warning.
+  ui->filename_input->value(std::string(600, 'n').c_str());
+  recorded.clear();
+  ui->generate_button->do_callback();
+  const std::string& said = recorded.at(1)[1];
+  EXPECT_EQ(said.size(), 511u);
+  EXPECT_EQ(said.substr(511 - strlen(GENERATE_TEXT_GAME_LIMIT)), GENERATE_TEXT_GAME_LIMIT);
 }
 
 TEST_F(GenerateTest, TypedLengthIsTheDecimalNumberShownHeldToTheRangeAndZeroMakesNothing) {
