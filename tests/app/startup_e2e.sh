@@ -22,15 +22,15 @@ wait_until() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return
 # start_program: starts the program in the working folder with the scratch home and the
 # recording opener, and waits for its window.
 start_program() {
-  (cd "$work_dir" && HOME=$home PATH="$scratch/bin:$PATH" exec "$program" 2>/dev/null) &
+  (cd "$work_dir" && HOME=$home PATH="$scratch/bin:$PATH" exec "$program" 2>"$scratch/stderr") &
   pid=$!
   find_window() {
     window=$(xdotool search --onlyvisible --pid "$pid" --name '^Hushmaker$' 2>/dev/null | head -n 1)
     [ -n "$window" ]
   }
   wait_until find_window && sleep 0.3 && return 0
-  fail "no Hushmaker window appeared on $DISPLAY"
-  kill "$pid"
+  fail "no Hushmaker window appeared on $DISPLAY; the program said: $(cat "$scratch/stderr")"
+  kill "$pid" 2>/dev/null
   return 1
 }
 
@@ -121,7 +121,7 @@ if start_program; then
 fi
 
 # On 800x600 the same centring gives ((800-598)/2, (600-396)/2).
-placed=$(xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$1" "$2" --print-placement 2>/dev/null)
+placed=$(xvfb-run -a -s "-screen 0 800x600x24 -noreset" bash "$0" "$1" "$2" --print-placement 2>/dev/null)
 [ "$placed" = "101 102 598 396" ] || fail "on 800x600 the window is at '$placed', expected '101 102 598 396'"
 
 (cd "$work_dir" && HOME=$home env -u DISPLAY "$program" 2>"$scratch/stderr" >/dev/null)
