@@ -85,7 +85,10 @@ start_program && "$close_request" "$window" && expect_end "the window manager's 
 # Alt+O opens the chooser, Escape closes it, and the program goes on.
 if start_program; then
   key alt+o
-  find_chooser() { chooser=$(xdotool search --onlyvisible --name '^Select Output Directory$' | head -n 1); [ -n "$chooser" ]; }
+  find_chooser() {
+    chooser=$(xdotool search --onlyvisible --name '^Select Output Directory$' | head -n 1)
+    [ -n "$chooser" ]
+  }
   if wait_until find_chooser; then
     sleep 0.3
     import -window "$chooser" "$artifacts/startup-chooser.png"

@@ -90,7 +90,8 @@ std::string ShownAt(unsigned milliseconds) {
 }
 
 void PressBannerThenGenerateThenEnd(void*) {
-  for (Fl_Button* banner : {main_ui->link_button_1, main_ui->link_button_2, main_ui->link_button_3}) {
+  for (Fl_Button* banner :
+       {main_ui->link_button_1, main_ui->link_button_2, main_ui->link_button_3}) {
     if (banner->visible()) banner->do_callback();
   }
   banner_text_at_4000 = ShownAt(4000);
@@ -136,8 +137,8 @@ TEST(StartUp, BannerShowsTheEncodersOwnVersionAndGenerateAnnouncesTheStartFolder
   EXPECT_EQ(version.rfind("\n>>> DLL version:               ", 0), 0u) << version;
   EXPECT_NE(version.find(engine + homepage), std::string::npos) << version;
   // Generate's announcement, shown during its one-second pause.
-  EXPECT_EQ(generate_text_at_1000, "\n>>> Output file: \"blankfile.mp3\"\n>>> Target directory: \"" +
-                                      start.string() + "/\"");
+  EXPECT_EQ(generate_text_at_1000,
+            "\n>>> Output file: \"blankfile.mp3\"\n>>> Target directory: \"" + start.string() + "/\"");
   EXPECT_TRUE(fs::exists(start / "blankfile.mp3"));
   fs::remove_all(start);
 }

@@ -172,7 +172,8 @@ TEST_F(LayoutTest, EveryLabelAndValueFitsWhereTheToolkitDrawsIt) {
     if (w->labeltype() == FL_SHADOW_LABEL) area = {area.x, area.y, area.w - 2, area.h - 2};
     rows.push_back({"label", w->label(), w->labelfont(), w->labelsize(), int(w->align()), area});
   }
-  for (Fl_Input_* field : std::vector<Fl_Input_*>{ui->status_output, &ui->silence_time_input->input}) {
+  for (Fl_Input_* field :
+       std::vector<Fl_Input_*>{ui->status_output, &ui->silence_time_input->input}) {
     const Fl_Boxtype box = field->box();  // the text starts one pixel into the box
     rows.push_back({"value", field->value(), field->textfont(), field->textsize(), 0,
                     {field->x() + Fl::box_dx(box) + 1, field->y() + Fl::box_dy(box),
