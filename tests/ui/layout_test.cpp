@@ -6,10 +6,7 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
-#include <fstream>
 #include <typeinfo>
-
-#include "ui/toolkit_setup.h"
 
 namespace {
 
@@ -193,29 +190,6 @@ TEST_F(LayoutTest, EveryLabelAndValueFitsWhereTheToolkitDrawsIt) {
     EXPECT_TRUE(row.area.x >= 0 && row.area.y >= 0 && row.area.x + row.area.w <= win->w() &&
                 row.area.y + row.area.h <= win->h()) << row.text << " outside the window";
   }
-}
-
-// Under a font set-up that only knows DejaVu, nothing stands in for Liberation and the
-// toolkit keeps its own fonts. A process of its own, since fonts are looked up once.
-TEST(Fonts, WithoutLiberationTheToolkitKeepsItsOwnFonts) {
-  GTEST_FLAG_SET(death_test_style, "threadsafe");
-  EXPECT_EXIT(
-      {
-        const fs::path folder = fs::temp_directory_path() / ("fonts-" + std::to_string(getpid()));
-        fs::create_directories(folder);
-        std::ofstream(folder / "fonts.conf")
-            << "<?xml version=\"1.0\"?><fontconfig><dir>/usr/share/fonts/truetype/dejavu</dir>"
-            << "<cachedir>" << folder.string() << "</cachedir></fontconfig>";
-        setenv("FONTCONFIG_FILE", (folder / "fonts.conf").c_str(), 1);
-        const bool kept = UseMetricCompatibleFonts() == 0 && IsFontFamilyInstalled("DejaVu Sans") &&
-                          Text(Fl::get_font(FL_HELVETICA)) == " sans" &&
-                          Text(Fl::get_font(FL_COURIER_BOLD)) == "Bmono";
-        fs::remove_all(folder);
-        exit(kept ? 0 : 1);
-      },
-      testing::ExitedWithCode(0), "");
-  EXPECT_EQ(UseMetricCompatibleFonts(), 2) << "Liberation Sans and Mono are installed";
-  EXPECT_EQ(Text(Fl::get_font(FL_HELVETICA_BOLD_ITALIC)), "PLiberation Sans");
 }
 
 }  // namespace
