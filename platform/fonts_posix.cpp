@@ -1,5 +1,5 @@
 // POSIX implementation of the platform layer's font look-up, through fontconfig.
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 
 #include <fontconfig/fontconfig.h>
 

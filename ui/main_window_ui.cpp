@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 #include "resources/version_info.h"
 #include "ui/banner_images.h"
 #include "ui/toolkit_setup.h"

@@ -5,7 +5,7 @@
 #include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Preferences.H>
 
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 
 namespace {
 

@@ -16,32 +16,12 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 #include "ui/main_window_ui.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-BE_VERSION MakeVersion(unsigned dll_minor, unsigned minor) {
-  BE_VERSION version = {};
-  version.byDLLMajorVersion = 1;
-  version.byDLLMinorVersion = static_cast<unsigned char>(dll_minor);
-  version.byMajorVersion = 3;
-  version.byMinorVersion = static_cast<unsigned char>(minor);
-  strncpy(version.zHomepage, "H", sizeof(version.zHomepage) - 1);
-  return version;
-}
-
-// Values start in one column; a minor version below ten keeps its leading zero.
-TEST(VersionText, ThreeAlignedLinesAfterALineBreak) {
-  char text[VERSION_TEXT_SIZE];
-  ComposeVersionText(MakeVersion(32, 5), text, sizeof text);
-  EXPECT_STREQ(text,
-               "\n>>> DLL version:               1.32"
-               "\n>>> Engine version:            3.05"
-               "\n>>> Official Project homepage: H");
-}
 
 // Which banner a freshly built window shows when the clock reads first, then second.
 int ShownBanner(long long first, long long second) {
