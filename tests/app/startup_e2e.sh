@@ -48,8 +48,11 @@ expect_end() {
   [ "$status" -eq 18 ] || fail "$1 ended the program with status $status, expected 18"
 }
 
-# key KEY: presses KEY in the focused window (it may be gone before xdotool lets go).
-key() { xdotool windowfocus --sync "$window" key "$1" 2>/dev/null; }
+# key KEY [WINDOW]: focuses the program's window (or WINDOW) and types KEY on the
+# server's keyboard. Never "key --window" on a focused window: xdotool then presses
+# through the keyboard but sends the release to the window, which is gone by then, and
+# the key stays held down for every later program.
+key() { xdotool windowfocus --sync "${2:-$window}" key "$1" 2>/dev/null; }
 
 # dark_pixels GEOMETRY: how many pixels of that part of the screenshot are text-dark.
 dark_pixels() {
@@ -92,7 +95,7 @@ if start_program; then
   if wait_until find_chooser; then
     sleep 0.3
     import -window "$chooser" "$artifacts/startup-chooser.png"
-    xdotool windowfocus --sync "$chooser" key Escape
+    key Escape "$chooser"
     wait_until eval '! find_chooser' || fail "Escape did not close the chooser"
   else
     fail "Alt+O opened no chooser"
