@@ -18,6 +18,12 @@ constexpr int EXIT_STATUS_NO_DISPLAY = 1;
 // Three ">>> " lines describing the encoder library, values aligned in one column.
 void ComposeVersionText(const BE_VERSION& version, char* text, size_t size);
 
+// The working directory as the window names it: in the program's own form with one
+// trailing backslash, in a block released with FreeMemory. Empty when it cannot be held
+// whole (gone, too long, or a folder name with a backslash), so that Generate asks for a
+// directory instead of naming another folder.
+char* ReadStartDirectory();
+
 // Prepares version_text and current_dir, shows the main window with one banner and runs
 // the event loop until the window is hidden; releases both texts afterwards.
 void RunInteractivePart();
