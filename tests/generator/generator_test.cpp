@@ -466,112 +466,82 @@ TEST_F(CreateBlankMP3Test, ReplacingKeepsLinksOwnersAndModesAndWritesInPlaceWher
   if (!FindNobody(&nobody, &nogroup)) {
     GTEST_SKIP() << "needs to run as root, with a user nobody to switch to";
   }
-  const auto inode = [](const std::string& path) {
-    struct stat info = {};
-    return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+  const auto info = [](const std::string& path, bool followLinks = true) {
+    struct stat result = {};
+    (followLinks ? stat : lstat)(path.c_str(), &result);
+    return result;
   };
-  const auto owner = [](const std::string& path) {
-    struct stat info = {};
-    stat(path.c_str(), &info);
-    return std::make_pair(info.st_uid, info.st_gid);
+  // The target voice.mp3 as given: old content, owner and mode.
+  const auto old = [&](const std::string& d, uid_t user, gid_t group, mode_t mode) {
+    WriteWholeFile(d + "/voice.mp3", Bytes(5000, 0x33));
+    chown((d + "/voice.mp3").c_str(), user, group);
+    chmod((d + "/voice.mp3").c_str(), mode);
   };
-  const auto mode = [](const std::string& path) {
-    struct stat info = {};
-    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
-  };
-  const Bytes old(5000, 0x33);
   const struct {
     const char* what; bool asNobody, inPlace;
-    std::function<void(const std::string& d)> arrange, check;
-    const char* listed;  // the folder afterwards
+    std::function<void(const std::string& d)> arrange;
+    const char* file;  // where the new MP3 must be read, and its mode and owner
+    mode_t mode; uid_t user; gid_t group;
+    const char* listed;
   } rows[] = {
       {"a link stays a link and the file it points to is replaced", false, false,
        [&](const std::string& d) {
          mkdir((d + "/real").c_str(), 0755);
-         WriteWholeFile(d + "/real/target.mp3", old);
+         WriteWholeFile(d + "/real/target.mp3", Bytes(5000, 0x33));
          symlink("real/target.mp3", (d + "/voice.mp3").c_str());
        },
-       [&](const std::string& d) {
-         char link[64] = {};
-         EXPECT_EQ(readlink((d + "/voice.mp3").c_str(), link, sizeof(link) - 1), 15);
-         EXPECT_STREQ(link, "real/target.mp3");
-         ExpectWellFormedFrames(ReadWholeFile(d + "/real/target.mp3"));
-         EXPECT_EQ(RunCommand("ls -A " + d + "/real").output, "target.mp3\n");
-       },
-       "real\nvoice.mp3\n"},
-      {"the file a dangling link points to is made", false, false,
+       "real/target.mp3", 0644, 0, 0, "real\nvoice.mp3\n"},
+      {"the file a dangling link points to is made, as any new file", false, false,
        [&](const std::string& d) { symlink("made.mp3", (d + "/voice.mp3").c_str()); },
-       [&](const std::string& d) { ExpectWellFormedFrames(ReadWholeFile(d + "/made.mp3")); },
-       "made.mp3\nvoice.mp3\n"},
+       "made.mp3", 0640, 0, 0, "made.mp3\nvoice.mp3\n"},
       {"every hard link sees the new file", false, true,
        [&](const std::string& d) {
-         WriteWholeFile(d + "/voice.mp3", old);
+         old(d, 0, 0, 0644);
          link((d + "/voice.mp3").c_str(), (d + "/other.mp3").c_str());
        },
-       [&](const std::string& d) {
-         EXPECT_EQ(inode(d + "/voice.mp3"), inode(d + "/other.mp3"));
-         ExpectWellFormedFrames(ReadWholeFile(d + "/other.mp3"));
-       },
-       "other.mp3\nvoice.mp3\n"},
+       "other.mp3", 0644, 0, 0, "other.mp3\nvoice.mp3\n"},
       {"owner, group and mode stay", false, false,
-       [&](const std::string& d) {
-         WriteWholeFile(d + "/voice.mp3", old);
-         chown((d + "/voice.mp3").c_str(), nobody, nogroup);
-         chmod((d + "/voice.mp3").c_str(), 0604);
-       },
-       [&](const std::string& d) {
-         EXPECT_EQ(owner(d + "/voice.mp3"), std::make_pair(nobody, nogroup));
-         EXPECT_EQ(mode(d + "/voice.mp3"), 0604u);
-       },
-       "voice.mp3\n"},
+       [&](const std::string& d) { old(d, nobody, nogroup, 0604); },
+       "voice.mp3", 0604, nobody, nogroup, "voice.mp3\n"},
       {"a file its user may write but not read", true, false,
        [&](const std::string& d) {
-         WriteWholeFile(d + "/voice.mp3", old);
-         chown((d + "/voice.mp3").c_str(), nobody, nogroup);
-         chmod((d + "/voice.mp3").c_str(), 0200);
+         old(d, nobody, nogroup, 0200);
          chown(d.c_str(), nobody, nogroup);
        },
-       [&](const std::string& d) { EXPECT_EQ(mode(d + "/voice.mp3"), 0200u); },
-       "voice.mp3\n"},
+       "voice.mp3", 0200, nobody, nogroup, "voice.mp3\n"},
       {"a read-only folder", true, true,
        [&](const std::string& d) {
-         WriteWholeFile(d + "/voice.mp3", old);
-         chown((d + "/voice.mp3").c_str(), nobody, nogroup);
-         chown(d.c_str(), nobody, nogroup);
+         old(d, nobody, nogroup, 0644);
          chmod(d.c_str(), 0555);
        },
-       [&](const std::string& d) { EXPECT_EQ(owner(d + "/voice.mp3").first, nobody); },
-       "voice.mp3\n"},
-      {"a shared sticky folder, another user's file", true, true,
+       "voice.mp3", 0644, nobody, nogroup, "voice.mp3\n"},
+      {"a shared sticky folder and another user's file", true, true,
        [&](const std::string& d) {
-         WriteWholeFile(d + "/voice.mp3", old);
-         chmod((d + "/voice.mp3").c_str(), 0666);
+         old(d, 0, 0, 0666);
          chmod(d.c_str(), 01777);
        },
-       [&](const std::string& d) {
-         EXPECT_EQ(owner(d + "/voice.mp3"), std::make_pair(uid_t{0}, gid_t{0}));
-       },
-       "voice.mp3\n"},
-      {"a new file gets the mode of any new file", false, false, [](const std::string&) {},
-       [&](const std::string& d) { EXPECT_EQ(mode(d + "/voice.mp3"), 0640u); },
-       "voice.mp3\n"},
+       "voice.mp3", 0666, 0, 0, "voice.mp3\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     ScratchDirectory scratch;
-    chmod(scratch.path.c_str(), 0755);
-    row.arrange(scratch.path);
-    const ino_t before = inode(scratch.path + "/voice.mp3");
+    const std::string& d = scratch.path;
+    chmod(d.c_str(), 0755);
+    row.arrange(d);
+    const struct stat before = info(d + "/voice.mp3"), link = info(d + "/voice.mp3", false);
     const int status = InChild(row.asNobody, [&] {
       umask(027);
       return CreateBlankMP3(1, scratch.Own().c_str(), "voice") >= 0 && boxes.empty() ? 0 : 1;
     });
     EXPECT_EQ(status, 0);
-    ExpectWellFormedFrames(ReadWholeFile(scratch.path + "/voice.mp3"));
-    EXPECT_EQ(inode(scratch.path + "/voice.mp3") == before, row.inPlace) << "written over in place";
-    row.check(scratch.path);
+    ExpectWellFormedFrames(ReadWholeFile(d + "/" + row.file));
+    const struct stat after = info(d + "/" + row.file);
+    EXPECT_EQ(std::vector<unsigned>({after.st_mode & 07777u, after.st_uid, after.st_gid}),
+              std::vector<unsigned>({row.mode, row.user, row.group}));
+    EXPECT_EQ(info(d + "/voice.mp3").st_ino == before.st_ino, row.inPlace) << "in place";
+    EXPECT_EQ(info(d + "/voice.mp3", false).st_mode & S_IFMT, link.st_mode & S_IFMT);
     EXPECT_EQ(scratch.List(), row.listed);
-    chmod(scratch.path.c_str(), 0755);
+    chmod(d.c_str(), 0755);
   }
 }
 
