@@ -93,7 +93,7 @@ struct Run {
   }
 
   // The native path of the file being written.
-  const char* WrittenPath() const { return ReplacementPath(replacement); }
+  const char* WrittenPath() const { return GetReplacementPath(replacement); }
 
   void Release() {
     delete tag;

@@ -324,7 +324,7 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
   return replacement.release();
 }
 
-const char* ReplacementPath(const Replacement* replacement) {
+const char* GetReplacementPath(const Replacement* replacement) {
   return replacement ? replacement->written.c_str() : "";
 }
 

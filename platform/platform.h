@@ -83,7 +83,7 @@ struct Replacement;
 Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* failure);
 
 // The native path of the file being written, for steps that reopen it by name.
-const char* ReplacementPath(const Replacement* replacement);
+const char* GetReplacementPath(const Replacement* replacement);
 
 // Flushes the written file to disk and puts it in the target's place, keeping an existing
 // target's mode, owner and group (a new target gets the mode of any new file). Ends the
