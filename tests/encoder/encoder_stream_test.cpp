@@ -53,7 +53,7 @@ struct Encoded {
 };
 
 // Encodes `samples` zero samples per channel in chunks of `chunk`, through the six calls.
-Encoded EncodeSilence(const BE_CONFIG& config, size_t samples, size_t chunk, bool told) {
+Encoded EncodeZeros(const BE_CONFIG& config, size_t samples, size_t chunk, bool told) {
   Encoded encoded;
   uint32_t chunkSamples = 0, bufferSize = 0, count = 0;
   HBE_STREAM stream = nullptr;
@@ -155,8 +155,8 @@ TEST(SilentStream, GivesTheBytesOfAFullEncodeCallByCall) {
     SCOPED_TRACE(std::to_string(row.samples) + " samples in chunks of " +
                  std::to_string(row.chunk) + (row.stereo ? ", joint stereo" : ""));
     const BE_CONFIG& config = row.stereo ? joint : GetEncoderConfig();
-    const Encoded full = EncodeSilence(config, row.samples, row.chunk, false);
-    const Encoded told = EncodeSilence(config, row.samples, row.chunk, true);
+    const Encoded full = EncodeZeros(config, row.samples, row.chunk, false);
+    const Encoded told = EncodeZeros(config, row.samples, row.chunk, true);
     ASSERT_EQ(told.calls.size(), full.calls.size());
     for (size_t call = 0; call < full.calls.size(); ++call) {
       ASSERT_EQ(told.calls[call].size(), full.calls[call].size()) << "call " << call;
