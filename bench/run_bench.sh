@@ -57,7 +57,7 @@ best_of_three() {
 checks=()
 failed=0
 printf '%-7s %-9s %9s %9s %9s %12s %12s\n' \
-  length tool "wall s" "peak MB" "size MB" "wall ratio" "memory ratio"
+  length tool "wall s" "peak MiB" "size MiB" "wall ratio" "memory ratio"
 for seconds in "${lengths[@]}"; do
   read -r our_wall our_peak our_size < <(best_of_three "$work/ours.mp3" "$driver" "$seconds" \
     "$work" ours)
