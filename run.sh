@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Hushmaker and starts it.
+# Installs what is missing, builds Hushmaker (the window and hushmaker-cli) and opens
+# the window.
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./setup.sh

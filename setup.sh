@@ -1,7 +1,8 @@
 # Shared by run.sh and test.sh: installs missing Debian packages and builds the program.
 
 RUN_PACKAGES=(cmake g++ ninja-build libfltk1.3-dev libmp3lame-dev xdg-utils)
-TEST_PACKAGES=(python3 libgtest-dev xvfb xauth xdotool x11-utils ffmpeg mpg123 mp3val imagemagick)
+TEST_PACKAGES=(python3 libgtest-dev xvfb xauth xdotool x11-utils ffmpeg mpg123 mp3val imagemagick
+               desktop-file-utils appstream man-db dpkg-dev lintian)
 
 # install_packages NAME...: installs those of the named packages that are missing.
 install_packages() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Hushmaker twice (plain, and with AddressSanitizer and
-# UndefinedBehaviorSanitizer) and runs every test under a virtual 1024x768 display.
+# Installs what is missing, builds Hushmaker's window and command line twice (plain, and
+# with AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test of both; the
+# window's under a virtual 1024x768 display, the command line's with no display.
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./setup.sh

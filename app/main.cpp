@@ -4,10 +4,11 @@
 #include <cstdlib>
 
 #include "app/startup.h"
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 #include "ui/main_window_ui.h"
 
 int main() {
+  SetBoxPresenter(PresentFltkBox);
   main_ui = new MainWindowUI;
   current_dir = static_cast<char*>(malloc(CURRENT_DIR_SIZE));
   version_text = static_cast<char*>(malloc(VERSION_TEXT_SIZE));

@@ -5,9 +5,9 @@
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
 
-#include <cstdio>
 #include <cstring>
 
+#include "encoder/encoder_version.h"
 #include "platform/platform.h"
 #include "resources/icon_xpm.h"
 #include "support/io_tools.h"
@@ -26,17 +26,6 @@ void SetWindowIcon() {
 }
 
 }  // namespace
-
-void ComposeVersionText(const BE_VERSION& version, char* text, size_t size) {
-  snprintf(text, size,
-           "\n>>> DLL version:               %u.%02u"
-           "\n>>> Engine version:            %u.%02u"
-           "\n>>> Official Project homepage: %s",
-           static_cast<unsigned>(version.byDLLMajorVersion),
-           static_cast<unsigned>(version.byDLLMinorVersion),
-           static_cast<unsigned>(version.byMajorVersion),
-           static_cast<unsigned>(version.byMinorVersion), version.zHomepage);
-}
 
 void RunInteractivePart() {
   beVersion(&lame_version);

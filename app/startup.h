@@ -3,8 +3,6 @@
 
 #include <cstddef>
 
-#include "encoder/encoder_stream.h"
-
 class MainWindowUI;
 
 // The one user-interface object, built first thing in main.
@@ -14,9 +12,6 @@ constexpr size_t CURRENT_DIR_SIZE = 260;
 constexpr size_t VERSION_TEXT_SIZE = 256;
 constexpr int EXIT_STATUS_NORMAL = 18;
 constexpr int EXIT_STATUS_NO_DISPLAY = 1;
-
-// Three ">>> " lines describing the encoder library, values aligned in one column.
-void ComposeVersionText(const BE_VERSION& version, char* text, size_t size);
 
 // Prepares version_text and current_dir, shows the main window with one banner and runs
 // the event loop until the window is hidden; releases both texts afterwards.

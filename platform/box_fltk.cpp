@@ -1,5 +1,5 @@
 // A modal message box with the toolkit: caption as title, icon, text and one OK button.
-#include "platform/box_fltk.h"
+#include "platform/platform_window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Double_Window.H>

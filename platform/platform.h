@@ -1,18 +1,12 @@
-// The only interface to the operating system: pauses, the default-program opener,
-// modal boxes, local time, working directory, screen size, display and file paths.
+// The interface to the operating system that every front end shares: pauses, the
+// default-program opener, boxes, local time, working directory, paths and files. It
+// needs no display; the window's part (display, screen, the toolkit's box) is in
+// platform/platform_window.h.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string>
-
-// Display and screen
-
-// Opens the X display for the toolkit; false when there is none to open.
-bool OpenDisplay();
-
-// Size of the primary screen in pixels (the display must be open).
-void GetScreenSize(int* width, int* height);
 
 // Time
 
@@ -38,8 +32,15 @@ void OpenWithDefaultProgram(const char* target);
 
 enum class BoxIcon { Warning, Error, Information };
 
-// Shows a modal box with one OK button and waits until it is dismissed.
+// Shows a box with its caption and text through the front end's presenter and returns
+// once it is dismissed. Until a front end has set one, caption and text go to stderr, so
+// that no report is lost.
 void PresentBox(const char* caption, const char* text, BoxIcon icon);
+
+// How the running program shows a box: the window a modal box with one OK button, the
+// command line the caption and text on stderr. Each front end's main sets it once.
+using BoxPresenter = void (*)(const char* caption, const char* text, BoxIcon icon);
+void SetBoxPresenter(BoxPresenter presenter);
 
 // Paths
 
@@ -49,6 +50,11 @@ bool GetWorkingDirectory(char* buffer, size_t size);
 
 // The native form of a path in the program's own form: every backslash becomes '/'.
 std::string NativePath(const char* path);
+
+// The program's own form of a native path, the other way round: every '/' becomes a
+// backslash. False when the path cannot be written in that form: here, a path holding a
+// backslash, which is an ordinary character of a name on this system.
+bool ToProgramPath(const char* native, std::string* own);
 
 // Files
 // All paths here are native. These are the writer's means of replacing a file in one

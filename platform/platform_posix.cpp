@@ -1,8 +1,6 @@
-// POSIX and X11 implementation of the platform layer.
+// POSIX implementation of the platform layer's pauses, clock, opener and paths.
 #include "platform/platform.h"
 
-#include <FL/Fl.H>
-#include <FL/x.H>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,13 +9,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/box_fltk.h"
-
 namespace {
 
 PauseFunction pause_override;
 OpenerFunction opener_override;
-BoxPresenterFunction presenter_override;
 LocalClockFunction clock_override;
 
 void SleepFor(unsigned int milliseconds) {
@@ -65,19 +60,6 @@ Function Swap(Function& slot, Function replacement) {
 
 }  // namespace
 
-bool OpenDisplay() {
-  if (fl_display) return true;
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) return false;
-  fl_open_display(display);
-  return true;
-}
-
-void GetScreenSize(int* width, int* height) {
-  int x = 0, y = 0;
-  Fl::screen_xywh(x, y, *width, *height, 0);
-}
-
 void PauseMilliseconds(unsigned int milliseconds) {
   if (pause_override) {
     pause_override(milliseconds);
@@ -98,14 +80,6 @@ void OpenWithDefaultProgram(const char* target) {
   SpawnDetachedOpener(target);
 }
 
-void PresentBox(const char* caption, const char* text, BoxIcon icon) {
-  if (presenter_override) {
-    presenter_override(caption, text, icon);
-    return;
-  }
-  PresentFltkBox(caption, text, icon);
-}
-
 bool GetWorkingDirectory(char* buffer, size_t size) {
   if (size == 0) return false;
   if (getcwd(buffer, size) == nullptr) {
@@ -123,13 +97,18 @@ std::string NativePath(const char* path) {
   return native;
 }
 
+bool ToProgramPath(const char* native, std::string* own) {
+  own->clear();
+  for (const char* c = native ? native : ""; *c; ++c) {
+    if (*c == '\\') return false;
+    *own += *c == '/' ? '\\' : *c;
+  }
+  return true;
+}
+
 PauseFunction ReplacePause(PauseFunction pause) { return Swap(pause_override, pause); }
 
 OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_override, opener); }
-
-BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter) {
-  return Swap(presenter_override, presenter);
-}
 
 LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
   return Swap(clock_override, clock);

@@ -13,5 +13,10 @@ extern const char* const VERSION_LEGAL_COPYRIGHT;
 constexpr char VERSION_CONTACT_ADDRESS[] = "feedback@hushmaker.invalid";
 static_assert(sizeof(VERSION_CONTACT_ADDRESS) - 1 <= 30, "fits the tag's artist field");
 
+// Names the desktop entry, the icons, the metainfo and the window's class, so that the
+// desktop matches the window to its entry. The project owns no domain: reverse DNS under
+// the reserved "invalid" name, like the contact address.
+constexpr char VERSION_APPLICATION_ID[] = "invalid.hushmaker.Hushmaker";
+
 // Fixed file and product version 1.0.0.1.
 constexpr int VERSION_NUMBER[4] = {1, 0, 0, 1};

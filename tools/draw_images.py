@@ -1,11 +1,13 @@
 #!/usr/bin/python3
-"""Draws the three banner pictures and the program icon and writes them as C++ XPM data.
+"""Draws the three banner pictures and the program icon: C++ XPM data for the program,
+PNG and SVG files for the desktop.
 
 Standard library only, no randomness and no system fonts, so that running it again gives
 the committed files byte for byte:
 
-    tools/draw_images.py                  rewrite ui/banner_images.cpp, resources/icon_xpm.*
-                                          and resources/hushmaker.png in this checkout
+    tools/draw_images.py                  rewrite ui/banner_images.cpp, resources/icon_xpm.*,
+                                          resources/hushmaker.png (32 x 32) and
+                                          resources/icons/ in this checkout
     tools/draw_images.py --out DIR        write the same files under DIR instead
     tools/draw_images.py --preview DIR    also write enlarged PNG previews (needs `convert`)
 """
@@ -23,6 +25,8 @@ BANNER_WIDTH, BANNER_HEIGHT = 245, 35
 BANNER_MAX_KEYS = 256
 ICON_SIZE = 32
 ICON_MAX_COLOURS = 64
+# Further sizes for the desktop's icon theme, drawn in full colour from the same shapes.
+DESKTOP_ICON_SIZES = (48, 64, 128, 256)
 # Samples per pixel side for the shapes that are anti-aliased.
 SUPERSAMPLE = 6
 
@@ -119,8 +123,11 @@ class Canvas:
         return [tuple(int(Clamp01(c / 255.0) * 255.0 + 0.5) for c in p) for p in self.pixels]
 
 
-def CoverageMask(width, height, inside, box):
-    """Anti-aliased coverage of the region inside(u, v) within box = (x0, y0, x1, y1)."""
+def CoverageMask(width, height, inside, box, edge_distance=None):
+    """Anti-aliased coverage of the region inside(u, v) within box = (x0, y0, x1, y1).
+    edge_distance(u, v), when given, is no more than the distance to the region's edge: a
+    pixel whose centre lies further from it than half a diagonal is wholly in or out, so
+    only its centre is tried (large icons would take minutes otherwise)."""
     mask = [0.0] * (width * height)
     x0, y0, x1, y1 = (max(0, int(math.floor(box[0]))), max(0, int(math.floor(box[1]))),
                       min(width, int(math.ceil(box[2]))), min(height, int(math.ceil(box[3]))))
@@ -129,6 +136,9 @@ def CoverageMask(width, height, inside, box):
     total = float(SUPERSAMPLE * SUPERSAMPLE)
     for y in range(y0, y1):
         for x in range(x0, x1):
+            if edge_distance is not None and edge_distance(x + 0.5, y + 0.5) > 0.75:
+                mask[y * width + x] = 1.0 if inside(x + 0.5, y + 0.5) else 0.0
+                continue
             hits = sum(1 for oy in offsets for ox in offsets if inside(x + ox, y + oy))
             mask[y * width + x] = hits / total
     return mask
@@ -377,29 +387,93 @@ def DrawBannerWood():
     return canvas
 
 
-def DrawIcon():
-    """A speaker with a red cross: sound switched off, the program's product."""
-    n = ICON_SIZE
-    canvas = Canvas(n, n, lambda x, y: Lerp((84, 128, 214), (26, 44, 112), (x + y) / (2.0 * (n - 1))))
-    for i in range(n):
-        for x, y in ((i, 0), (0, i)):
-            canvas.Blend(x, y, (170, 200, 255), 0.6)
-        for x, y in ((i, n - 1), (n - 1, i)):
-            canvas.Blend(x, y, (10, 20, 60), 0.6)
-    speaker = [(4.5, 12.0), (10.0, 12.0), (17.5, 5.5), (17.5, 26.5), (10.0, 20.0), (4.5, 20.0)]
-    body = CoverageMask(n, n, lambda u, v: InsidePolygon(u, v, speaker), (0, 0, n, n))
-    canvas.Composite(body, lambda x, y: (10, 20, 50), 0.5, 1, 1)
-    canvas.Composite(body, lambda x, y: Lerp((255, 255, 255), (196, 206, 226), y / (n - 1.0)))
+# The icon's shapes on its 32 x 32 grid, shared by every PNG size and the SVG.
+ICON_GROUND = ((84, 128, 214), (26, 44, 112))
+ICON_EDGE_LIGHT, ICON_EDGE_DARK, ICON_EDGE_OPACITY = (170, 200, 255), (10, 20, 60), 0.6
+ICON_SPEAKER = [(4.5, 12.0), (10.0, 12.0), (17.5, 5.5), (17.5, 26.5), (10.0, 20.0), (4.5, 20.0)]
+ICON_SPEAKER_COLOURS = ((255, 255, 255), (196, 206, 226))
+ICON_SPEAKER_SHADOW = (10, 20, 50)
+ICON_CROSS = [((21.0, 11.5), (28.5, 20.5)), ((21.0, 20.5), (28.5, 11.5))]
+ICON_CROSS_HALF_WIDTH = 1.7
+ICON_CROSS_COLOUR, ICON_CROSS_SHADOW = (240, 50, 40), (60, 0, 0)
+ICON_SHADOW_OPACITY = 0.5
 
-    def NearSegment(u, v, a, b, half_width):
-        (ax, ay), (bx, by) = a, b
-        t = Clamp01(((u - ax) * (bx - ax) + (v - ay) * (by - ay)) / ((bx - ax) ** 2 + (by - ay) ** 2))
-        return math.hypot(u - (ax + t * (bx - ax)), v - (ay + t * (by - ay))) < half_width
-    cross = CoverageMask(n, n, lambda u, v: (NearSegment(u, v, (21.0, 11.5), (28.5, 20.5), 1.7)
-                                             or NearSegment(u, v, (21.0, 20.5), (28.5, 11.5), 1.7)), (0, 0, n, n))
-    canvas.Composite(cross, lambda x, y: (60, 0, 0), 0.5, 1, 1)
-    canvas.Composite(cross, lambda x, y: (240, 50, 40))
+
+def SegmentDistance(u, v, a, b):
+    (ax, ay), (bx, by) = a, b
+    t = Clamp01(((u - ax) * (bx - ax) + (v - ay) * (by - ay)) / ((bx - ax) ** 2 + (by - ay) ** 2))
+    return math.hypot(u - (ax + t * (bx - ax)), v - (ay + t * (by - ay)))
+
+
+def DrawIcon(n=ICON_SIZE):
+    """A speaker with a red cross: sound switched off, the program's product."""
+    scale = n / float(ICON_SIZE)
+    # Edges and shadows stay whole pixels: one at 32 x 32, more on larger icons.
+    band = max(1, int(round(scale)))
+    canvas = Canvas(n, n, lambda x, y: Lerp(ICON_GROUND[0], ICON_GROUND[1], (x + y) / (2.0 * (n - 1))))
+    for i in range(n):
+        for k in range(band):
+            for x, y in ((i, k), (k, i)):
+                canvas.Blend(x, y, ICON_EDGE_LIGHT, ICON_EDGE_OPACITY)
+            for x, y in ((i, n - 1 - k), (n - 1 - k, i)):
+                canvas.Blend(x, y, ICON_EDGE_DARK, ICON_EDGE_OPACITY)
+
+    speaker = [(x * scale, y * scale) for x, y in ICON_SPEAKER]
+    edges = list(zip(speaker, speaker[1:] + speaker[:1]))
+    body = CoverageMask(n, n, lambda u, v: InsidePolygon(u, v, speaker), (0, 0, n, n),
+                        lambda u, v: min(SegmentDistance(u, v, a, b) for a, b in edges))
+    canvas.Composite(body, lambda x, y: ICON_SPEAKER_SHADOW, ICON_SHADOW_OPACITY, band, band)
+    canvas.Composite(body, lambda x, y: Lerp(ICON_SPEAKER_COLOURS[0], ICON_SPEAKER_COLOURS[1], y / (n - 1.0)))
+
+    strokes = [((ax * scale, ay * scale), (bx * scale, by * scale)) for (ax, ay), (bx, by) in ICON_CROSS]
+    half_width = ICON_CROSS_HALF_WIDTH * scale
+    cross = CoverageMask(n, n, lambda u, v: any(SegmentDistance(u, v, a, b) < half_width for a, b in strokes),
+                         (0, 0, n, n),
+                         lambda u, v: min(abs(SegmentDistance(u, v, a, b) - half_width) for a, b in strokes))
+    canvas.Composite(cross, lambda x, y: ICON_CROSS_SHADOW, ICON_SHADOW_OPACITY, band, band)
+    canvas.Composite(cross, lambda x, y: ICON_CROSS_COLOUR)
     return canvas
+
+
+def IconSvg():
+    """The icon's shapes as SVG on the 32 x 32 grid, for the scalable theme folder."""
+    n = ICON_SIZE
+
+    def Hex(colour):
+        return '#%02x%02x%02x' % colour
+
+    def Points(points):
+        return ' '.join('%g,%g' % p for p in points)
+    cross = ''.join('M%g %gL%g %g' % (a + b) for a, b in ICON_CROSS)
+    lines = [
+        '<?xml version="1.0" encoding="UTF-8"?>',
+        '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">' % (n, n, n, n),
+        '  <title>Hushmaker</title>',
+        '  <defs>',
+        '    <linearGradient id="ground" gradientUnits="userSpaceOnUse" x1="0" y1="0" x2="%d" y2="%d">' % (n, n),
+        '      <stop offset="0" stop-color="%s"/>' % Hex(ICON_GROUND[0]),
+        '      <stop offset="1" stop-color="%s"/>' % Hex(ICON_GROUND[1]),
+        '    </linearGradient>',
+        '    <linearGradient id="speaker" gradientUnits="userSpaceOnUse" x1="0" y1="0" x2="0" y2="%d">' % n,
+        '      <stop offset="0" stop-color="%s"/>' % Hex(ICON_SPEAKER_COLOURS[0]),
+        '      <stop offset="1" stop-color="%s"/>' % Hex(ICON_SPEAKER_COLOURS[1]),
+        '    </linearGradient>',
+        '  </defs>',
+        '  <rect width="%d" height="%d" fill="url(#ground)"/>' % (n, n),
+        '  <path d="M0 0H%dV1H1V%dH0Z" fill="%s" fill-opacity="%g"/>' % (n, n, Hex(ICON_EDGE_LIGHT), ICON_EDGE_OPACITY),
+        '  <path d="M%d %dH0V%dH%dV0H%dZ" fill="%s" fill-opacity="%g"/>'
+        % (n, n, n - 1, n - 1, n, Hex(ICON_EDGE_DARK), ICON_EDGE_OPACITY),
+        '  <polygon points="%s" transform="translate(1 1)" fill="%s" fill-opacity="%g"/>'
+        % (Points(ICON_SPEAKER), Hex(ICON_SPEAKER_SHADOW), ICON_SHADOW_OPACITY),
+        '  <polygon points="%s" fill="url(#speaker)"/>' % Points(ICON_SPEAKER),
+        '  <g fill="none" stroke-width="%g" stroke-linecap="round">' % (2 * ICON_CROSS_HALF_WIDTH),
+        '    <path d="%s" transform="translate(1 1)" stroke="%s" stroke-opacity="%g"/>'
+        % (cross, Hex(ICON_CROSS_SHADOW), ICON_SHADOW_OPACITY),
+        '    <path d="%s" stroke="%s"/>' % (cross, Hex(ICON_CROSS_COLOUR)),
+        '  </g>',
+        '</svg>',
+    ]
+    return '\n'.join(lines) + '\n'
 
 
 def MedianCut(pixels, count):
@@ -570,6 +644,10 @@ def main():
     WriteFile(os.path.join(args.out, 'resources', 'hushmaker.png'), Png(ICON_SIZE, ICON_SIZE, icon_pixels))
     if args.preview:
         WritePreview(args.preview, 'icon', ICON_SIZE, ICON_SIZE, icon_pixels, 8)
+    for size in DESKTOP_ICON_SIZES:
+        pixels = DrawIcon(size).Rounded()
+        WriteFile(os.path.join(args.out, 'resources', 'icons', 'hushmaker-%d.png' % size), Png(size, size, pixels))
+    WriteFile(os.path.join(args.out, 'resources', 'icons', 'hushmaker.svg'), IconSvg())
 
 
 if __name__ == '__main__':

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 #include "resources/version_info.h"
 #include "ui/banner_images.h"
 
@@ -110,6 +110,7 @@ MainWindowUI::MainWindowUI() {
   main_window->color(UI_COLOR_WINDOW);
   main_window->selection_color(UI_COLOR_WINDOW);
   main_window->user_data(this);
+  main_window->xclass(VERSION_APPLICATION_ID);
 
   feedback_output = new Fl_Output(16, 249, 566, 95, "output:");
   feedback_output->tooltip("I will report some feedback here");

@@ -4,9 +4,11 @@
 
 #include <cstdio>
 
+#include "platform/platform_window.h"
 #include "support/io_tools.h"
 
 int main() {
+  SetBoxPresenter(PresentFltkBox);
   Fl_Window window(300, 200, "Box demo main");
   window.show();
   ShowMessageBox(BOX_WARNING, "D:\\tests\\box_demo.cpp", 17,

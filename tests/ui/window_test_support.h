@@ -16,7 +16,7 @@
 
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "platform/platform_window.h"
 #include "ui/main_window_ui.h"
 
 namespace fs = std::filesystem;

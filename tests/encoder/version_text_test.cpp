@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/startup.h"
+#include "encoder/encoder_version.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ BE_VERSION MakeVersion(unsigned dll_major, unsigned dll_minor, unsigned major, u
 }
 
 std::string Compose(const BE_VERSION& version) {
-  char text[VERSION_TEXT_SIZE];
+  char text[256];
   ComposeVersionText(version, text, sizeof(text));
   return text;
 }

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# The command-line program as a script runs it: no display, real files, real decoders, and
+# a real other user for a file it may not replace. $1: hushmaker-cli.
+set -u
+unset DISPLAY
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+chmod 755 "$scratch"
+cli=$scratch/hushmaker-cli  # a copy, which the other user can surely run
+cp "$1" "$cli"
+work=$scratch/work
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# fresh: an empty $work with the folders out/sub in it, open to every user.
+fresh() { rm -rf "$work" && mkdir -m 777 "$work" && mkdir -p "$work/out/sub"; }
+
+# run ARG...: runs the program in $work, as $as_user when set; sets status, out, err.
+run() {
+  (cd "$work" && ${as_user:-} "$cli" "$@" >"$scratch/stdout" 2>"$scratch/stderr")
+  status=$?
+  out=$(cat "$scratch/stdout")
+  err=$(cat "$scratch/stderr")
+}
+
+# made: the MP3 files in $work.
+made() { (cd "$work" && find . -name '*.mp3' | sort); }
+
+# check_file PATH SECONDS: exact length through mpg123, the stream as ffprobe sees it, and
+# a clean report from mp3val.
+check_file() {
+  local samples
+  samples=$(($(mpg123 -q -s "$1" | wc -c) / 2))
+  [ "$samples" -eq $(($2 * 44100)) ] || fail "$1 decodes to $samples samples, not $2 s"
+  [ "$(ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of csv=p=0 "$1")" \
+    = "mp3,44100,1" ] || fail "$1 is not mono 44,100 Hz MP3 to ffprobe"
+  mp3val "$1" | grep -qE 'WARNING|ERROR' && fail "mp3val finds fault with $1: $(mp3val "$1")"
+}
+
+ldd "$cli" | grep -E 'libfltk|libX11' && fail "linked with the toolkit or X"
+
+# Single files: arguments | stdout | the file and its length.
+while IFS='|' read -r arguments expected file seconds; do
+  fresh
+  eval "run $arguments"
+  [ "$status" -eq 0 ] && [ "$out" = "$expected" ] && [ -z "$err" ] ||
+    fail "$arguments: status $status, stdout '$out', stderr '$err'"
+  [ "$(made)" = "./$file" ] || fail "$arguments made $(made), not just $file"
+  check_file "$work/$file" "$seconds"
+done <<'END'
+3|blankfile.mp3  3 s|blankfile.mp3|3
+2 voice|voice.mp3  2 s|voice.mp3|2
+1 'take two.wav'|take two.mp3  1 s|take two.mp3|1
+-q 1 quiet.mp3||quiet.mp3|1
+--directory=out/ 0:03 'sub/v.1.wav'|out/sub/v.1.mp3  3 s|out/sub/v.1.mp3|3
+END
+
+# A folder that is not there: the writer's box on stderr, the file named, status 1.
+fresh
+run -d missing 1 x
+[ "$status" -eq 1 ] && grep -q '^Called from: "hushmaker", line [0-9]*$' <<<"$err" &&
+  grep -qx 'hushmaker-cli: missing/x.mp3 was not written' <<<"$err" ||
+  fail "missing folder: status $status, stderr '$err'"
+
+# A batch with comments, blank lines, every length form and names with blanks.
+fresh
+printf '%s\n' '# guard lines' '' '  1 guard greeting'$'\r' $'1:01\tguard  long speech ' \
+  '   # done' '0:00:02 sub/last one' >"$scratch/lines.txt"
+run -d out --batch "$scratch/lines.txt"
+[ "$status" -eq 0 ] && [ "$out" = "out/guard greeting.mp3  1 s
+out/guard  long speech.mp3  61 s
+out/sub/last one.mp3  2 s
+3 files written, 0 failed" ] || fail "batch: status $status, stdout '$out', stderr '$err'"
+check_file "$work/out/guard greeting.mp3" 1
+check_file "$work/out/guard  long speech.mp3" 61
+check_file "$work/out/sub/last one.mp3" 2
+
+# A list with several bad lines from standard input: all reported, nothing written.
+fresh
+run --batch - <<'END'
+1 fine
+voice
+0 zero
+1:75 bad
+2 fine.wav
+3
+END
+[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] ||
+  fail "bad list: status $status, made $(made)"
+[ "$(grep -o '^<stdin>:[0-9]*:' <<<"$err" | tr -d '\n')" = \
+  "<stdin>:2:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:" ] || fail "bad lines reported: '$err'"
+
+# One file of a batch cannot be replaced by this user: the others are written, it is left
+# as it was, and the run ends with status 1.
+fresh
+echo "keep me" >"$work/locked.mp3" && chmod 444 "$work/locked.mp3"
+printf '1 first\n1 locked\n1 last\n' >"$work/list"
+[ "$(id -u)" -eq 0 ] && as_user="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+run --batch list
+as_user=""
+[ "$status" -eq 1 ] && [ "$out" = "first.mp3  1 s
+last.mp3  1 s
+2 files written, 1 failed" ] && [ "$(cat "$work/locked.mp3")" = "keep me" ] ||
+  fail "one failing file: status $status, stdout '$out', stderr '$err'"
+grep -qx '\*\*\*\*\*\*\*\*\*\*\* WARNING \*\*\*\*\*\*\*\*\*\*\*' <<<"$err" &&
+  grep -qx 'hushmaker-cli: locked.mp3 was not written' <<<"$err" ||
+  fail "the writer's warning box is not on stderr: '$err'"
+check_file "$work/last.mp3" 1
+
+# Help, version, and usage mistakes (one line, then the hint, status 2, nothing written).
+run --help
+[ "$status" -eq 0 ] || fail "--help: status $status"
+for word in 'Usage: hushmaker-cli' --directory --batch --quiet --version 'M:SS' 'H:MM:SS' \
+            'Examples:' 'hushmaker-cli 3 voice' 'Exit status:' '  2  bad usage'; do
+  grep -qF -- "$word" <<<"$out" || fail "--help does not tell '$word'"
+done
+run --version
+[ "$status" -eq 0 ] && grep -qx 'hushmaker-cli (Hushmaker) [0-9.]*' <<<"$(head -n 1 <<<"$out")" &&
+  grep -q 'Engine version: *[0-9]' <<<"$out" || fail "--version: status $status, '$out'"
+fresh
+while read -r arguments; do
+  eval "run $arguments"
+  [ "$status" -eq 2 ] && [ "$(wc -l <<<"$err")" -eq 2 ] &&
+    [ "$(tail -n 1 <<<"$err")" = "Try 'hushmaker-cli --help' for more information." ] &&
+    [ -z "$(made)" ] || fail "'$arguments': status $status, stderr '$err'"
+done <<'END'
+--bogus 3
+
+3 voice extra
+-d
+0 voice
+9:00:01 voice
+3 'a\b'
+--batch list extra
+END
+
+# Past the game's limit the warning comes first; the missing folder keeps this run short.
+run -d missing 24348 long
+[ "$status" -eq 1 ] &&
+  grep -q '^hushmaker-cli: missing/long.mp3: Warning: .*cannot load a file over 24347 seconds' <<<"$err" ||
+  fail "no game warning: '$err'"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "command-line checks passed"

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Installs into a scratch DESTDIR and checks each installed piece with the tool that
+# validates it, then starts the installed program like the desktop would.
+# $1: cmake, $2: the build folder, $3: the application id, $4...: the programs built.
+# DISPLAY: the test screen.
+set -u
+cmake=$1 build=$2 id=$3
+shift 3
+programs=("$@")
+source "$(dirname "$0")/installed_files.sh"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+DESTDIR=$scratch/stage "$cmake" --install "$build" --prefix /usr >/dev/null || fail "cmake --install failed"
+root=$scratch/stage/usr
+actual=$(cd "$root" && find . -type f -printf '%P\n' | LC_ALL=C sort)
+[ "$actual" = "$(installed_files "$id" "${programs[@]}")" ] ||
+  fail "installed files differ from the expected list:
+$(diff <(installed_files "$id" "${programs[@]}") <(echo "$actual"))"
+
+desktop=$root/share/applications/$id.desktop
+report=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$report" ] || fail "desktop-file-validate: $report"
+# The entry must start an installed program, show an installed icon and match the window.
+exec_program=$(sed -n 's/^Exec=//p' "$desktop")
+[ -x "$root/bin/$exec_program" ] || fail "Exec=$exec_program names no installed program"
+[ "$(sed -n 's/^Icon=//p' "$desktop")" = "$id" ] || fail "the entry's icon is not $id"
+[ "$(sed -n 's/^StartupWMClass=//p' "$desktop")" = "$id" ] || fail "the entry's window class is not $id"
+
+metainfo=$root/share/metainfo/$id.metainfo.xml
+report=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $report"
+grep -E '^[EW]:' <<<"$report" && fail "appstreamcli reports errors or warnings"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+  fail "the metainfo does not launch $id.desktop"
+
+python3 - "$root/share/icons/hicolor" "$id" <<'PYTHON' || fail "icon check"
+import struct, sys, xml.etree.ElementTree as ElementTree
+theme, app_id = sys.argv[1], sys.argv[2]
+for size in (32, 48, 64, 128, 256):
+    path = '%s/%dx%d/apps/%s.png' % (theme, size, size, app_id)
+    with open(path, 'rb') as f:
+        head = f.read(24)
+    if head[:8] != b'\x89PNG\r\n\x1a\n' or head[12:16] != b'IHDR':
+        sys.exit('%s is not a PNG file' % path)
+    if struct.unpack('>II', head[16:24]) != (size, size):
+        sys.exit('%s is %d x %d, not %d x %d' % ((path,) + struct.unpack('>II', head[16:24]) + (size, size)))
+svg = ElementTree.parse('%s/scalable/apps/%s.svg' % (theme, app_id)).getroot()
+if svg.tag != '{http://www.w3.org/2000/svg}svg' or not svg.get('viewBox'):
+    sys.exit('the scalable icon is not an SVG picture with a viewBox')
+PYTHON
+
+for page in "$root"/share/man/man1/*.1; do
+  report=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+  [ -z "$report" ] || fail "man warns on $(basename "$page"): $report"
+done
+
+# The installed program, started from an empty folder: its window carries the entry's
+# class, Escape ends it with status 18, and it leaves nothing behind.
+mkdir "$scratch/work"
+(cd "$scratch/work" && exec "$root/bin/hushmaker" 2>/dev/null) &
+pid=$!
+window=
+for _ in $(seq 100); do
+  window=$(xdotool search --all --onlyvisible --pid "$pid" --classname "^$id\$" 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+if [ -z "$window" ]; then
+  fail "the installed program shows no window of class $id"
+  kill "$pid"
+else
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  xdotool key --window "$window" Escape 2>/dev/null
+fi
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && { fail "Escape did not end the installed program"; kill "$pid"; }
+wait "$pid"
+status=$?
+[ -z "$window" ] || [ "$status" -eq 18 ] || fail "Escape ended the installed program with status $status, expected 18"
+[ -z "$(ls -A "$scratch/work")" ] || fail "the program left files: $(ls -A "$scratch/work")"
+
+[ "$failures" -eq 0 ] || { echo "$failures install check(s) failed"; exit 1; }
+echo "install checks passed"
