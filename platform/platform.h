@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -59,22 +60,47 @@ std::string NativePath(const char* path);
 // backslash, which is an ordinary character of a name on this system.
 bool ToProgramPath(const char* native, std::string* own);
 
+// Whether a native path can be held in the program's own form, where a backslash is a
+// separator: false when a name in it holds one (a folder named a\b would be read as the
+// folder b inside a).
+bool CanHoldNativePath(const char* path);
+
 // Files
-// All paths here are native. These are the writer's means of replacing a file in one
-// step, so that a user's existing file is never lost to a failed run.
+// All paths here are native. A run writes its file in full under another name and only
+// then puts it in the target's place, so that a failed or interrupted run leaves a user's
+// existing file as it was.
 
-// Creates a new empty file with a unique name in the directory of target, its name
-// ending in suffix, with the permissions a newly created file gets. Writes its path into
-// buffer (always terminated). False when it cannot be created or its path does not fit.
-bool CreateTemporaryFileBeside(const char* target, const char* suffix, char* buffer,
-                               size_t size);
+// Why a file operation failed: the native path it acted on and the system's reason.
+struct FileFailure {
+  std::string path;
+  std::string reason;
+};
 
-// Puts source in the place of target in one step; an existing target's permission bits
-// are carried over. False (and source left where it is) when that fails.
-bool MoveFileOver(const char* source, const char* target);
+// A file being written to take a target's place.
+struct Replacement;
 
-// Removes a file; false when it cannot be removed.
-bool RemoveFile(const char* path);
+// Creates the file that is to replace target and opens *stream on it (binary, read and
+// write; the caller writes through it and closes it). The file is new, created
+// exclusively, readable by the user alone, and its name matches no pattern of the target's
+// extension. A symbolic link stands for the file it points to, which is created when
+// missing. Where no new file can be made beside the target, or the target has other hard
+// links or an owner and group that could not be kept, the file is made in the system's
+// temporary folder and the target is later written over in place. Until the replacement
+// ends, an interrupt, terminate, hang-up or file-size signal removes the file and then
+// ends the process as that signal does. Null, with failure filled in, when target cannot
+// be written (a missing folder, a folder of that name, no permission, a name too long).
+Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* failure);
+
+// The native path of the file being written, for steps that reopen it by name.
+const char* GetReplacementPath(const Replacement* replacement);
+
+// Flushes the written file to disk and puts it in the target's place, keeping an existing
+// target's mode, owner and group (a new target gets the mode of any new file). Ends the
+// replacement either way; on failure the written file is removed.
+bool FinishReplacement(Replacement* replacement, FileFailure* failure);
+
+// Removes the written file and ends the replacement; the target stays as it was.
+void AbandonReplacement(Replacement* replacement);
 
 // Test seams: the shipped program never calls these
 // Each replaces one operation and returns the one it replaced; an empty function

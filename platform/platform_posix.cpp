@@ -104,10 +104,8 @@ std::string NativePath(const char* path) {
 
 bool ToProgramPath(const char* native, std::string* own) {
   own->clear();
-  for (const char* c = native ? native : ""; *c; ++c) {
-    if (*c == '\\') return false;
-    *own += *c == '/' ? '\\' : *c;
-  }
+  if (!CanHoldNativePath(native)) return false;
+  for (const char* c = native; *c; ++c) *own += *c == '/' ? '\\' : *c;
   return true;
 }
 

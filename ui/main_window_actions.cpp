@@ -120,13 +120,21 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
 
   if (dir_chosen && dir_chooser) {
     const char* selection = dir_chooser->value(1);
-    // A cancelled chooser yields no path; the directory chosen before stays.
-    if (selection && strlen(selection) >= IO_DIRECTORY_BLOCK_SIZE - 1) {
-      // Cut to fit, the path would name another directory than the one chosen.
-      ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
-                     "cb_generate_i(): NormalizeDirectory() failure\n>>> The chosen target "
-                     "directory is longer than %d characters; choose a shorter one",
-                     static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
+    // A cancelled chooser yields no path; the directory chosen before stays. Cut to fit, or
+    // read with a backslash as a separator, the path would name another directory.
+    if (selection && selection[0] && !CanHoldTargetDirectory(selection)) {
+      if (!CanHoldNativePath(selection)) {
+        ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
+                       "cb_generate_i(): NormalizeDirectory() failure\n>>> A folder name in "
+                       "the chosen target directory \"%s\" holds a backslash, which this "
+                       "program reads as a separator; choose another directory",
+                       selection);
+      } else {
+        ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
+                       "cb_generate_i(): NormalizeDirectory() failure\n>>> The chosen target "
+                       "directory is longer than %d characters; choose a shorter one",
+                       static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
+      }
       return;
     }
     if (selection && selection[0]) {
@@ -136,6 +144,17 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
         target_dir = normalized;
       }
     }
+  }
+  // The start-up folder is empty when it could not be held whole; the file would go to a
+  // folder that the announcement cannot name.
+  if (!target_dir[0] && !(current_dir && current_dir[0])) {
+    ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
+                   "cb_generate_i(): GetWorkingDirectory() failure\n>>> The folder Hushmaker "
+                   "was started in cannot be named (it is gone, its path is longer than %d "
+                   "characters, or a folder name in it holds a backslash); choose a target "
+                   "directory with Select Output Directory first",
+                   static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
+    return;
   }
 
   std::string name = PrepareTypedName(filename_input->value());

@@ -109,6 +109,29 @@ TEST_F(GenerateTest, RunsAnnounceEachFormWarnPastTheGameLimitReportAndWriteBackT
   EXPECT_EQ(said.substr(511 - strlen(GENERATE_TEXT_GAME_LIMIT)), GENERATE_TEXT_GAME_LIMIT);
 }
 
+// A folder the program cannot name whole is refused before anything is announced or
+// written: the start folder when it could not be held, a chosen one with a backslash.
+TEST_F(GenerateTest, RefusesAFolderItCannotNameBeforeWritingAnything) {
+  const fs::path slashed = work / "a\\b";
+  fs::create_directories(slashed);
+  fs::create_directories(work / "a" / "b");  // where the backslash would send the file
+  TypeLength("1");
+  char unheld[] = "";
+  current_dir = unheld;
+  for (const char* expected : {"choose a target directory", "holds a backslash"}) {
+    if (expected[0] == 'h') ChooseDirectory(slashed.string());
+    ui->feedback_output->value("earlier");
+    recorded.clear();
+    box_texts.clear();
+    ui->generate_button->do_callback();
+    EXPECT_EQ(recorded, Steps({{"pause 500", "earlier", "Idle"}, {"box", "earlier", "Idle"}}));
+    ASSERT_EQ(box_texts.size(), 1u);
+    EXPECT_NE(box_texts[0].find(expected), std::string::npos) << box_texts[0];
+    EXPECT_EQ(Text(ui->target_dir), "");
+  }
+  EXPECT_TRUE(fs::is_empty(slashed) && fs::is_empty(work / "a" / "b"));
+}
+
 TEST_F(GenerateTest, TypedLengthIsTheDecimalNumberShownHeldToTheRangeAndZeroMakesNothing) {
   // Typed key by key into the emptied field, which takes digits, a leading sign and the
   // toolkit's hexadecimal form only.
