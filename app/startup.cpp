@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "encoder/encoder_version.h"
+#include "generator/generate_command.h"
 #include "platform/platform.h"
 #include "resources/icon_xpm.h"
 #include "support/io_tools.h"
@@ -27,16 +28,20 @@ void SetWindowIcon() {
 
 }  // namespace
 
+char* ReadStartDirectory() {
+  char native[CURRENT_DIR_SIZE] = {};
+  const bool known = GetWorkingDirectory(native, sizeof(native));
+  if (!known || !CanHoldTargetDirectory(native)) return NormalizeDirectory("", false);
+  return NormalizeDirectory(native, true);
+}
+
 void RunInteractivePart() {
   beVersion(&lame_version);
   memset(version_text, 0, VERSION_TEXT_SIZE);
   ComposeVersionText(lame_version, version_text, VERSION_TEXT_SIZE);
 
-  memset(current_dir, 0, CURRENT_DIR_SIZE);
-  GetWorkingDirectory(current_dir, CURRENT_DIR_SIZE);
-  char* normalized = NormalizeDirectory(current_dir, true);
   FreeMemory(current_dir);
-  current_dir = normalized;
+  current_dir = ReadStartDirectory();
 
   SetWindowIcon();
   main_ui->show_window();

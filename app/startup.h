@@ -13,6 +13,12 @@ constexpr size_t VERSION_TEXT_SIZE = 256;
 constexpr int EXIT_STATUS_NORMAL = 18;
 constexpr int EXIT_STATUS_NO_DISPLAY = 1;
 
+// The working directory as the window names it: in the program's own form with one
+// trailing backslash, in a block released with FreeMemory. Empty when it cannot be held
+// whole (gone, too long, or a folder name with a backslash), so that Generate asks for a
+// directory instead of naming another folder.
+char* ReadStartDirectory();
+
 // Prepares version_text and current_dir, shows the main window with one banner and runs
 // the event loop until the window is hidden; releases both texts afterwards.
 void RunInteractivePart();

@@ -154,7 +154,9 @@ BE_ERR beCloseStream(HBE_STREAM hbeStream);
 void beVersion(BE_VERSION* pbeVersion);
 
 // Writes the Xing/Info frame of the last closed stream over the first frame of the
-// finished file at lpszFileName (a native path). The frame is used once.
+// finished file at lpszFileName (a native path). The frame is used once, and only over
+// the empty first frame kept for it in a file at least as long as the stream. Opening a
+// stream, or closing one that made no frame, leaves no frame to write.
 BE_ERR beWriteVBRHeader(const char* lpszFileName);
 
 // Gives the stream the size of the output buffers that later beEncodeChunk and
@@ -162,3 +164,12 @@ BE_ERR beWriteVBRHeader(const char* lpszFileName);
 // that would not fit fails with BE_ERR_BUFFER_TOO_SMALL. Without it the encoder trusts
 // the caller's buffers to be large enough, as the six calls carry no size.
 BE_ERR SetStreamOutputLimit(HBE_STREAM hbeStream, uint32_t bytes);
+
+// Tells a stream, before its first chunk, that every sample it will be given is zero. It
+// then encodes only until the encoder's output settles into one frame repeated, writes
+// each further whole frame of silence as a copy of that frame without reading its samples,
+// and fills the Info frame for the whole stream: the same bytes, call by call, as a full
+// encode, at the speed of copying them. Should the encoder's own Info frame disagree with
+// what the stream saw of its output, beDeinitStream fails instead of guessing. Refused
+// once a chunk has been encoded.
+BE_ERR SetStreamInputSilent(HBE_STREAM hbeStream);

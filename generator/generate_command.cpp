@@ -69,6 +69,11 @@ int HoldSilenceSeconds(double value) {
   return static_cast<int>(value);
 }
 
+bool CanHoldTargetDirectory(const char* native) {
+  return native && native[0] && strlen(native) < IO_DIRECTORY_BLOCK_SIZE - 1 &&
+         CanHoldNativePath(native);
+}
+
 std::string PrepareTypedName(const char* typed) {
   std::string name = typed ? typed : "";
   for (char& c : name) {

@@ -23,6 +23,11 @@ constexpr const char* GENERATE_TEXT_FAILURE = "\n>>> Compilation has failed :(";
 // 0..GENERATE_MAX_SECONDS (never wrapped); anything that is not a number gives 0.
 int HoldSilenceSeconds(double value);
 
+// Whether a native directory can be a target directory: it is named, its normal form (one
+// trailing backslash) fits IO_DIRECTORY_BLOCK_SIZE uncut, and no folder name in it holds a
+// backslash. Anything else would make the program name or write into another folder.
+bool CanHoldTargetDirectory(const char* native);
+
 // The typed file name in the program's own form (forward slashes become backslashes), as
 // the writer takes it. Never shortened, however long.
 std::string PrepareTypedName(const char* typed);

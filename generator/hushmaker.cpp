@@ -1,6 +1,7 @@
 // The silent MP3 writer: builds the path, drives the encoder, writes, heads and tags the file.
 #include "generator/hushmaker.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <climits>
@@ -10,7 +11,7 @@
 #include <cstring>
 #include <new>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "generator/id3v1_tag.h"
 #include "platform/platform.h"
@@ -24,19 +25,17 @@ constexpr const char* HM_SOURCE = "hushmaker";
 constexpr const char* HM_DEFAULT_DIRECTORY = ".\\";
 constexpr const char* HM_DEFAULT_NAME = "blankfile";
 constexpr const char* HM_MP3_EXTENSION = ".mp3";
-// The suffix of the file being written when the target gets no tag: the tag writer
-// decides by the name it is given, and that must agree with the target's name.
-constexpr const char* HM_UNTAGGED_SUFFIX = ".part";
-constexpr size_t HM_NATIVE_PATH_SIZE = 4096;
 constexpr size_t HM_YEAR_SIZE = 16;
 constexpr int HM_GENRE_SPEECH = 101;
 constexpr const char* HM_TAG_TITLE = ">>> Empty file <<<";
 constexpr const char* HM_TAG_COMMENT = "Made by Hushmaker";
+constexpr BE_ERR HM_INJECTED_ENCODER_RESULT = BE_ERR_INVALID_FORMAT_PARAMETERS;
 
 constexpr int HM_BYTES_PER_SAMPLE_SLOT = 4;  // the sample buffer holds 4 bytes per sample
 constexpr int HM_OUTPUT_DIVISOR = 5;         // the output buffer holds N / 5 bytes
 
 // Lines under which the failures are reported.
+constexpr int HM_LINE_CONTROL_CHARACTER = 124;
 constexpr int HM_LINE_PATH_TOO_LONG = 131;
 constexpr int HM_LINE_NO_SAMPLE_MEMORY = 157;
 constexpr int HM_LINE_NO_OUTPUT_MEMORY = 185;
@@ -47,13 +46,23 @@ constexpr int HM_LINE_FLUSH_AFTER_WRITE = 308;
 constexpr int HM_LINE_WRITE_ENCODED = 335;
 constexpr int HM_LINE_FLUSH = 368;
 constexpr int HM_LINE_WRITE_REMAINING = 404;
+constexpr int HM_LINE_TAG = 411;
 constexpr int HM_LINE_CLOSE = 417;
+constexpr int HM_LINE_XING = 437;
 constexpr int HM_LINE_MOVE = 466;
 
 BE_CONFIG encoder_config;
 BE_ERR last_encoder_result = BE_ERR_SUCCESSFUL;
 int run_start_time = 0;
 int run_end_time = 0;
+WriterStepCheck step_check;
+
+// Asks the test seam whether step is to fail; errno then holds the system's reason.
+bool IsMadeToFail(WriterStep step) {
+  if (!step_check || !step_check(step)) return false;
+  errno = EIO;
+  return true;
+}
 
 // What one run holds. Release() gives it all back; it is safe to call more than once.
 struct Run {
@@ -64,23 +73,27 @@ struct Run {
   size_t outputSize = 0;  // N / 5 bytes
   HBE_STREAM stream = nullptr;
   FILE* file = nullptr;
-  std::string temporaryPath;  // native; removed unless it was moved onto the target
+  Replacement* replacement = nullptr;  // the file written to take the target's place
 
   // After an encoder step has failed: close the stream and the file, release the rest
   // and take away what was written.
   void Abandon() {
     beCloseStream(stream);
     stream = nullptr;
-    if (file) std::fclose(file);
-    file = nullptr;
+    DiscardWrittenFile();
     Release();
-    DiscardTemporaryFile();
   }
 
-  void DiscardTemporaryFile() {
-    if (!temporaryPath.empty()) RemoveFile(temporaryPath.c_str());
-    temporaryPath.clear();
+  // Closes the file if it is open and removes it; the target stays as it was.
+  void DiscardWrittenFile() {
+    if (file) std::fclose(file);
+    file = nullptr;
+    AbandonReplacement(replacement);
+    replacement = nullptr;
   }
+
+  // The native path of the file being written.
+  const char* WrittenPath() const { return GetReplacementPath(replacement); }
 
   void Release() {
     delete tag;
@@ -94,42 +107,11 @@ struct Run {
   }
 };
 
-// An existing target that this user could not overwrite in place is refused as such a
-// file always was; the run does not replace it by renaming.
-bool IsTargetWritable(const std::string& nativeTarget) {
-  FILE* probe = std::fopen(nativeTarget.c_str(), "r+b");
-  if (probe) {
-    std::fclose(probe);
-    return true;
-  }
-  return errno == ENOENT;
-}
-
-// Creates the file the run writes into, beside the target.
-bool OpenTemporaryFile(const char* target, const std::string& nativeTarget, Run* run) {
-  if (!IsTargetWritable(nativeTarget)) return false;
-  const size_t length = std::strlen(target);
-  const std::string suffix = CID3v1Tag::HasMP3Extension(target)
-                                 ? std::string(target + length - 4)
-                                 : std::string(HM_UNTAGGED_SUFFIX);
-  char temporary[HM_NATIVE_PATH_SIZE];
-  if (!CreateTemporaryFileBeside(nativeTarget.c_str(), suffix.c_str(), temporary,
-                                 sizeof(temporary))) {
-    return false;
-  }
-  run->temporaryPath = temporary;
-  run->file = std::fopen(temporary, "wb+");
-  if (!run->file) {
-    run->DiscardTemporaryFile();
-    return false;
-  }
-  return true;
-}
-
 int FinishRun(Run* run) {
   run->Release();
   run_end_time = GetTimeNow();
-  return run_end_time - run_start_time;
+  // A clock set back during the run must not make a written file look like a failure.
+  return std::max(0, run_end_time - run_start_time);
 }
 
 // Gives back what the run holds (closing the stream and the file first when abandon is
@@ -140,13 +122,29 @@ void Fail(Run* run, bool abandon, int line, const char* format, Arguments... arg
     run->Abandon();
   } else {
     run->Release();
-    run->DiscardTemporaryFile();
+    run->DiscardWrittenFile();
   }
   ShowMessageBox(BOX_WARNING, HM_SOURCE, line, format, arguments...);
 }
 
 void ReportEncoderFailure(Run* run, int line, const char* format) {
   Fail(run, true, line, format, static_cast<unsigned long>(last_encoder_result));
+}
+
+// A failed write to the file being written: its path and the reason that errno holds.
+void ReportWriteFailure(Run* run, int line, const char* format) {
+  const std::string reason = std::strerror(errno);
+  const std::string path = run->WrittenPath();
+  Fail(run, true, line, format, path.c_str(), reason.c_str());
+}
+
+// A pasted line break or tab would become part of the file's name.
+bool HasControlCharacter(const char* text) {
+  for (const char* c = text; c && *c; ++c) {
+    const unsigned char byte = static_cast<unsigned char>(*c);
+    if (byte < 0x20 || byte == 0x7F) return true;
+  }
+  return false;
 }
 
 // The sample buffer comes zeroed from the system and is never touched by a clearing
@@ -176,12 +174,18 @@ bool AllocateBuffers(Run* run, int64_t samples) {
   return true;
 }
 
-// Encodes all samples in one call, then the flush, and closes the stream and the file.
+bool WriteOutput(Run* run, uint32_t count, WriterStep step) {
+  return !IsMadeToFail(step) && std::fwrite(run->output, 1, count, run->file) == count;
+}
+
+// Encodes all samples in one call, then the flush, writing both into the file.
 bool EncodeIntoFile(Run* run, uint32_t samples) {
   uint32_t chunkSamples = 0;
   uint32_t chunkOutputSize = 0;
   last_encoder_result =
-      beInitStream(&encoder_config, &chunkSamples, &chunkOutputSize, &run->stream);
+      IsMadeToFail(WriterStep::InitStream)
+          ? HM_INJECTED_ENCODER_RESULT
+          : beInitStream(&encoder_config, &chunkSamples, &chunkOutputSize, &run->stream);
   if (last_encoder_result != BE_ERR_SUCCESSFUL) {
     ReportEncoderFailure(run, HM_LINE_INIT_STREAM,
                          "CreateBlankMP3(): beInitStream() failure\n>>> Unable to open the "
@@ -189,10 +193,16 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
     return false;
   }
   SetStreamOutputLimit(run->stream, static_cast<uint32_t>(run->outputSize));
+  // The samples are zero because the buffer came zeroed and was never written. The stream
+  // is told so rather than left to find out: reading them would touch every page of the
+  // buffer (2.5 GB for eight hours) and take longer than writing the file.
+  SetStreamInputSilent(run->stream);
 
   uint32_t outputCount = 0;
   last_encoder_result =
-      beEncodeChunk(run->stream, samples, run->samples, run->output, &outputCount);
+      IsMadeToFail(WriterStep::EncodeChunk)
+          ? HM_INJECTED_ENCODER_RESULT
+          : beEncodeChunk(run->stream, samples, run->samples, run->output, &outputCount);
   if (last_encoder_result != BE_ERR_SUCCESSFUL) {
     ReportEncoderFailure(run, HM_LINE_ENCODE,
                          "CreateBlankMP3(): beEncodeChunk() failure\n>>> Unable to encode the "
@@ -200,7 +210,8 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
     return false;
   }
   WriteLog("Amount of encoded data written: %d bytes\n", static_cast<int>(outputCount));
-  if (std::fwrite(run->output, 1, outputCount, run->file) != outputCount) {
+  if (!WriteOutput(run, outputCount, WriterStep::WriteEncoded)) {
+    const int writeError = errno;
     // The encoder is flushed all the same; a failing flush gets its own box first.
     last_encoder_result = beDeinitStream(run->stream, run->output, &outputCount);
     if (last_encoder_result != BE_ERR_SUCCESSFUL) {
@@ -209,13 +220,16 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
                      "encoder>>> Error code: %lu",
                      static_cast<unsigned long>(last_encoder_result));
     }
-    Fail(run, true, HM_LINE_WRITE_ENCODED,
-         "CreateBlankMP3(): fwrite() failure\n>>> Cannot write encoded WAV data to target "
-         "MP3 file");
+    errno = writeError;
+    ReportWriteFailure(run, HM_LINE_WRITE_ENCODED,
+                       "CreateBlankMP3(): fwrite() failure\n>>> Cannot write encoded WAV data "
+                       "to target MP3 file\n>>> %s: %s");
     return false;
   }
 
-  last_encoder_result = beDeinitStream(run->stream, run->output, &outputCount);
+  last_encoder_result = IsMadeToFail(WriterStep::DeinitStream)
+                            ? HM_INJECTED_ENCODER_RESULT
+                            : beDeinitStream(run->stream, run->output, &outputCount);
   if (last_encoder_result != BE_ERR_SUCCESSFUL) {
     ReportEncoderFailure(run, HM_LINE_FLUSH,
                          "CreateBlankMP3(): beDeinitStream() failure\n>>> Unable to flush the "
@@ -224,25 +238,68 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
   }
   if (outputCount != 0) {
     WriteLog("Remaining MP3 data to write: %d bytes\n", static_cast<int>(outputCount));
-    if (std::fwrite(run->output, 1, outputCount, run->file) != outputCount) {
-      Fail(run, true, HM_LINE_WRITE_REMAINING,
-           "CreateBlankMP3(): fwrite() failure\n>>> Cannot write remaining MP3 data to "
-           "target MP3 file");
-      return false;
-    }
   }
-
-  beCloseStream(run->stream);
-  run->stream = nullptr;
-  // Data still buffered reaches the disk only here, so a full disk can show up now.
-  const bool closed = std::fclose(run->file) == 0;
-  run->file = nullptr;
-  if (!closed) {
-    Fail(run, true, HM_LINE_CLOSE,
-         "CreateBlankMP3(): fclose() failure\n>>> Cannot write remaining MP3 data to target "
-         "MP3 file");
+  // The audio is flushed at once, so that a failure to store it is told as such.
+  if (!WriteOutput(run, outputCount, WriterStep::WriteRemaining) || std::fflush(run->file) != 0) {
+    ReportWriteFailure(run, HM_LINE_WRITE_REMAINING,
+                       "CreateBlankMP3(): fwrite() failure\n>>> Cannot write remaining MP3 data "
+                       "to target MP3 file\n>>> %s: %s");
     return false;
   }
+  beCloseStream(run->stream);
+  run->stream = nullptr;
+  return true;
+}
+
+// The tag goes on through the file's own handle, then the file is closed.
+bool TagAndClose(Run* run) {
+  std::snprintf(run->year, HM_YEAR_SIZE, "%d", GetLocalDateTime().year);
+  const CID3v1Tag::Fields fields = {HM_TAG_TITLE, VERSION_CONTACT_ADDRESS, nullptr, run->year,
+                                    HM_TAG_COMMENT, 0, HM_GENRE_SPEECH};
+  if (IsMadeToFail(WriterStep::WriteTag) || !CID3v1Tag::AppendTag(run->file, fields)) {
+    ReportWriteFailure(run, HM_LINE_TAG,
+                       "CreateBlankMP3(): AppendTag() failure\n>>> Cannot write the ID3v1 tag "
+                       "to target MP3 file\n>>> %s: %s");
+    return false;
+  }
+  const bool madeToFail = IsMadeToFail(WriterStep::CloseFile);
+  const bool closed = std::fclose(run->file) == 0 && !madeToFail;
+  if (madeToFail) errno = EIO;
+  run->file = nullptr;
+  if (!closed) {
+    ReportWriteFailure(run, HM_LINE_CLOSE,
+                       "CreateBlankMP3(): fclose() failure\n>>> Cannot write remaining MP3 "
+                       "data to target MP3 file\n>>> %s: %s");
+    return false;
+  }
+  return true;
+}
+
+// The Xing frame fills the frame kept at the start of the audio. A failure names the
+// file when the system gave a reason.
+bool WriteXingFrame(Run* run) {
+  if (!encoder_config.bWriteVBRHeader) return true;
+  errno = 0;
+  const BE_ERR result = IsMadeToFail(WriterStep::WriteXingFrame)
+                            ? HM_INJECTED_ENCODER_RESULT
+                            : beWriteVBRHeader(run->WrittenPath());
+  if (result != BE_ERR_SUCCESSFUL) {
+    const std::string reason = errno != 0 ? std::strerror(errno) : "";
+    const std::string path = run->WrittenPath();
+    if (!reason.empty()) {
+      Fail(run, false, HM_LINE_XING,
+           "CreateBlankMP3(): beWriteVBRHeader() failure\n>>> Unable to write the Xing frame "
+           "into the MP3 file>>> Error code: %lu\n>>> %s: %s",
+           static_cast<unsigned long>(result), path.c_str(), reason.c_str());
+    } else {
+      Fail(run, false, HM_LINE_XING,
+           "CreateBlankMP3(): beWriteVBRHeader() failure\n>>> Unable to write the Xing frame "
+           "into the MP3 file>>> Error code: %lu",
+           static_cast<unsigned long>(result));
+    }
+    return false;
+  }
+  WriteLog("I have added in front of it a Xing header\n");
   return true;
 }
 
@@ -255,22 +312,6 @@ void LogWhereTheFileWent(const std::string& target) {
     WriteLog("File \"%s\" created in \"%s\"\n", GetFileName(target.c_str()),
              nativeDirectory.c_str());
   }
-}
-
-// The Xing frame fills the frame kept at the start of the audio; the tag comes last.
-void HeadAndTag(Run* run) {
-  const char* written = run->temporaryPath.c_str();
-  if (encoder_config.bWriteVBRHeader) {
-    beWriteVBRHeader(written);
-    WriteLog("I have added in front of it a Xing header\n");
-  }
-  std::snprintf(run->year, HM_YEAR_SIZE, "%d", GetLocalDateTime().year);
-  run->tag->WriteEmptyTag(written);
-  run->tag->SetTitle(written, HM_TAG_TITLE);
-  run->tag->SetArtist(written, VERSION_CONTACT_ADDRESS);
-  run->tag->SetYear(written, run->year);
-  run->tag->SetGenre(written, HM_GENRE_SPEECH);
-  run->tag->SetComment(written, HM_TAG_COMMENT);
 }
 
 }  // namespace
@@ -315,6 +356,12 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   run.year = new char[HM_YEAR_SIZE];
   run_start_time = GetTimeNow();
 
+  if (HasControlCharacter(fileName)) {
+    Fail(&run, false, HM_LINE_CONTROL_CHARACTER,
+         "CreateBlankMP3(): file name failure\n>>> The file name holds a control character "
+         "(a line break or a tab, for instance); type the name without it");
+    return -1;
+  }
   const std::string target = ComposeTargetPath(directory, fileName);
   if (target.size() >= IO_PATH_BUFFER_SIZE) {
     Fail(&run, false, HM_LINE_PATH_TOO_LONG,
@@ -330,22 +377,38 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   const int64_t samples = int64_t{seconds} * encoder_config.dwSampleRate;
   if (!AllocateBuffers(&run, samples)) return -1;
 
-  if (!OpenTemporaryFile(target.c_str(), nativeTarget, &run)) {
+  FileFailure failure;
+  run.replacement = BeginReplacement(nativeTarget.c_str(), &run.file, &failure);
+  if (!run.replacement) {
     Fail(&run, false, HM_LINE_OPEN,
          "CreateBlankMP3(): fopen() failure\n>>> Cannot open target MP3 file for writing "
-         "encoded WAV data");
+         "encoded WAV data\n>>> %s: %s",
+         failure.path.c_str(), failure.reason.c_str());
     return -1;
   }
-  if (!EncodeIntoFile(&run, static_cast<uint32_t>(samples))) return -1;
+  if (!EncodeIntoFile(&run, static_cast<uint32_t>(samples)) || !TagAndClose(&run)) return -1;
   LogWhereTheFileWent(target);
-  HeadAndTag(&run);
+  if (!WriteXingFrame(&run)) return -1;
 
-  if (!MoveFileOver(run.temporaryPath.c_str(), nativeTarget.c_str())) {
+  bool replaced = false;
+  if (IsMadeToFail(WriterStep::ReplaceTarget)) {
+    failure = {nativeTarget, std::strerror(errno)};
+  } else {
+    replaced = FinishReplacement(run.replacement, &failure);
+    run.replacement = nullptr;  // ended either way
+  }
+  if (!replaced) {
     Fail(&run, false, HM_LINE_MOVE,
          "CreateBlankMP3(): rename() failure\n>>> Cannot put the finished MP3 file in place "
-         "of the target MP3 file");
+         "of the target MP3 file\n>>> %s: %s",
+         failure.path.c_str(), failure.reason.c_str());
     return -1;
   }
-  run.temporaryPath.clear();
   return FinishRun(&run);
+}
+
+WriterStepCheck ReplaceWriterStepCheck(WriterStepCheck check) {
+  WriterStepCheck previous = std::move(step_check);
+  step_check = std::move(check);
+  return previous;
 }

@@ -1,17 +1,19 @@
 // The silent MP3 writer.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "encoder/encoder_stream.h"
 
 // Writes `seconds` of silence as the MP3 file ComposeTargetPath(directory, fileName); a
 // given directory ends in a backslash.
-// Returns the elapsed whole seconds, or -1 after a failure shown in a warning box.
-// The file is written beside the target under another name and put in its place only
-// when it is complete, so a failed run leaves an existing file as it was. A directory
-// and name that together do not fit a 260-byte path are refused before anything is
-// written.
+// Returns the elapsed whole seconds (never less than 0), or -1 after a failure shown in a
+// warning box; a box about a file ends with the line ">>> <native path>: <reason>".
+// The file is written in full under another name and only then put in the target's place
+// (see BeginReplacement), so a failed or interrupted run leaves an existing file as it
+// was. A file name holding a control character, and a directory and name that together do
+// not fit a 260-byte path, are refused before anything is written.
 int CreateBlankMP3(int seconds, const char* directory, const char* fileName);
 
 // The file name the writer makes of a name in the program's own form: the name loses its
@@ -32,3 +34,23 @@ void InitEncoderConfig();
 // The configuration that InitEncoderConfig fills and CreateBlankMP3 hands to the encoder.
 const BE_CONFIG& GetEncoderConfig();
 
+
+// The writer's steps from the opened file on, in the order they run.
+enum class WriterStep {
+  InitStream,
+  EncodeChunk,
+  WriteEncoded,
+  DeinitStream,
+  WriteRemaining,
+  WriteTag,
+  CloseFile,
+  WriteXingFrame,
+  ReplaceTarget,
+};
+
+// Test seam: the shipped program never calls it. CreateBlankMP3 asks check before each
+// step; when it answers true the step is not done and fails as if the encoder had answered
+// BE_ERR_INVALID_FORMAT_PARAMETERS or the system EIO (the file is still closed at
+// CloseFile). Returns the check it replaced; an empty function restores the normal run.
+using WriterStepCheck = std::function<bool(WriterStep step)>;
+WriterStepCheck ReplaceWriterStepCheck(WriterStepCheck check);

@@ -94,6 +94,27 @@ bool CID3v1Tag::HasMP3Extension(const char* path) {
   return false;
 }
 
+bool CID3v1Tag::AppendTag(FILE* file, const Fields& fields) {
+  unsigned char tag[ID3_TAG_SIZE] = {};
+  std::memcpy(tag, ID3_MARKER, ID3_MARKER_WIDTH);
+  const struct { const char* text; long fromEnd; size_t width; } texts[] = {
+      {fields.title, ID3_TITLE_FROM_END, ID3_TITLE_WIDTH},
+      {fields.artist, ID3_ARTIST_FROM_END, ID3_ARTIST_WIDTH},
+      {fields.album, ID3_ALBUM_FROM_END, ID3_ALBUM_WIDTH},
+      {fields.year, ID3_YEAR_FROM_END, ID3_YEAR_WIDTH},
+      {fields.comment, ID3_COMMENT_FROM_END, ID3_COMMENT_WIDTH},
+  };
+  for (const auto& field : texts) {
+    if (field.text) {
+      std::memcpy(tag + ID3_TAG_SIZE + field.fromEnd, field.text, strnlen(field.text, field.width));
+    }
+  }
+  tag[ID3_TAG_SIZE + ID3_TRACK_FROM_END] = static_cast<unsigned char>(fields.track & 0xFF);
+  tag[ID3_TAG_SIZE + ID3_GENRE_FROM_END] = static_cast<unsigned char>(fields.genre & 0xFF);
+  return file && std::fseek(file, 0, SEEK_END) == 0 &&
+         std::fwrite(tag, 1, sizeof(tag), file) == sizeof(tag) && std::fflush(file) == 0;
+}
+
 int CID3v1Tag::WriteEmptyTag(const char* path) {
   if (!HasMP3Extension(path)) return 1;
   FILE* file = OpenTaggable(path);

@@ -1,9 +1,11 @@
 // The ID3v1.1 tag writer: appends a 128-byte tag to an MP3 file and fills it field by field.
 #pragma once
 
-// Every operation takes the file's path in the program's own form, opens the file itself
-// (it must exist; it is never created or truncated), touches only the bytes of its field
-// and closes it again. A path that does not end in an MP3 extension (".mp3" in any case),
+#include <cstdio>
+
+// Every operation but AppendTag takes the file's path in the program's own form, opens
+// the file itself (it must exist; it is never created or truncated), touches only the
+// bytes of its field and closes it again. A path that does not end in an MP3 extension (".mp3" in any case),
 // a file that cannot be opened and a file shorter than a tag are left alone. The result
 // is always 1.
 class CID3v1Tag {
@@ -31,6 +33,22 @@ class CID3v1Tag {
   // One-byte fields: the low byte of value.
   int SetGenre(const char* path, int value);
   int SetTrack(const char* path, int value);
+
+  // The fields of a whole tag. A null or empty text leaves its field zero.
+  struct Fields {
+    const char* title;
+    const char* artist;
+    const char* album;
+    const char* year;
+    const char* comment;
+    int track;
+    int genre;
+  };
+
+  // Appends a whole tag holding fields, each cut to its width, to the end of an open file
+  // and flushes the file. Unlike the operations above it reports: false, with errno set,
+  // when the tag did not reach the file in full.
+  static bool AppendTag(FILE* file, const Fields& fields);
 
   // True when the last four characters of path are ".mp3" in any mix of cases.
   static bool HasMP3Extension(const char* path);

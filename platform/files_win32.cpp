@@ -1,65 +1,310 @@
-// Win32 implementation of the platform layer's file operations.
-#include "platform/platform.h"
-
+// Win32 implementation of the platform layer's file operations: a file is written in full
+// under another name, then put in its target's place.
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct Replacement {
+  std::string target;   // the file to replace, a symbolic link followed
+  std::string written;  // the file being written
+  HANDLE handle = INVALID_HANDLE_VALUE;  // the handle the written file was created with
+  bool targetExists = false;
+  // The target is written over instead of being replaced by renaming.
+  bool inPlace = false;
+};
 
 namespace {
 
 constexpr int FILES_NAME_ATTEMPTS = 100;
 constexpr int FILES_RANDOM_CHARACTERS = 8;
 constexpr char FILES_TEMPORARY_PREFIX[] = ".hushmaker-";
+constexpr char FILES_TEMPORARY_SUFFIX[] = ".tmp";
+constexpr DWORD FILES_COPY_BLOCK = 1 << 20;
+// Every handle lets the others read, write and rename, so that the writer can reopen the
+// file by name while it is being written.
+constexpr DWORD FILES_SHARING = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr char FILES_LONG_PATH_PREFIX[] = "\\\\?\\";
+constexpr char FILES_IS_A_FOLDER[] = "Is a folder";
 
-// Both separators are understood: the program writes backslashes, a user may type '/'.
-std::string DirectoryPartWithSeparator(const char* path) {
-  const char* backslash = std::strrchr(path, '\\');
-  const char* slash = std::strrchr(path, '/');
-  const char* last = backslash > slash ? backslash : slash;
-  return last ? std::string(path, static_cast<size_t>(last - path) + 1) : std::string();
+// The file that closing the console or Ctrl+C removes. Filled before the handler is
+// armed, under the lock that the handler takes too.
+CRITICAL_SECTION cleanup_lock;
+std::string cleanup_path;
+bool cleanup_handler_installed = false;
+
+// Runs on a thread of its own when the console asks the process to end; the process
+// then ends as it would have without it.
+BOOL WINAPI RemoveWrittenFileOnConsoleEvent(DWORD) {
+  EnterCriticalSection(&cleanup_lock);
+  if (!cleanup_path.empty()) DeleteFileA(cleanup_path.c_str());
+  cleanup_path.clear();
+  LeaveCriticalSection(&cleanup_lock);
+  return FALSE;
 }
 
-}  // namespace
+void ArmCleanup(const std::string& path) {
+  if (!cleanup_handler_installed) {
+    InitializeCriticalSection(&cleanup_lock);
+    cleanup_handler_installed = SetConsoleCtrlHandler(RemoveWrittenFileOnConsoleEvent, TRUE);
+    if (!cleanup_handler_installed) DeleteCriticalSection(&cleanup_lock);
+  }
+  if (!cleanup_handler_installed) return;
+  EnterCriticalSection(&cleanup_lock);
+  cleanup_path = path;
+  LeaveCriticalSection(&cleanup_lock);
+}
 
-bool CreateTemporaryFileBeside(const char* target, const char* suffix, char* buffer,
-                               size_t size) {
-  if (!target || !suffix || !buffer || size == 0) return false;
-  buffer[0] = '\0';
+void DisarmCleanup() {
+  if (!cleanup_handler_installed) return;
+  EnterCriticalSection(&cleanup_lock);
+  cleanup_path.clear();
+  LeaveCriticalSection(&cleanup_lock);
+}
+
+// The system's text for an error code, without its line break.
+std::string DescribeError(DWORD error) {
+  char text[512] = "";
+  const DWORD length =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                     0, text, sizeof(text), nullptr);
+  std::string reason(text, length);
+  while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r')) reason.pop_back();
+  if (reason.empty()) reason = "Error " + std::to_string(error);
+  return reason;
+}
+
+void SetFailure(FileFailure* failure, const std::string& path, const std::string& reason) {
+  if (!failure) return;
+  failure->path = path;
+  failure->reason = reason;
+}
+
+void SetFailure(FileFailure* failure, const std::string& path, DWORD error) {
+  SetFailure(failure, path, DescribeError(error));
+}
+
+// Both separators are Windows' own.
+std::string DirectoryPartWithSeparator(const std::string& path) {
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
+
+// The file that a symbolic link names; any other path is its own.
+std::string FollowLink(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return path;
+  }
+  HANDLE file = CreateFileA(path.c_str(), 0, FILES_SHARING, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return path;
+  std::vector<char> followed(MAX_PATH);
+  const DWORD length = GetFinalPathNameByHandleA(file, followed.data(),
+                                                 static_cast<DWORD>(followed.size()), 0);
+  CloseHandle(file);
+  if (length == 0 || length >= followed.size()) return path;
+  std::string result(followed.data(), length);
+  if (result.compare(0, std::strlen(FILES_LONG_PATH_PREFIX), FILES_LONG_PATH_PREFIX) == 0) {
+    result.erase(0, std::strlen(FILES_LONG_PATH_PREFIX));
+  }
+  return result;
+}
+
+// Creates a new file with a unique name in directory.
+bool CreateExclusively(const std::string& directory, Replacement* replacement, DWORD* error) {
   static const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::random_device seed;
   std::mt19937 generator(seed());
   std::uniform_int_distribution<size_t> pick(0, sizeof(alphabet) - 2);
-  const std::string directory = DirectoryPartWithSeparator(target);
   for (int attempt = 0; attempt < FILES_NAME_ATTEMPTS; ++attempt) {
     std::string path = directory + FILES_TEMPORARY_PREFIX;
     for (int i = 0; i < FILES_RANDOM_CHARACTERS; ++i) path += alphabet[pick(generator)];
-    path += suffix;
-    if (path.size() >= size) return false;
-    // The folder's inherited permissions apply, as for any file the user creates.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    path += FILES_TEMPORARY_SUFFIX;
+    if (path.size() >= MAX_PATH) {
+      *error = ERROR_FILENAME_EXCED_RANGE;
+      return false;
+    }
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILES_SHARING,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
-      CloseHandle(file);
-      std::snprintf(buffer, size, "%s", path.c_str());
+      replacement->handle = file;
+      replacement->written = path;
       return true;
     }
-    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    *error = GetLastError();
+    if (*error != ERROR_FILE_EXISTS) return false;
   }
   return false;
 }
 
-bool MoveFileOver(const char* source, const char* target) {
-  if (!source || !target) return false;
-  // An existing target keeps its attributes and permissions when it is replaced.
-  if (GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES &&
-      ReplaceFileA(target, source, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                   nullptr)) {
-    return true;
+// A stream of the caller's own over the written file.
+FILE* OpenStream(HANDLE file) {
+  HANDLE own = INVALID_HANDLE_VALUE;
+  if (!DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &own, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    return nullptr;
   }
-  return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(own), _O_RDWR | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(own);
+    return nullptr;
+  }
+  FILE* stream = _fdopen(descriptor, "w+b");
+  if (!stream) _close(descriptor);
+  return stream;
 }
 
-bool RemoveFile(const char* path) { return path && DeleteFileA(path) != 0; }
+// Ends a replacement whose written file is not wanted: closes and removes it.
+void Discard(Replacement* replacement) {
+  CloseHandle(replacement->handle);
+  DeleteFileA(replacement->written.c_str());
+  DisarmCleanup();
+}
+
+// Puts the written file in the target's place in one step; an existing target keeps its
+// attributes and permissions.
+bool MoveOver(const Replacement& replacement, std::string* failed_path) {
+  *failed_path = replacement.target;
+  if (replacement.targetExists &&
+      ReplaceFileA(replacement.target.c_str(), replacement.written.c_str(), nullptr,
+                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    return true;
+  }
+  return MoveFileExA(replacement.written.c_str(), replacement.target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+// Writes the written file's bytes over the target, as a plain write of the target would.
+bool CopyOver(const Replacement& replacement, std::string* failed_path) {
+  *failed_path = replacement.target;
+  HANDLE target = CreateFileA(replacement.target.c_str(), GENERIC_WRITE, FILES_SHARING, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (target == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> block(FILES_COPY_BLOCK);
+  bool copied = SetFilePointer(replacement.handle, 0, nullptr, FILE_BEGIN) == 0;
+  for (DWORD got = 0; copied;) {
+    if (!ReadFile(replacement.handle, block.data(), FILES_COPY_BLOCK, &got, nullptr)) {
+      *failed_path = replacement.written;
+      copied = false;
+      break;
+    }
+    if (got == 0) break;
+    DWORD put = 0;
+    copied = WriteFile(target, block.data(), got, &put, nullptr) && put == got;
+  }
+  copied = copied && SetEndOfFile(target) && FlushFileBuffers(target);
+  const DWORD error = GetLastError();
+  const bool closed = CloseHandle(target);
+  if (!copied) SetLastError(error);
+  return copied && closed;
+}
+
+}  // namespace
+
+bool CanHoldNativePath(const char* path) { return path != nullptr; }
+
+Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* failure) {
+  if (stream) *stream = nullptr;
+  if (!target || !stream) {
+    SetFailure(failure, target ? target : "", ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto replacement = std::make_unique<Replacement>();
+  replacement->target = FollowLink(target);
+  const std::string& final_path = replacement->target;
+  // Found now, not when the finished file is renamed after the whole encode.
+  if (final_path.size() >= MAX_PATH) {
+    SetFailure(failure, final_path, ERROR_FILENAME_EXCED_RANGE);
+    return nullptr;
+  }
+  const DWORD attributes = GetFileAttributesA(final_path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      SetFailure(failure, final_path, FILES_IS_A_FOLDER);
+      return nullptr;
+    }
+    // A target this user may not write is refused, however its folder stands.
+    HANDLE existing = CreateFileA(final_path.c_str(), GENERIC_WRITE, FILES_SHARING, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) {
+      SetFailure(failure, final_path, GetLastError());
+      return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION information = {};
+    // Renaming would part the target from its other names.
+    replacement->inPlace = GetFileInformationByHandle(existing, &information) &&
+                           information.nNumberOfLinks > 1;
+    CloseHandle(existing);
+    replacement->targetExists = true;
+  } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    SetFailure(failure, final_path, GetLastError());
+    return nullptr;
+  }
+
+  DWORD error = 0;
+  std::string failed_path = final_path;
+  bool made =
+      CreateExclusively(DirectoryPartWithSeparator(final_path), replacement.get(), &error);
+  // A folder where no new file can be made still lets a writable file be written over.
+  if (!made && replacement->targetExists && error == ERROR_ACCESS_DENIED) {
+    char temporary_folder[MAX_PATH + 1] = "";
+    const DWORD length = GetTempPathA(sizeof(temporary_folder), temporary_folder);
+    if (length > 0 && length < sizeof(temporary_folder)) {
+      replacement->inPlace = true;
+      failed_path = temporary_folder;
+      made = CreateExclusively(temporary_folder, replacement.get(), &error);
+    }
+  }
+  if (!made) {
+    SetFailure(failure, failed_path, error);
+    return nullptr;
+  }
+  ArmCleanup(replacement->written);
+
+  *stream = OpenStream(replacement->handle);
+  if (!*stream) {
+    SetFailure(failure, replacement->written, GetLastError());
+    Discard(replacement.get());
+    return nullptr;
+  }
+  return replacement.release();
+}
+
+const char* GetReplacementPath(const Replacement* replacement) {
+  return replacement ? replacement->written.c_str() : "";
+}
+
+bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
+  if (!replacement) return false;
+  std::unique_ptr<Replacement> owned(replacement);
+  std::string failed_path = replacement->written;
+  bool done = FlushFileBuffers(replacement->handle);
+  if (done && replacement->inPlace) {
+    done = CopyOver(*replacement, &failed_path);
+  }
+  DWORD error = GetLastError();
+  CloseHandle(replacement->handle);
+  if (done && !replacement->inPlace) {
+    done = MoveOver(*replacement, &failed_path);
+    error = GetLastError();
+  }
+  if (!done || replacement->inPlace) DeleteFileA(replacement->written.c_str());
+  DisarmCleanup();
+  if (!done) SetFailure(failure, failed_path, error);
+  return done;
+}
+
+void AbandonReplacement(Replacement* replacement) {
+  if (!replacement) return;
+  std::unique_ptr<Replacement> owned(replacement);
+  Discard(replacement);
+}

@@ -1,10 +1,11 @@
 // The interface to the operating system that every front end shares: pauses, the
-// default-program opener, boxes, local time, working directory, paths and files. It
-// needs no display; the window's part (display, screen, the toolkit's box) is in
+// default-program opener, boxes, clocks, working directory, paths and files. It needs no
+// display; the window's part (display, screen, fonts, the toolkit's box) is in
 // platform/platform_window.h.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -23,6 +24,9 @@ struct LocalDateTime {
 };
 
 LocalDateTime GetLocalDateTime();
+
+// Seconds since 1 January 1970, 00:00 UTC.
+long long GetCalendarSeconds();
 
 // Opening links and showing boxes
 
@@ -56,27 +60,52 @@ std::string NativePath(const char* path);
 // backslash, which is an ordinary character of a name on this system.
 bool ToProgramPath(const char* native, std::string* own);
 
+// Whether a native path can be held in the program's own form, where a backslash is a
+// separator: false when a name in it holds one (a folder named a\b would be read as the
+// folder b inside a).
+bool CanHoldNativePath(const char* path);
+
 // The spelling by which the file system tells paths apart, so that two paths with the
 // same key name the same file: the path itself on POSIX systems; on Windows, whose names
 // ignore case, the path in lower case.
 std::string FileNameKey(const std::string& path);
 
 // Files
-// All paths here are native. These are the writer's means of replacing a file in one
-// step, so that a user's existing file is never lost to a failed run.
+// All paths here are native. A run writes its file in full under another name and only
+// then puts it in the target's place, so that a failed or interrupted run leaves a user's
+// existing file as it was.
 
-// Creates a new empty file with a unique name in the directory of target, its name
-// ending in suffix, with the permissions a newly created file gets. Writes its path into
-// buffer (always terminated). False when it cannot be created or its path does not fit.
-bool CreateTemporaryFileBeside(const char* target, const char* suffix, char* buffer,
-                               size_t size);
+// Why a file operation failed: the native path it acted on and the system's reason.
+struct FileFailure {
+  std::string path;
+  std::string reason;
+};
 
-// Puts source in the place of target in one step; an existing target's permission bits
-// are carried over. False (and source left where it is) when that fails.
-bool MoveFileOver(const char* source, const char* target);
+// A file being written to take a target's place.
+struct Replacement;
 
-// Removes a file; false when it cannot be removed.
-bool RemoveFile(const char* path);
+// Creates the file that is to replace target and opens *stream on it (binary, read and
+// write; the caller writes through it and closes it). The file is new, created
+// exclusively, readable by the user alone, and its name matches no pattern of the target's
+// extension. A symbolic link stands for the file it points to, which is created when
+// missing. Where no new file can be made beside the target, or the target has other hard
+// links or an owner and group that could not be kept, the file is made in the system's
+// temporary folder and the target is later written over in place. Until the replacement
+// ends, an interrupt, terminate, hang-up or file-size signal removes the file and then
+// ends the process as that signal does. Null, with failure filled in, when target cannot
+// be written (a missing folder, a folder of that name, no permission, a name too long).
+Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* failure);
+
+// The native path of the file being written, for steps that reopen it by name.
+const char* GetReplacementPath(const Replacement* replacement);
+
+// Flushes the written file to disk and puts it in the target's place, keeping an existing
+// target's mode, owner and group (a new target gets the mode of any new file). Ends the
+// replacement either way; on failure the written file is removed.
+bool FinishReplacement(Replacement* replacement, FileFailure* failure);
+
+// Removes the written file and ends the replacement; the target stays as it was.
+void AbandonReplacement(Replacement* replacement);
 
 // Test seams: the shipped program never calls these
 // Each replaces one operation and returns the one it replaced; an empty function
@@ -87,8 +116,10 @@ using OpenerFunction = std::function<void(const char* target)>;
 using BoxPresenterFunction =
     std::function<void(const char* caption, const char* text, BoxIcon icon)>;
 using LocalClockFunction = std::function<LocalDateTime()>;
+using CalendarClockFunction = std::function<long long()>;
 
 PauseFunction ReplacePause(PauseFunction pause);
 OpenerFunction ReplaceOpener(OpenerFunction opener);
 BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter);
 LocalClockFunction ReplaceLocalClock(LocalClockFunction clock);
+CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock);

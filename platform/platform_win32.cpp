@@ -4,11 +4,14 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <ctime>
+
 namespace {
 
 PauseFunction pause_override;
 OpenerFunction opener_override;
 LocalClockFunction clock_override;
+CalendarClockFunction calendar_override;
 
 LocalDateTime ReadLocalClock() {
   SYSTEMTIME now = {};
@@ -35,6 +38,10 @@ void PauseMilliseconds(unsigned int milliseconds) {
 
 LocalDateTime GetLocalDateTime() {
   return clock_override ? clock_override() : ReadLocalClock();
+}
+
+long long GetCalendarSeconds() {
+  return calendar_override ? calendar_override() : static_cast<long long>(time(nullptr));
 }
 
 void OpenWithDefaultProgram(const char* target) {
@@ -80,4 +87,8 @@ OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_overrid
 
 LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
   return Swap(clock_override, clock);
+}
+
+CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock) {
+  return Swap(calendar_override, clock);
 }

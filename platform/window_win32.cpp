@@ -1,6 +1,8 @@
 // Win32 implementation of the window's part of the platform layer: the desktop, the
-// screen and the system's message box.
+// screen, fonts and the system's message box.
 #include <windows.h>
+
+#include <cstdio>
 
 #include "platform/platform_window.h"
 
@@ -24,6 +26,11 @@ UINT IconFlag(BoxIcon icon) {
   return MB_ICONEXCLAMATION;
 }
 
+int CALLBACK NoteFamilyFound(const LOGFONTA*, const TEXTMETRICA*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;  // one is enough
+}
+
 }  // namespace
 
 // Windows always has a desktop, and the toolkit connects to it by itself.
@@ -32,6 +39,19 @@ bool OpenDisplay() { return true; }
 void GetScreenSize(int* width, int* height) {
   *width = GetSystemMetrics(SM_CXSCREEN);
   *height = GetSystemMetrics(SM_CYSCREEN);
+}
+
+// Fonts of exactly that face name are listed; the system's stand-ins are not.
+bool IsFontFamilyInstalled(const char* family) {
+  if (!family || !family[0]) return false;
+  LOGFONTA wanted = {};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  std::snprintf(wanted.lfFaceName, sizeof(wanted.lfFaceName), "%s", family);
+  HDC screen = GetDC(nullptr);
+  bool found = false;
+  EnumFontFamiliesExA(screen, &wanted, NoteFamilyFound, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
 }
 
 // No owner window: the desktop's.

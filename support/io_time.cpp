@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 #include "support/io_log_failure.h"
 
@@ -11,6 +12,8 @@ namespace {
 
 const char* const TIME_ONE_UNIT = "\nProgram execution time: %.0lf %s\n";
 const char* const TIME_TWO_UNITS = "\nProgram execution time: %.0lf %s %.0lf %s\n";
+
+TimeNowFunction clock_override;
 
 constexpr double TIME_MINUTE = 60.0;
 constexpr double TIME_HOUR = 3600.0;
@@ -45,7 +48,13 @@ void WriteTwoUnits(double major, const char* major_word, double minor, const cha
 
 }  // namespace
 
-int GetTimeNow() { return static_cast<int>(time(nullptr)); }
+int GetTimeNow() { return clock_override ? clock_override() : static_cast<int>(time(nullptr)); }
+
+TimeNowFunction ReplaceTimeNow(TimeNowFunction clock) {
+  TimeNowFunction previous = std::move(clock_override);
+  clock_override = std::move(clock);
+  return previous;
+}
 
 void LogExecutionTime(double seconds) {
   if (seconds == TIME_MINUTE) return WriteOneUnit(1, "minute");

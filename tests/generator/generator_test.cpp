@@ -1,17 +1,24 @@
 // Tests of the silent MP3 writer and its ID3v1 tag: the record handed to the encoder,
 // paths, tag bytes, failures, and files read back by independent decoders and a frame walker.
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -19,6 +26,7 @@
 #include "generator/id3v1_tag.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
+#include "support/io_time.h"
 
 namespace {
 
@@ -176,6 +184,60 @@ TEST_F(CreateBlankMP3Test, DecodersReadExactlyTheLengthAskedInLittleMemory) {
   }
 }
 
+// A full encode of `seconds` of zero samples through the six stream calls, the stream not
+// told that they are silence, with its Xing/Info frame written: the file without its tag.
+Bytes EncodeFully(int seconds, const std::string& path) {
+  constexpr size_t kPass = 1152 * 256;
+  static const std::vector<int16_t> zeros(kPass, 0);
+  uint32_t chunk = 0, bufferSize = 0, count = 0;
+  HBE_STREAM stream = nullptr;
+  InitEncoderConfig();
+  EXPECT_EQ(beInitStream(&GetEncoderConfig(), &chunk, &bufferSize, &stream), BE_ERR_SUCCESSFUL);
+  Bytes output(kPass * 5 / 4 + 7200);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  for (uint64_t done = 0, total = seconds * kRate; done < total; done += kPass) {
+    const auto pass = static_cast<uint32_t>(std::min<uint64_t>(kPass, total - done));
+    EXPECT_EQ(beEncodeChunk(stream, pass, zeros.data(), output.data(), &count),
+              BE_ERR_SUCCESSFUL);
+    std::fwrite(output.data(), 1, count, file);
+  }
+  EXPECT_EQ(beDeinitStream(stream, output.data(), &count), BE_ERR_SUCCESSFUL);
+  std::fwrite(output.data(), 1, count, file);
+  beCloseStream(stream);
+  std::fclose(file);
+  EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
+  return ReadWholeFile(path);
+}
+
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// The writer's file, tag aside, is byte for byte a full encode of its samples. 44,100 is
+// 38 frames of 1,152 samples and 324 more, and 32 x 324 is a multiple of 1,152: seconds 1
+// to 32 end at each of the 32 places within a frame that whole seconds can end at. Then an
+// hour, and both sides of 24,347 s, where the sample buffer passes 4 GiB. Those two take a
+// minute of full encoding each; under the sanitizers they would run the same code of ours
+// as the shorter lengths (only the count of repeated frames grows), in a library the
+// sanitizers do not look into, so they run in the plain build only.
+TEST_F(CreateBlankMP3Test, WritesTheBytesOfAFullEncode) {
+  std::vector<int> lengths(32);
+  for (int i = 0; i < 32; ++i) lengths[i] = i + 1;
+  lengths.insert(lengths.end(), {59, 60, 61, 600, 1151, 3600, 24346, 24348});
+  for (int seconds : lengths) {
+    if (kSanitized && seconds > 3600) continue;
+    SCOPED_TRACE(std::to_string(seconds) + " s");
+    ScratchDirectory scratch;
+    ASSERT_GE(CreateBlankMP3(seconds, scratch.Own().c_str(), "voice"), 0);
+    const Bytes written = ReadWholeFile(scratch.path + "/voice.mp3");
+    const Bytes full = EncodeFully(seconds, scratch.path + "/full");
+    ASSERT_EQ(written.size(), full.size() + 128);
+    EXPECT_TRUE(std::equal(full.begin(), full.end(), written.begin()));
+  }
+}
+
 TEST_F(CreateBlankMP3Test, HandsTheEncoderExactlyTheFixedRecord) {
   // Offsets and values of the stored fields; the other bytes are zero.
   const std::pair<size_t, uint32_t> kStored[] = {
@@ -237,51 +299,322 @@ TEST_F(CreateBlankMP3Test, WritesTheNamedFileWithItsTag) {
   ASSERT_EQ(chdir(previous), 0);
 }
 
-// Each run is a child process whose files may not grow past the row's limit, with the
-// signal for a larger write ignored so that the write itself fails.
-TEST_F(CreateBlankMP3Test, EachFailureIsReportedAndLeavesTheFilesAsTheyWere) {
+// The file and folder states the writer must keep. The scratch folder holds the target
+// voice.mp3 (8,000 bytes of 0x5A, root's, 0644) and a folder named folder.mp3, and nobody
+// may look into it.
+struct Arranged {
   ScratchDirectory scratch;
-  const std::string own = scratch.Own();
-  // Directories whose path with "voice.mp3" is 259 and 260 characters: the first fits and
-  // fails only because the directory does not exist.
-  const std::string fits = own + std::string(249 - own.size(), 'd') + "\\";
-  const std::string tooLong = own + std::string(250 - own.size(), 'd') + "\\";
-  WriteWholeFile(scratch.path + "/voice.mp3", Bytes(8000, 0x5A));
-  const char* kOpen = "fopen() failure\n>>> Cannot open target MP3 file for writing encoded WAV "
-                      "data";
-  const struct { int seconds; std::string directory; int line; const char* text; rlim_t limit; }
-      rows[] = {
-      {1, own + "missing\\", 215, kOpen, RLIM_INFINITY},
-      {1, "\\proc\\", 215, kOpen, RLIM_INFINITY},  // nobody may write there
-      {1, fits, 215, kOpen, RLIM_INFINITY},
-      {1, tooLong, 131, "path length failure\n>>> The target directory and file name are "
-                        "longer than 259 characters", RLIM_INFINITY},
-      {-1, own, 157, "memory allocation failure\n>>> Operator new failed to allocate -44100 of "
-                     "memory to store WAV data", RLIM_INFINITY},
+  const Bytes old = Bytes(8000, 0x5A);
+  Arranged() {
+    WriteWholeFile(scratch.path + "/voice.mp3", old);
+    mkdir((scratch.path + "/folder.mp3").c_str(), 0755);
+    chmod(scratch.path.c_str(), 0755);
+  }
+  void ExpectUntouched() const {
+    EXPECT_EQ(ReadWholeFile(scratch.path + "/voice.mp3"), old);
+    EXPECT_EQ(scratch.List(), "folder.mp3\nvoice.mp3\n") << "a file was left over";
+  }
+};
+
+// The user nobody's ids, or none when this process may not become another user.
+bool FindNobody(uid_t* uid, gid_t* gid) {
+  const passwd* nobody = getpwnam("nobody");
+  if (geteuid() != 0 || !nobody) return false;
+  *uid = nobody->pw_uid;
+  *gid = nobody->pw_gid;
+  return true;
+}
+
+// Runs body in a child process, as the user nobody when asked, and gives its wait status.
+int InChild(bool asNobody, const std::function<int()>& body) {
+  uid_t uid = 0;
+  gid_t gid = 0;
+  const pid_t child = fork();
+  if (child == 0) {
+    if (asNobody && (!FindNobody(&uid, &gid) || setgroups(0, nullptr) != 0 ||
+                     setgid(gid) != 0 || setuid(uid) != 0)) {
+      _exit(99);
+    }
+    _exit(body());
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+// The hidden file a run writes has a random name; boxes show it as .hushmaker-*.tmp.
+std::string WithoutRandomName(const std::string& text) {
+  return std::regex_replace(text, std::regex("\\.hushmaker-[a-z0-9]{8}\\.tmp"),
+                            ".hushmaker-*.tmp");
+}
+
+std::string Box(int line, const std::string& text) {
+  return "Called from: \"hushmaker\", line " + std::to_string(line) +
+         "\n*********** WARNING ***********\nCreateBlankMP3(): " + text + "\n";
+}
+
+// Every failure a run can meet, real where the system can be made to fail and through the
+// writer's step check elsewhere: one box naming the file and the reason, -1, and the
+// target and its folder as they were.
+TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothing) {
+  uid_t uid = 0;
+  gid_t gid = 0;
+  const bool withNobody = FindNobody(&uid, &gid);
+  Arranged arranged;
+  const std::string& dir = arranged.scratch.path;
+  const std::string own = arranged.scratch.Own();
+  const std::string written = dir + "/.hushmaker-*.tmp: ";
+  // The length of 1 s of audio, so that a file-size limit can stop the tag's last byte.
+  ScratchDirectory reference;
+  ASSERT_GE(CreateBlankMP3(1, reference.Own().c_str(), "r"), 0);
+  const rlim_t oneSecond = ReadWholeFile(reference.path + "/r.mp3").size();
+  const std::string kOpen = "fopen() failure\n>>> Cannot open target MP3 file for writing "
+                            "encoded WAV data\n>>> ";
+  const std::string kWrite = "fwrite() failure\n>>> Cannot write encoded WAV data to target "
+                             "MP3 file\n>>> " + written;
+  const std::string kRemaining = "fwrite() failure\n>>> Cannot write remaining MP3 data to "
+                                 "target MP3 file\n>>> " + written;
+  const std::string kTag = "AppendTag() failure\n>>> Cannot write the ID3v1 tag to target MP3 "
+                           "file\n>>> " + written;
+  const std::string kEncoder = ">>> Error code: 2";
+  const std::string n252(252, 'n');  // with ".mp3" one over the longest name, in a short path
+  enum How { REAL, AS_NOBODY, IN_DELETED_FOLDER, FILE_SIZE_LIMIT, STEP };
+  const struct {
+    How how; std::string directory, name; int line; std::string text; rlim_t limit = 0;
+    WriterStep step = WriterStep::InitStream;
+  } rows[] = {
+      {REAL, own + "missing\\", "voice", 215,
+       kOpen + dir + "/missing/voice.mp3: No such file or directory"},
+      {REAL, own + "voice.mp3\\", "voice", 215,
+       kOpen + dir + "/voice.mp3/voice.mp3: Not a directory"},
+      {REAL, own, "folder", 215, kOpen + dir + "/folder.mp3: Is a directory"},
+      {REAL, "", n252, 215, kOpen + "./" + n252 + ".mp3: File name too long"},
+      {IN_DELETED_FOLDER, "", "voice", 215, kOpen + "./voice.mp3: No such file or directory"},
+      {AS_NOBODY, own, "voice", 215, kOpen + dir + "/voice.mp3: Permission denied"},
+      {AS_NOBODY, own, "fresh", 215, kOpen + dir + "/fresh.mp3: Permission denied"},
+      {REAL, own, "npc\nline", 124, "file name failure\n>>> The file name holds a control "
+       "character (a line break or a tab, for instance); type the name without it"},
+      {REAL, own + std::string(250 - own.size(), 'd') + "\\", "voice", 131,
+       "path length failure\n>>> The target directory and file name are longer than 259 "
+       "characters"},
       // 10 s give some 40 kB in one write, which stops at the limit.
-      {10, own, 335, "fwrite() failure\n>>> Cannot write encoded WAV data to target MP3 file",
-       2000},
-      // 1 s gives about 4.6 kB, taken whole by the stream's buffer: the limit is met only
-      // when the file is closed.
-      {1, own, 417, "fclose() failure\n>>> Cannot write remaining MP3 data to target MP3 file",
-       4500},
+      {FILE_SIZE_LIMIT, own, "voice", 335, kWrite + "File too large", 2000},
+      {FILE_SIZE_LIMIT, own, "voice", 411, kTag + "File too large", oneSecond - 1},
+      {STEP, own, "voice", 252, "beInitStream() failure\n>>> Unable to open the encoding "
+       "stream" + kEncoder, 0, WriterStep::InitStream},
+      {STEP, own, "voice", 293, "beEncodeChunk() failure\n>>> Unable to encode the WAV "
+       "frames" + kEncoder, 0, WriterStep::EncodeChunk},
+      {STEP, own, "voice", 335, kWrite + "Input/output error", 0, WriterStep::WriteEncoded},
+      {STEP, own, "voice", 368, "beDeinitStream() failure\n>>> Unable to flush the encoder" +
+       kEncoder, 0, WriterStep::DeinitStream},
+      {STEP, own, "voice", 404, kRemaining + "Input/output error", 0,
+       WriterStep::WriteRemaining},
+      {STEP, own, "voice", 411, kTag + "Input/output error", 0, WriterStep::WriteTag},
+      {STEP, own, "voice", 417, "fclose() failure\n>>> Cannot write remaining MP3 data to "
+       "target MP3 file\n>>> " + written + "Input/output error", 0, WriterStep::CloseFile},
+      {STEP, own, "voice", 437, "beWriteVBRHeader() failure\n>>> Unable to write the Xing "
+       "frame into the MP3 file" + kEncoder + "\n>>> " + written + "Input/output error", 0,
+       WriterStep::WriteXingFrame},
+      {STEP, own, "voice", 466, "rename() failure\n>>> Cannot put the finished MP3 file in "
+       "place of the target MP3 file\n>>> " + dir + "/voice.mp3: Input/output error", 0,
+       WriterStep::ReplaceTarget},
   };
   for (const auto& row : rows) {
-    const std::string box = "Called from: \"hushmaker\", line " + std::to_string(row.line) +
-                            "\n*********** WARNING ***********\nCreateBlankMP3(): " + row.text +
-                            "\n";
-    const auto run = [&] {
-      signal(SIGXFSZ, SIG_IGN);
+    const std::string box = Box(row.line, row.text);
+    if (row.how == AS_NOBODY && !withNobody) {
+      std::printf("Skipped, this process may not become the user nobody: %s", box.c_str());
+      continue;
+    }
+    const int status = InChild(row.how == AS_NOBODY, [&] {
+      if (chdir(dir.c_str()) != 0) return 2;
+      if (row.how == IN_DELETED_FOLDER && (mkdir("gone", 0700) != 0 || chdir("gone") != 0 ||
+                                           rmdir((dir + "/gone").c_str()) != 0)) {
+        return 3;
+      }
+      signal(SIGXFSZ, SIG_IGN);  // so that the write itself fails at the limit
       const rlimit size = {row.limit, row.limit};
-      setrlimit(RLIMIT_FSIZE, &size);
-      const int result = CreateBlankMP3(row.seconds, row.directory.c_str(), "voice");
-      for (const std::string& shown : boxes) std::fprintf(stderr, "%s", shown.c_str());
-      _exit(result == -1 && boxes == std::vector<std::string>{box} ? 0 : 1);
-    };
-    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "") << box;
-    EXPECT_EQ(ReadWholeFile(scratch.path + "/voice.mp3"), Bytes(8000, 0x5A));
-    EXPECT_EQ(scratch.List(), "voice.mp3\n") << "no partial file left";
+      if (row.how == FILE_SIZE_LIMIT) setrlimit(RLIMIT_FSIZE, &size);
+      if (row.how == STEP) {
+        ReplaceWriterStepCheck([&](WriterStep step) { return step == row.step; });
+      }
+      const int seconds = row.how == FILE_SIZE_LIMIT && row.line == 335 ? 10 : 1;
+      const int result = CreateBlankMP3(seconds, row.directory.empty() ? nullptr
+                                                                       : row.directory.c_str(),
+                                        row.name.c_str());
+      std::string shown;
+      for (const std::string& one : boxes) shown += WithoutRandomName(one);
+      std::printf("%s", shown.c_str());
+      return result == -1 && shown == box ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0) << "expected only this box and -1:\n" << box;
+    arranged.ExpectUntouched();
   }
+}
+
+// Each signal comes while the child waits in a known step with the whole file written
+// beside the target; a file-size signal also comes from the system itself.
+TEST_F(CreateBlankMP3Test, SignalsRemoveTheWrittenFileAndEndTheRunAsTheyWould) {
+  Arranged arranged;
+  const std::string& dir = arranged.scratch.path;
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ, 0}) {
+    SCOPED_TRACE(signalNumber ? strsignal(signalNumber) : "file-size limit");
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+      for (int each : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) signal(each, SIG_DFL);
+      const rlimit size = {2000, 2000};
+      if (signalNumber == 0) setrlimit(RLIMIT_FSIZE, &size);
+      ReplaceWriterStepCheck([&](WriterStep step) {
+        if (step == WriterStep::WriteXingFrame && write(ready[1], "w", 1) == 1) pause();
+        return false;
+      });
+      _exit(CreateBlankMP3(10, arranged.scratch.Own().c_str(), "voice"));
+    }
+    close(ready[1]);
+    char got = 0;
+    if (signalNumber != 0) {
+      ASSERT_EQ(read(ready[0], &got, 1), 1) << "the child never reached the step";
+      // The file being written: hidden, the user's alone, not matched by *.mp3.
+      const std::string listed = arranged.scratch.List();
+      EXPECT_TRUE(std::regex_match(
+          listed, std::regex("\\.hushmaker-[a-z0-9]{8}\\.tmp\nfolder\\.mp3\nvoice\\.mp3\n")))
+          << listed;
+      struct stat info = {};
+      const std::string written = dir + "/" + listed.substr(0, listed.find('\n'));
+      EXPECT_EQ(stat(written.c_str(), &info) == 0 ? info.st_mode & 0777 : 1, 0600u);
+      kill(child, signalNumber);
+    }
+    close(ready[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == (signalNumber ? signalNumber : SIGXFSZ))
+        << "wait status " << status;
+    arranged.ExpectUntouched();
+  }
+}
+
+// A real file system that is nearly full: the new file does not fit beside the old one.
+TEST_F(CreateBlankMP3Test, AFullDiskIsAFailureAndKeepsTheOldFile) {
+  ScratchDirectory scratch;
+  if (mount("tmpfs", scratch.path.c_str(), "tmpfs", 0, "size=168k") != 0) {
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno)
+                 << "); the file-size limit rows of the failure table stand in for it";
+  }
+  const std::unique_ptr<ScratchDirectory, void (*)(ScratchDirectory*)> unmount(
+      &scratch, [](ScratchDirectory* mounted) { umount(mounted->path.c_str()); });
+  ASSERT_GE(CreateBlankMP3(1, scratch.Own().c_str(), "voice"), 0);
+  const Bytes old = ReadWholeFile(scratch.path + "/voice.mp3");
+  boxes.clear();
+  EXPECT_EQ(CreateBlankMP3(41, scratch.Own().c_str(), "voice"), -1);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find(": No space left on device\n"), std::string::npos) << boxes[0];
+  EXPECT_EQ(ReadWholeFile(scratch.path + "/voice.mp3"), old);
+  EXPECT_EQ(scratch.List(), "voice.mp3\n");
+}
+
+// What users rely on in the file that is replaced. Where renaming cannot keep it, the
+// target is written over in place (its inode stays).
+TEST_F(CreateBlankMP3Test, ReplacingKeepsLinksOwnersAndModesAndWritesInPlaceWhereItMust) {
+  uid_t nobody = 0;
+  gid_t nogroup = 0;
+  if (!FindNobody(&nobody, &nogroup)) {
+    GTEST_SKIP() << "needs to run as root, with a user nobody to switch to";
+  }
+  const auto info = [](const std::string& path, bool followLinks = true) {
+    struct stat result = {};
+    (followLinks ? stat : lstat)(path.c_str(), &result);
+    return result;
+  };
+  // The target voice.mp3 as given: old content, owner and mode.
+  const auto old = [&](const std::string& d, uid_t user, gid_t group, mode_t mode) {
+    WriteWholeFile(d + "/voice.mp3", Bytes(5000, 0x33));
+    chown((d + "/voice.mp3").c_str(), user, group);
+    chmod((d + "/voice.mp3").c_str(), mode);
+  };
+  const struct {
+    const char* what; bool asNobody, inPlace;
+    std::function<void(const std::string& d)> arrange;
+    const char* file;  // where the new MP3 must be read, and its mode and owner
+    mode_t mode; uid_t user; gid_t group;
+    const char* listed;
+  } rows[] = {
+      {"a link stays a link and the file it points to is replaced", false, false,
+       [&](const std::string& d) {
+         mkdir((d + "/real").c_str(), 0755);
+         WriteWholeFile(d + "/real/target.mp3", Bytes(5000, 0x33));
+         symlink("real/target.mp3", (d + "/voice.mp3").c_str());
+       },
+       "real/target.mp3", 0644, 0, 0, "real\nvoice.mp3\n"},
+      {"the file a dangling link points to is made, as any new file", false, false,
+       [&](const std::string& d) { symlink("made.mp3", (d + "/voice.mp3").c_str()); },
+       "made.mp3", 0640, 0, 0, "made.mp3\nvoice.mp3\n"},
+      {"every hard link sees the new file", false, true,
+       [&](const std::string& d) {
+         old(d, 0, 0, 0644);
+         link((d + "/voice.mp3").c_str(), (d + "/other.mp3").c_str());
+       },
+       "other.mp3", 0644, 0, 0, "other.mp3\nvoice.mp3\n"},
+      {"owner, group and mode stay", false, false,
+       [&](const std::string& d) { old(d, nobody, nogroup, 0604); },
+       "voice.mp3", 0604, nobody, nogroup, "voice.mp3\n"},
+      {"a file its user may write but not read", true, false,
+       [&](const std::string& d) {
+         old(d, nobody, nogroup, 0200);
+         chown(d.c_str(), nobody, nogroup);
+       },
+       "voice.mp3", 0200, nobody, nogroup, "voice.mp3\n"},
+      {"a read-only folder", true, true,
+       [&](const std::string& d) {
+         old(d, nobody, nogroup, 0644);
+         chmod(d.c_str(), 0555);
+       },
+       "voice.mp3", 0644, nobody, nogroup, "voice.mp3\n"},
+      {"a shared sticky folder and another user's file", true, true,
+       [&](const std::string& d) {
+         old(d, 0, 0, 0666);
+         chmod(d.c_str(), 01777);
+       },
+       "voice.mp3", 0666, 0, 0, "voice.mp3\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScratchDirectory scratch;
+    const std::string& d = scratch.path;
+    chmod(d.c_str(), 0755);
+    row.arrange(d);
+    const struct stat before = info(d + "/voice.mp3"), link = info(d + "/voice.mp3", false);
+    const int status = InChild(row.asNobody, [&] {
+      umask(027);
+      return CreateBlankMP3(1, scratch.Own().c_str(), "voice") >= 0 && boxes.empty() ? 0 : 1;
+    });
+    EXPECT_EQ(status, 0);
+    ExpectWellFormedFrames(ReadWholeFile(d + "/" + row.file));
+    const struct stat after = info(d + "/" + row.file);
+    EXPECT_EQ(std::vector<unsigned>({after.st_mode & 07777u, after.st_uid, after.st_gid}),
+              std::vector<unsigned>({row.mode, row.user, row.group}));
+    EXPECT_EQ(info(d + "/voice.mp3").st_ino == before.st_ino, row.inPlace) << "in place";
+    EXPECT_EQ(info(d + "/voice.mp3", false).st_mode & S_IFMT, link.st_mode & S_IFMT);
+    EXPECT_EQ(scratch.List(), row.listed);
+    chmod(d.c_str(), 0755);
+  }
+}
+
+// The run is timed by the calendar clock, which may be set back while it runs.
+TEST_F(CreateBlankMP3Test, ElapsedTimeIsTheClocksDifferenceAndNeverNegative) {
+  ScratchDirectory scratch;
+  const struct { int start, end, result; } rows[] = {
+      {1000, 1000, 0}, {1000, 1001, 1}, {1000, 1042, 42}, {1000, 999, 0}, {1000, 0, 0},
+  };
+  for (const auto& row : rows) {
+    std::vector<int> readings = {row.start, row.end};
+    size_t read = 0;
+    ReplaceTimeNow([&] { return readings[std::min(read++, readings.size() - 1)]; });
+    EXPECT_EQ(CreateBlankMP3(1, scratch.Own().c_str(), "voice"), row.result)
+        << row.start << " to " << row.end;
+    EXPECT_EQ(read, 2u);
+  }
+  ReplaceTimeNow(nullptr);
 }
 
 // Calls of the tag writer, each named by the field it writes (the marker: WriteEmptyTag)
