@@ -154,6 +154,13 @@ if [ -e "$shipped/hushmaker-cli.exe" ]; then
   status=$?
   [ "$status" -eq 2 ] && grep -q "^list.txt:2: makes the same file as line 1" "$scratch/stderr" ||
     fail "a list with voice and VOICE.mp3: status $status, stderr: $(cat "$scratch/stderr")"
+  # A list is read as UTF-8, as the programs speak to the system: the name's letters reach
+  # the file's name.
+  mkdir "$scratch/utf8"
+  printf '1 Grüße\n' >"$scratch/list.txt"
+  (cd "$scratch" && wine "$shipped/hushmaker-cli.exe" -q -d utf8 --batch list.txt 2>stderr)
+  [ "$(ls -A "$scratch/utf8")" = "Grüße.mp3" ] ||
+    fail "a list naming Grüße made '$(ls -A "$scratch/utf8")': $(cat "$scratch/stderr")"
 else
   echo "no hushmaker-cli.exe in the zip: its check is left out"
 fi
