@@ -29,12 +29,6 @@ using namespace std::string_literals;
 constexpr uint64_t kRate = 44100;
 constexpr int kYear = 2031;
 
-#ifdef __SANITIZE_ADDRESS__
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // Walks the MPEG-1 Layer III 44.1 kHz frames chained from the file's start, reading only
 // their headers: each must follow the writer's settings, the Xing/Info first frame must
 // count the frames after it, and the chain must end where the ID3v1 tag starts.
@@ -133,7 +127,9 @@ TEST_F(CreateBlankMP3Test, WritesTheBytesOfAFullEncodeThatDecodersReadExactly) {
   for (int seconds = 1; seconds <= 32; ++seconds) lengths.push_back(seconds);
   lengths.insert(lengths.end(), {59, 60, 61, 600, 1151, 3600, 24346, 24348, 28800});
   for (int seconds : lengths) {
-    if (kSanitized && seconds > 3600 && seconds < 28800) continue;
+#ifdef __SANITIZE_ADDRESS__
+    if (seconds > 3600 && seconds < 28800) continue;
+#endif
     SCOPED_TRACE(std::to_string(seconds) + " s");
     ScratchDirectory scratch;
     const std::string path = scratch.path + "/voice.mp3";
@@ -460,20 +456,19 @@ TEST(CID3v1Tag, EveryCaseOfTheTable) {
   const Bytes audio(300, 0x11);  // not zero, so that a write into it shows
   const Calls every = [](auto& t, auto p) {
     t.WriteEmptyTag(p); t.SetTitle(p, "t"); t.SetArtist(p, "a"); t.SetAlbum(p, "l");
-    t.SetYear(p, "y"); t.SetComment(p, "c"); t.SetGenre(p, 1); t.SetTrack(p, 2);
+    t.SetYear(p, "y"); t.SetComment(p, "c"); t.SetGenre(p, 511); t.SetTrack(p, 258);
   };
   const Bytes everySet = Tagged(audio, {{TAG_TITLE, "t"}, {TAG_ARTIST, "a"}, {TAG_ALBUM, "l"},
                                         {TAG_YEAR, "y"}, {TAG_COMMENT, "c"},
-                                        {TAG_GENRE, "\x01"}, {TAG_TRACK, "\x02"}});
+                                        {TAG_GENRE, "\xFF"}, {TAG_TRACK, "\x02"}});
   const struct { const char* what; const char* name; Bytes initial; Calls calls; Bytes expected; }
       rows[] = {
-      {"empty tag appended", "a.mp3", audio, [](auto& t, auto p) { t.WriteEmptyTag(p); },
-       Tagged(audio, {})},
-      {"every field, in any case of the extension", "a.Mp3", audio, every, everySet},
-      {"no second tag; the setters fill the one there", "a.mp3",
-       Tagged(audio, {{TAG_TITLE, "old"}, {TAG_ALBUM, "album"}}),
-       [](auto& t, auto p) { t.WriteEmptyTag(p); t.SetTitle(p, "new"); },
-       Tagged(audio, {{TAG_TITLE, "new"}, {TAG_ALBUM, "album"}})},
+      {"every field, in any case of the extension; a number's low byte", "a.Mp3", audio, every,
+       everySet},
+      {"no second tag; a shorter text leaves nothing of a longer, an empty one clears", "a.mp3",
+       Tagged(audio, {{TAG_TITLE, "old title"}, {TAG_ALBUM, "album"}}),
+       [](auto& t, auto p) { t.WriteEmptyTag(p); t.SetTitle(p, "new"); t.SetAlbum(p, ""); },
+       Tagged(audio, {{TAG_TITLE, "new"}})},
       {"texts cut to their fields, with no zero after; the comment stops before the zero byte "
        "and the track", "a.mp3", Tagged(audio, {{TAG_ZERO_BYTE, "\x09"}, {TAG_TRACK, "\x07"}}),
        [](auto& t, auto p) {
@@ -483,20 +478,13 @@ TEST(CID3v1Tag, EveryCaseOfTheTable) {
        Tagged(audio, {{TAG_TITLE, "A title of forty-five characte"}, {TAG_YEAR, "2026"},
                       {TAG_COMMENT, "0123456789012345678901234567"}, {TAG_ZERO_BYTE, "\x09"},
                       {TAG_TRACK, "\x07"}})},
-      {"an empty text clears; a shorter one leaves nothing of a longer", "a.mp3",
-       Tagged(audio, {{TAG_TITLE, "old title"}, {TAG_ARTIST, "old"}}),
-       [](auto& t, auto p) { t.SetTitle(p, "new"); t.SetArtist(p, ""); },
-       Tagged(audio, {{TAG_TITLE, "new"}})},
       {"each setter's own marker clears its field", "a.mp3", everySet,
        [](auto& t, auto p) {
          t.SetTitle(p, t.ID3_NO_TITLE); t.SetArtist(p, t.ID3_NO_ARTIST);
          t.SetAlbum(p, t.ID3_NO_ALBUM); t.SetYear(p, t.ID3_NO_YEAR);
          t.SetComment(p, t.ID3_NO_COMMENT);
        },
-       Tagged(audio, {{TAG_GENRE, "\x01"}, {TAG_TRACK, "\x02"}})},
-      {"genre and track take the low byte", "a.mp3", Tagged(audio, {}),
-       [](auto& t, auto p) { t.SetGenre(p, 511); t.SetTrack(p, 261); },
-       Tagged(audio, {{TAG_TRACK, "\x05"}, {TAG_GENRE, "\xFF"}})},
+       Tagged(audio, {{TAG_GENRE, "\xFF"}, {TAG_TRACK, "\x02"}})},
       {"a.mp3x left alone", "a.mp3x", audio, every, audio},
       {"mp3 left alone", "mp3", audio, every, audio},
       {"a file shorter than a tag left alone", "short.mp3", Bytes(127, 1), every, Bytes(127, 1)},
