@@ -1,6 +1,6 @@
 # Shared by run.sh and test.sh: installs missing Debian packages and builds the program.
 
-RUN_PACKAGES=(cmake g++ ninja-build libfltk1.3-dev libmp3lame-dev xdg-utils)
+RUN_PACKAGES=(cmake g++ ninja-build libfltk1.3-dev libfontconfig-dev libmp3lame-dev xdg-utils fonts-liberation2)
 TEST_PACKAGES=(python3 libgtest-dev xvfb xauth xdotool x11-utils ffmpeg mpg123 mp3val imagemagick
                desktop-file-utils appstream man-db dpkg-dev lintian)
 

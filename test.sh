@@ -12,7 +12,9 @@ build_program build-asan -DHUSHMAKER_SANITIZE=ON
 
 display_number=90
 while [ -e "/tmp/.X${display_number}-lock" ]; do display_number=$((display_number + 1)); done
-Xvfb ":${display_number}" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: by default the server resets whenever its last client leaves, and refuses the
+# connections that arrive meanwhile, which would fail a program started right then.
+Xvfb ":${display_number}" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
 export DISPLAY=":${display_number}"

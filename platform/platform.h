@@ -1,6 +1,6 @@
 // The interface to the operating system that every front end shares: pauses, the
-// default-program opener, boxes, local time, working directory, paths and files. It
-// needs no display; the window's part (display, screen, the toolkit's box) is in
+// default-program opener, boxes, clocks, working directory, paths and files. It needs no
+// display; the window's part (display, screen, fonts, the toolkit's box) is in
 // platform/platform_window.h.
 #pragma once
 
@@ -24,6 +24,9 @@ struct LocalDateTime {
 };
 
 LocalDateTime GetLocalDateTime();
+
+// Seconds since 1 January 1970, 00:00 UTC.
+long long GetCalendarSeconds();
 
 // Opening links and showing boxes
 
@@ -108,8 +111,10 @@ using OpenerFunction = std::function<void(const char* target)>;
 using BoxPresenterFunction =
     std::function<void(const char* caption, const char* text, BoxIcon icon)>;
 using LocalClockFunction = std::function<LocalDateTime()>;
+using CalendarClockFunction = std::function<long long()>;
 
 PauseFunction ReplacePause(PauseFunction pause);
 OpenerFunction ReplaceOpener(OpenerFunction opener);
 BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter);
 LocalClockFunction ReplaceLocalClock(LocalClockFunction clock);
+CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock);

@@ -14,6 +14,7 @@ namespace {
 PauseFunction pause_override;
 OpenerFunction opener_override;
 LocalClockFunction clock_override;
+CalendarClockFunction calendar_override;
 
 void SleepFor(unsigned int milliseconds) {
   timespec remaining = {static_cast<time_t>(milliseconds / 1000),
@@ -72,6 +73,10 @@ LocalDateTime GetLocalDateTime() {
   return clock_override ? clock_override() : ReadLocalClock();
 }
 
+long long GetCalendarSeconds() {
+  return calendar_override ? calendar_override() : static_cast<long long>(time(nullptr));
+}
+
 void OpenWithDefaultProgram(const char* target) {
   if (opener_override) {
     opener_override(target);
@@ -110,4 +115,8 @@ OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_overrid
 
 LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
   return Swap(clock_override, clock);
+}
+
+CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock) {
+  return Swap(calendar_override, clock);
 }

@@ -43,6 +43,20 @@ void CopyText(char* buffer, size_t size, const char* text) {
   snprintf(buffer, size, "%s", text);
 }
 
+// A whole decimal number with an optional sign and nothing else; longer numbers stop
+// growing past any length the program allows, so they never wrap.
+bool ReadDecimalWholeNumber(const char* text, double* number) {
+  const char* digit = text + (text[0] == '-' || text[0] == '+' ? 1 : 0);
+  if (!*digit) return false;
+  double magnitude = 0;
+  for (; *digit; ++digit) {
+    if (*digit < '0' || *digit > '9') return false;
+    if (magnitude <= GENERATE_MAX_SECONDS) magnitude = magnitude * 10 + (*digit - '0');
+  }
+  *number = text[0] == '-' ? -magnitude : magnitude;
+  return true;
+}
+
 }  // namespace
 
 void MainWindowUI::cb_welcome_i(Fl_Button*, void*) {
@@ -71,9 +85,31 @@ void MainWindowUI::cb_exit_i(Fl_Return_Button*, void*) { main_window->hide(); }
 
 void MainWindowUI::cb_silence_time_i(Fl_Value_Input*, void*) {
   int held = HoldSilenceSeconds(silence_time_input->value());
-  // A typed value outside the range is shown as the value that is used.
+  // Dragging may go past the range; the field then shows the length that is used.
   if (held != silence_time_input->value()) silence_time_input->value(held);
   silence_seconds = static_cast<int16_t>(held);
+}
+
+void MainWindowUI::cb_silence_text_i(Fl_Input* field, void*) {
+  double typed = 0;
+  const bool number = ReadDecimalWholeNumber(field->value(), &typed);
+  const int held = HoldSilenceSeconds(typed);
+  const double before = silence_time_input->value();
+  if (number && held != typed) {
+    // Out of range: the field shows the length that is used.
+    silence_time_input->value(held);
+    char shown[32];
+    silence_time_input->format(shown);
+    field->value(shown);
+  } else if (held != before) {
+    // The value changes under the text being typed ("010", "" or "0x10"), which stays.
+    const std::string text = field->value();
+    const int position = field->position(), mark = field->mark();
+    silence_time_input->value(held);
+    field->value(text.c_str());
+    field->position(position, mark);
+  }
+  if (silence_time_input->value() != before) silence_time_input->do_callback();
 }
 
 void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
@@ -123,8 +159,16 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
 
   std::string name = PrepareTypedName(filename_input->value());
   const char* shown_directory = target_dir[0] ? target_dir : current_dir;
-  ComposeAnnouncement(message_text, UI_MESSAGE_TEXT_SIZE, name.c_str(),
+  // A file the game cannot load is still made, but the announcement warns of it first;
+  // a long name or directory is cut to leave the warning whole.
+  const bool over_game_limit = silence_seconds > GENERATE_GAME_MAX_SECONDS;
+  const size_t warning_length = over_game_limit ? strlen(GENERATE_TEXT_GAME_LIMIT) : 0;
+  ComposeAnnouncement(message_text, UI_MESSAGE_TEXT_SIZE - warning_length, name.c_str(),
                       shown_directory ? shown_directory : "");
+  if (over_game_limit) {
+    const size_t length = strlen(message_text);
+    snprintf(message_text + length, UI_MESSAGE_TEXT_SIZE - length, "%s", GENERATE_TEXT_GAME_LIMIT);
+  }
 
   if (silence_seconds == 0) {
     feedback_output->value(GENERATE_TEXT_LENGTH_ZERO);
@@ -136,7 +180,8 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
 
   feedback_output->value(message_text);
   Fl::check();
-  PauseMilliseconds(UI_PAUSE_STEP);
+  // Time to read the warning, as for the other texts that must be read.
+  PauseMilliseconds(over_game_limit ? UI_PAUSE_LONG : UI_PAUSE_STEP);
   status_output->value("Working");
   Fl::check();
 
@@ -186,14 +231,15 @@ void MainWindowUI::cb_output_dir_i(Fl_Button*, void*) {
   dir_chooser = chooser;
 
   dir_chooser->previewButton->hide();
+  // The scheme draws the list light, whatever its colour, so the names stay black.
   dir_chooser->color(FL_BLACK);
   dir_chooser->preview(0);
-  // Black names on the black list could not be read; the names are drawn in white.
-  dir_chooser->textcolor(FL_WHITE);
+  dir_chooser->textcolor(FL_BLACK);
   dir_chooser->type(dir_chooser->type() ^ Fl_File_Chooser::DIRECTORY);
 
   dir_chooser->show();
-  while (dir_chooser->shown()) Fl::check();
+  // Sleeps until the next event instead of polling, so the wait costs no processor time.
+  while (dir_chooser->shown()) Fl::wait();
 }
 
 void MainWindowUI::cb_tooltips_i(Fl_Check_Button*, void*) {

@@ -5,11 +5,11 @@
 #include <FL/Fl_Tooltip.H>
 
 #include <cstdlib>
-#include <ctime>
 
 #include "platform/platform_window.h"
 #include "resources/version_info.h"
 #include "ui/banner_images.h"
+#include "ui/toolkit_setup.h"
 
 char* current_dir = nullptr;
 char* version_text = nullptr;
@@ -86,11 +86,14 @@ Fl_Button* BuildLinkButton(Fl_Pixmap* image, Fl_Callback* callback) {
 }  // namespace
 
 int pick_banner() {
-  srand(static_cast<unsigned>(time(nullptr)));
+  srand(static_cast<unsigned>(GetCalendarSeconds()));
   return rand() % 3;
 }
 
 MainWindowUI::MainWindowUI() {
+  // Before anything reads the toolkit's options or measures a label.
+  KeepToolkitSettingsInMemory();
+  UseMetricCompatibleFonts();
   Fl::scheme("plastic");
 
   help_text = static_cast<char*>(calloc(UI_HELP_TEXT_SIZE, 1));
@@ -158,6 +161,8 @@ MainWindowUI::MainWindowUI() {
   silence_time_input->maximum(UI_MAX_SILENCE_SECONDS);
   silence_time_input->step(1);
   silence_time_input->callback(reinterpret_cast<Fl_Callback*>(cb_silence_time));
+  // The field's text is read here rather than by the toolkit, which takes "010" as octal.
+  silence_time_input->input.callback(reinterpret_cast<Fl_Callback*>(cb_silence_text));
   silence_time_input->value(0);
   silence_time_input->cursor_color(FL_BLACK);
 
@@ -249,6 +254,11 @@ void MainWindowUI::cb_exit(Fl_Return_Button* o, void* v) {
 
 void MainWindowUI::cb_silence_time(Fl_Value_Input* o, void* v) {
   static_cast<MainWindowUI*>(o->parent()->user_data())->cb_silence_time_i(o, v);
+}
+
+// The text part's parent is "Silence Time:" itself.
+void MainWindowUI::cb_silence_text(Fl_Input* o, void* v) {
+  static_cast<MainWindowUI*>(o->parent()->parent()->user_data())->cb_silence_text_i(o, v);
 }
 
 void MainWindowUI::cb_generate(Fl_Button* o, void* v) {

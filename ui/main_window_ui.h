@@ -86,6 +86,7 @@ class MainWindowUI {
   void cb_welcome_i(Fl_Button*, void*);
   void cb_exit_i(Fl_Return_Button*, void*);
   void cb_silence_time_i(Fl_Value_Input*, void*);
+  void cb_silence_text_i(Fl_Input*, void*);
   void cb_generate_i(Fl_Button*, void*);
   void cb_output_dir_i(Fl_Button*, void*);
   void cb_link_1_i(Fl_Button*, void*);
@@ -99,6 +100,7 @@ class MainWindowUI {
   static void cb_welcome(Fl_Button*, void*);
   static void cb_exit(Fl_Return_Button*, void*);
   static void cb_silence_time(Fl_Value_Input*, void*);
+  static void cb_silence_text(Fl_Input*, void*);
   static void cb_generate(Fl_Button*, void*);
   static void cb_output_dir(Fl_Button*, void*);
   static void cb_link_1(Fl_Button*, void*);

@@ -1,27 +1,36 @@
 #!/usr/bin/env bash
-# Starts the real program like a user would and checks placement, icon, the keys that end
-# it, the exit status, and the start without a display.
+# Starts the real program like a user would: placement, icon, the look of the welcome
+# text, every way to end it, the directory chooser, the web and mail links through the
+# real opener, the start without a display, and a home folder left empty.
 # $1: the hushmaker program, $2: the build folder. DISPLAY: a 1024x768 screen.
 set -u
 program=$(readlink -f "$1")
 artifacts=$2/test-artifacts
+close_request=$2/tests/app/send_close_request
 mkdir -p "$artifacts"
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+work_dir=$scratch/work home=$scratch/home opened=$scratch/opened
+mkdir "$work_dir" "$home" "$scratch/bin"
+# The opener the program starts is found on PATH; this one records what it was given.
+printf '#!/bin/sh\nprintf "%%s|%%s\\n" "$#" "$1" >>"%s"\n' "$opened" >"$scratch/bin/xdg-open"
+chmod +x "$scratch/bin/xdg-open"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+wait_until() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
 
-# start_program: starts the program in the working folder and waits for its window.
+# start_program: starts the program in the working folder with the scratch home and the
+# recording opener, and waits for its window.
 start_program() {
-  (cd "$work_dir" && exec "$program" 2>/dev/null) &
+  (cd "$work_dir" && HOME=$home PATH="$scratch/bin:$PATH" exec "$program" 2>"$scratch/stderr") &
   pid=$!
-  for _ in $(seq 100); do
+  find_window() {
     window=$(xdotool search --onlyvisible --pid "$pid" --name '^Hushmaker$' 2>/dev/null | head -n 1)
-    [ -n "$window" ] && return 0
-    sleep 0.1
-  done
-  fail "no Hushmaker window appeared on $DISPLAY"
-  kill "$pid"
+    [ -n "$window" ]
+  }
+  wait_until find_window && sleep 0.3 && return 0
+  fail "no Hushmaker window appeared on $DISPLAY; the program said: $(cat "$scratch/stderr")"
+  kill "$pid" 2>/dev/null
   return 1
 }
 
@@ -31,18 +40,24 @@ position() {
                                 /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
 }
 
-# press_and_expect_end KEY: the key ends the program with status 18 within 10 s.
-press_and_expect_end() {
-  xdotool windowfocus --sync "$window" 2>/dev/null
-  xdotool key --window "$window" "$1" 2>/dev/null  # the window may be gone before xdotool lets go
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
-    fail "$1 did not end the program"
-    kill "$pid"
-  fi
+# expect_end WAY: the program ends with status 18 within 10 s after WAY.
+expect_end() {
+  wait_until eval '! kill -0 "$pid" 2>/dev/null' || { fail "$1 did not end the program"; kill "$pid"; }
   wait "$pid"
   local status=$?
   [ "$status" -eq 18 ] || fail "$1 ended the program with status $status, expected 18"
+}
+
+# key KEY [WINDOW]: focuses the program's window (or WINDOW) and types KEY on the
+# server's keyboard. Never "key --window" on a focused window: xdotool then presses
+# through the keyboard but sends the release to the window, which is gone by then, and
+# the key stays held down for every later program.
+key() { xdotool windowfocus --sync "${2:-$window}" key "$1" 2>/dev/null; }
+
+# dark_pixels GEOMETRY: how many pixels of that part of the screenshot are text-dark.
+dark_pixels() {
+  convert "$shot" -crop "$1" +repage -colorspace gray -threshold 35% -negate \
+    -format '%[fx:round(mean*w*h)]' info:
 }
 
 # Run again on another screen by the check below: print where the window opens.
@@ -54,23 +69,75 @@ fi
 if start_program; then
   [ "$(position)" = "213 186 598 396" ] || fail "window at '$(position)', expected '213 186 598 396'"
   xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
-  sleep 0.5
-  import -window root "$artifacts/startup-1024x768.png" || fail "no screenshot"
-  press_and_expect_end Escape
+  shot=$artifacts/startup-1024x768.png
+  import -window "$window" "$shot"
+  # The welcome button spans y 17..69; its text must stay inside, so the bands of the
+  # window above it and below it, down to the frames, hold no text.
+  for band in 567x15+15+1 567x13+15+71; do
+    [ "$(dark_pixels "$band")" -eq 0 ] || fail "text outside the welcome button in band $band (see $shot)"
+  done
+  key Escape
+  expect_end Escape
 fi
-start_program && press_and_expect_end Return
+
+start_program && key Return && expect_end Return
+start_program && key KP_Enter && expect_end "keypad Enter"
+start_program && xdotool mousemove --window "$window" 300 369 click 1 && expect_end "a click on Exit"
+start_program && "$close_request" "$window" && expect_end "the window manager's close request"
+
+# Alt+O opens the chooser, Escape closes it, and the program goes on.
+if start_program; then
+  key alt+o
+  find_chooser() {
+    chooser=$(xdotool search --onlyvisible --name '^Select Output Directory$' | head -n 1)
+    [ -n "$chooser" ]
+  }
+  if wait_until find_chooser; then
+    sleep 0.3
+    import -window "$chooser" "$artifacts/startup-chooser.png"
+    key Escape "$chooser"
+    wait_until eval '! find_chooser' || fail "Escape did not close the chooser"
+  else
+    fail "Alt+O opened no chooser"
+  fi
+  kill -0 "$pid" 2>/dev/null || fail "the program ended with the chooser"
+  key Escape
+  expect_end "Escape after the chooser"
+fi
+
+# The banner, then the credit line, each start the opener once with exactly its address.
+if start_program; then
+  xdotool mousemove --window "$window" 138 218 click 1
+  wait_until test -s "$opened" || fail "the banner started no opener"  # after 5.5 s
+  sleep 1.2
+  xdotool mousemove --window "$window" 494 378 click 1
+  wait_until eval '[ "$(wc -l <"$opened")" -ge 2 ]' || fail "the credit line started no opener"
+  sleep 1.2
+  key Escape
+  expect_end "Escape after the links"
+  banner=$(sed -n 1p "$opened") mail=$(sed -n 2p "$opened")
+  case "$banner" in
+    "1|https://lame.sourceforge.io/" | "1|https://en.wikipedia.org/wiki/MP3" | \
+      "1|https://wiki.hydrogenaudio.org/index.php?title=LAME") ;;
+    *) fail "the banner opened '$banner'" ;;
+  esac
+  [ "$mail" = "1|mailto:feedback@hushmaker.invalid?subject=%22Hushmaker%20feedback%22" ] ||
+    fail "the credit line opened '$mail'"
+  [ "$(wc -l <"$opened")" -eq 2 ] || fail "the opener ran $(wc -l <"$opened") times"
+fi
 
 # On 800x600 the same centring gives ((800-598)/2, (600-396)/2).
-placed=$(xvfb-run -a -s "-screen 0 800x600x24" bash "$0" "$1" "$2" --print-placement 2>/dev/null)
+placed=$(xvfb-run -a -s "-screen 0 800x600x24 -noreset" bash "$0" "$1" "$2" --print-placement 2>/dev/null)
 [ "$placed" = "101 102 598 396" ] || fail "on 800x600 the window is at '$placed', expected '101 102 598 396'"
 
-(cd "$work_dir" && env -u DISPLAY "$program" 2>"$work_dir/stderr" >/dev/null)
+(cd "$work_dir" && HOME=$home env -u DISPLAY "$program" 2>"$scratch/stderr" >/dev/null)
 status=$?
 [ "$status" -eq 1 ] || fail "without a display the status is $status, expected 1"
-[ "$(wc -l <"$work_dir/stderr")" -eq 1 ] || fail "without a display stderr is: $(cat "$work_dir/stderr")"
-grep -q "display" "$work_dir/stderr" || fail "the message does not mention the display"
-rm "$work_dir/stderr"
-[ -z "$(ls -A "$work_dir")" ] || fail "the program left files: $(ls -A "$work_dir")"
+[ "$(wc -l <"$scratch/stderr")" -eq 1 ] || fail "without a display stderr is: $(cat "$scratch/stderr")"
+grep -q "display" "$scratch/stderr" || fail "the message does not mention the display"
+
+[ -z "$(ls -A "$work_dir")" ] || fail "the program left files in its folder: $(ls -A "$work_dir")"
+[ -z "$(ls -A "$home")" ] || fail "the program wrote into the home folder: $(find "$home")"
 
 [ "$failures" -eq 0 ] || { echo "$failures start-up check(s) failed"; exit 1; }
 echo "start-up checks passed"

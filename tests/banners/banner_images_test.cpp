@@ -1,5 +1,4 @@
-// The banner pictures and the program icon are XPM data the toolkit reads as drawn.
-#include "resources/icon_xpm.h"
+// The banner pictures are XPM data the toolkit reads as drawn.
 #include "ui/banner_images.h"
 
 #include <FL/Fl_Pixmap.H>
@@ -67,25 +66,6 @@ TEST(BannerImages, CompactXpmWithTheAnnouncedColoursDecodedOpaqueAsDrawn) {
       }
     }
   }
-}
-
-TEST(ProgramIcon, IsA32By32PictureWhosePixelsAllHaveColours) {
-  int width = 0, height = 0, colours = 0, chars_per_pixel = 0;
-  ASSERT_EQ(sscanf(hushmaker_icon_xpm[0], "%d %d %d %d", &width, &height, &colours,
-                   &chars_per_pixel), 4);
-  EXPECT_EQ(width, 32);
-  EXPECT_EQ(height, 32);
-  ASSERT_EQ(chars_per_pixel, 1);
-  std::set<char> keys;
-  for (int i = 0; i < colours; ++i) keys.insert(hushmaker_icon_xpm[1 + i][0]);
-  for (int y = 0; y < height; ++y) {
-    const char* row = hushmaker_icon_xpm[1 + colours + y];
-    ASSERT_EQ(static_cast<int>(strlen(row)), width);
-    for (int x = 0; x < width; ++x) ASSERT_TRUE(keys.count(row[x])) << x << "," << y;
-  }
-  Fl_Pixmap pixmap(hushmaker_icon_xpm);
-  EXPECT_EQ(pixmap.w(), 32);
-  EXPECT_EQ(pixmap.h(), 32);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // pages, links, mail, tooltips switch and directory chooser.
 #include "tests/ui/window_test_support.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "resources/version_info.h"
 
 namespace {
@@ -9,17 +12,29 @@ namespace {
 using ActionsTest = WindowTest;
 
 TEST_F(ActionsTest, WelcomePagesThroughThreeHelpTextsAndAnEmptyFieldAroundGenerate) {
-  // A page cut, run on or swapped shows in its length; Generate (length 0 here: its own
-  // text, then empty) does not move the sequence.
+  const std::string page1 =
+      "\n>>> When you want a NPC to say something by displaying TEXT on the screen, then you "
+      "need a voice file to help this text lasting on the latter. Indeed, those subtitles "
+      "remain displayed only while there is yet voice data to be read. For Elite Force, "
+      "those subtitles (plus the";
+  const std::string page2 =
+      "\n\".mp3\" files used to provide voice output are defined in \".pre\" files under the "
+      "\"real_scripts\" directory; for Jedi Outcast, there are defined in \".sp\" files under "
+      "the \"strip\" directory, within \"assets1.pk3\". The purpose of this program is to "
+      "generate empty";
+  const std::string page3 =
+      "\nvoice files to make your dialogs remain n seconds displayed on the screen. Now, you "
+      "should have guessed why I have made this program, at least do I hope it ;) Enjoy!";
+  // Generate (length 0 here: its own text, then empty) does not move the sequence.
   Fl_Button* const welcome = ui->welcome_button;
-  const struct { Fl_Button* press; size_t length; } steps[] = {
-      {welcome, 274}, {welcome, 257}, {ui->generate_button, 0}, {welcome, 166}, {welcome, 0},
-      {welcome, 274}};
+  const struct { Fl_Button* press; std::string shown; } steps[] = {
+      {welcome, page1}, {welcome, page2}, {ui->generate_button, ""}, {welcome, page3},
+      {welcome, ""}, {welcome, page1}};
   for (const auto& step : steps) {
     const Steps::value_type pause = {"pause 500", Text(ui->feedback_output->value()), "Idle"};
     recorded.clear();
     step.press->do_callback();
-    EXPECT_EQ(Text(ui->feedback_output->value()).size(), step.length);
+    EXPECT_EQ(Text(ui->feedback_output->value()), step.shown);
     EXPECT_EQ(recorded.at(0), pause);
     EXPECT_EQ(recorded.size(), step.press == welcome ? 1u : 2u);
   }
@@ -68,23 +83,30 @@ TEST_F(ActionsTest, ChooserIsReadByGenerateACancelKeepsTheChoiceAndTooLongIsRefu
   // What is picked ("" cancels) and the directory Generate then uses.
   const std::string picks[] = {"", first.string(), "", second.string()};
   const std::string used[] = {"", OwnForm(first), OwnForm(first), OwnForm(second)};
-  Fl_File_Chooser* before = nullptr;
+  // Each chooser's window, watched: it is gone once its chooser is destroyed.
+  std::vector<std::unique_ptr<Fl_Widget_Tracker>> choosers;
+  const auto alive = [&choosers] {
+    return std::count_if(choosers.begin(), choosers.end(), [](auto& t) { return t->exists(); });
+  };
   for (int i = 0; i < 4; ++i) {
-    ChooseDirectory(picks[i]);
-    EXPECT_NE(ui->dir_chooser, before) << "a new chooser for each press";
+    ChooseDirectory(picks[i], i == 0 ? 0.5 : 0);
+    choosers.push_back(std::make_unique<Fl_Widget_Tracker>(ui->dir_chooser->newButton->window()));
+    EXPECT_EQ(alive(), 1) << "the chooser before was not destroyed";
     EXPECT_FALSE(ui->dir_chooser->shown()) << "the action returned before the chooser closed";
-    before = ui->dir_chooser;
     ui->generate_button->do_callback();  // length 0: reads the selection, writes nothing
     EXPECT_EQ(Text(ui->target_dir), used[i]) << i;
   }
-  EXPECT_STREQ(before->label(), "Select Output Directory");
-  EXPECT_NE(FindByLabel(before->newButton->window(), "Target Dir:"), nullptr);
-  // Names must be readable on the black list.
-  const int previewable = before->preview() || before->previewButton->visible();
-  EXPECT_EQ(std::vector<int>({before->type(), previewable, int(before->color()),
-                              int(before->textcolor())}),
+  // Waiting 0.5 s for the user while spinning would take up to as much processor time.
+  Fl_File_Chooser* chooser = ui->dir_chooser;
+  EXPECT_LT(processor_seconds_open, 0.1) << "the wait for the chooser is not asleep";
+  EXPECT_STREQ(chooser->label(), "Select Output Directory");
+  EXPECT_NE(FindByLabel(chooser->newButton->window(), "Target Dir:"), nullptr);
+  // Black names: the scheme draws the list light grey whatever its colour.
+  const int previewable = chooser->preview() || chooser->previewButton->visible();
+  EXPECT_EQ(std::vector<int>({chooser->type(), previewable, int(chooser->color()),
+                              int(chooser->textcolor())}),
             std::vector<int>({Fl_File_Chooser::CREATE | Fl_File_Chooser::DIRECTORY, 0, FL_BLACK,
-                              FL_WHITE}));
+                              FL_BLACK}));
 
   // Cut to fit, a too long choice would name another directory.
   ChooseDirectory((first / std::string(300, 'd')).string());
@@ -96,6 +118,11 @@ TEST_F(ActionsTest, ChooserIsReadByGenerateACancelKeepsTheChoiceAndTooLongIsRefu
   EXPECT_EQ(Text(ui->target_dir), OwnForm(second));
   EXPECT_EQ(recorded.size(), 2u) << "the run went on past the box";
   EXPECT_TRUE(fs::is_empty(first) && fs::is_empty(second));
+
+  choosers.push_back(std::make_unique<Fl_Widget_Tracker>(ui->dir_chooser->newButton->window()));
+  delete ui->main_window;
+  delete std::exchange(ui, nullptr);
+  EXPECT_EQ(alive(), 0) << "the window object left its chooser behind";
 }
 
 }  // namespace

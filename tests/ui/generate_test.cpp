@@ -55,32 +55,39 @@ TEST(GenerateCommand, TextsNameTheElapsedTimeAndCutTheAnnouncementOnWholeCharact
 
 using GenerateTest = WindowTest;
 
-TEST_F(GenerateTest, RunsAnnounceEachFormReportTheResultAndWriteBackTheBareName) {
+TEST_F(GenerateTest, RunsAnnounceEachFormWarnPastTheGameLimitReportAndWriteBackTheName) {
   const fs::path target = work / "target", missing = work / "missing";
   fs::create_directories(target / "sub");
-  // The working directory first: a chosen directory cannot be unchosen.
-  const struct { const fs::path* chosen; const char *typed, *file, *written_back; } rows[] = {
-      {nullptr, "voice", "voice.mp3", "voice"},
-      {nullptr, "", "blankfile.mp3", ""},
-      {&target, "voice.wav", "voice.mp3", "voice"},
-      {&target, "", "blankfile.mp3", ""},
-      {&target, "sub/voice", "sub/voice.mp3", "sub/voice"},
+  // The working directory first: a chosen directory cannot be unchosen. Past the game's
+  // limit the writer fails at once (missing folder), after the warning.
+  const struct {
+    const fs::path* chosen;
+    const char *length, *typed, *file, *written_back;
+  } rows[] = {
+      {nullptr, "1", "voice", "voice.mp3", "voice"},
+      {nullptr, "1", "", "blankfile.mp3", ""},
+      {&target, "1", "voice.wav", "voice.mp3", "voice"},
+      {&target, "1", "", "blankfile.mp3", ""},
+      {&target, "1", "sub/voice", "sub/voice.mp3", "sub/voice"},
       // The writer fails; the field keeps what was typed.
-      {&missing, "/home/ann/voice.mp3", "/home/ann/voice.mp3", "/home/ann/voice.mp3"},
+      {&missing, "24347", "/home/ann/voice.mp3", "/home/ann/voice.mp3", "/home/ann/voice.mp3"},
+      {&missing, "24348", "voice", "voice.mp3", "voice"},
   };
-  TypeLength("1");
   for (const auto& row : rows) {
     const fs::path& where = row.chosen ? *row.chosen : work;
     if (row.chosen) ChooseDirectory(row.chosen->string());
+    TypeLength(row.length);
     ui->filename_input->value(row.typed);
     ui->feedback_output->value("earlier");
     recorded.clear();
     ui->generate_button->do_callback();
 
-    const bool ok = row.chosen != &missing;
+    const bool ok = row.chosen != &missing, warned = std::string(row.length) == "24348";
     const std::string said = "\n>>> Output file: \"" + std::string(row.file) +
-                             "\"\n>>> Target directory: \"" + where.string() + "/\"";
-    Steps expected = {{"pause 500", "earlier", "Idle"}, {"pause 1000", said, "Idle"},
+                             "\"\n>>> Target directory: \"" + where.string() + "/\"" +
+                             (warned ? GENERATE_TEXT_GAME_LIMIT : "");
+    Steps expected = {{"pause 500", "earlier", "Idle"},
+                      {warned ? "pause 4000" : "pause 1000", said, "Idle"},
                       {"pause 1000", said, ok ? "Success" : "Failure"}, {"pause 1000", "", "Idle"}};
     if (!ok) expected.insert(expected.begin() + 2, {"box", said, "Working"});
     EXPECT_EQ(recorded, expected) << row.typed;
@@ -92,6 +99,14 @@ TEST_F(GenerateTest, RunsAnnounceEachFormReportTheResultAndWriteBackTheBareName)
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(work), {}), 3) << "two files and target";
   EXPECT_EQ(std::distance(fs::directory_iterator(target), {}), 3) << "two files and sub";
+
+  // A name too long for the feedback text is cut, never the warning.
+  ui->filename_input->value(std::string(600, 'n').c_str());
+  recorded.clear();
+  ui->generate_button->do_callback();
+  const std::string& said = recorded.at(1)[1];
+  EXPECT_EQ(said.size(), 511u);
+  EXPECT_EQ(said.substr(511 - strlen(GENERATE_TEXT_GAME_LIMIT)), GENERATE_TEXT_GAME_LIMIT);
 }
 
 // A folder the program cannot name whole is refused before anything is announced or
@@ -117,14 +132,41 @@ TEST_F(GenerateTest, RefusesAFolderItCannotNameBeforeWritingAnything) {
   EXPECT_TRUE(fs::is_empty(slashed) && fs::is_empty(work / "a" / "b"));
 }
 
-TEST_F(GenerateTest, TypedLengthIsHeldToTheRangeAndZeroAsksForSecondsAndMakesNothing) {
-  TypeLength("70000");  // shown as held, never the 16-bit wrap to 4464
-  EXPECT_STREQ(ui->silence_time_input->input.value(), "28800");
-  EXPECT_EQ(ui->silence_seconds, 28800);
-  TypeLength("-5");
-  EXPECT_STREQ(ui->silence_time_input->input.value(), "0");
+TEST_F(GenerateTest, TypedLengthIsTheDecimalNumberShownHeldToTheRangeAndZeroMakesNothing) {
+  // Typed key by key into the emptied field, which takes digits, a leading sign and the
+  // toolkit's hexadecimal form only.
+  const struct { const char *typed, *shown; int used; } rows[] = {
+      {"010", "010", 10},
+      {"0x10", "0x10", 0},  // no decimal number
+      {"09", "09", 9},
+      {"-65535", "05535", 5535},  // "-6" is held to 0, and the rest is typed after it
+      {"3.7", "37", 37},
+      {"1e3", "13", 13},
+      {" 5", "5", 5},
+      {"28801", "28800", 28800},
+      {"99999999999999999999", "28800", 28800},
+      {"", "", 0},
+  };
+  for (const auto& row : rows) {
+    TypeLength(row.typed);
+    EXPECT_STREQ(ui->silence_time_input->input.value(), row.shown) << row.typed;
+    EXPECT_EQ(ui->silence_seconds, row.used) << row.typed;
+  }
+
+  // Dragging to the right from 0 by 5 + 50 pixels sets 50.
+  Fl::e_x_root = 480;
+  Fl::e_keysym = FL_Button + 1;
+  Fl::e_state = FL_BUTTON1;
+  ui->silence_time_input->handle(FL_PUSH);
+  Fl::e_x_root += 55;
+  ui->silence_time_input->handle(FL_DRAG);
+  ui->silence_time_input->handle(FL_RELEASE);
+  EXPECT_EQ(ui->silence_seconds, 50);
+
+  TypeLength("0");
   ui->filename_input->value("voice.wav");
   ui->feedback_output->value("earlier");
+  recorded.clear();
   ui->generate_button->do_callback();
   const std::string ask = "\n>>> Give me some seconds to encode & I will make it ;)";
   EXPECT_EQ(recorded, Steps({{"pause 500", "earlier", "Idle"}, {"pause 4000", ask, "Idle"}}));

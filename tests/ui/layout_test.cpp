@@ -1,8 +1,11 @@
-// The main window as built: what a user would see wrong if a widget's setting broke.
+// The main window as built: what a user would see wrong if a widget's setting broke or a
+// text did not fit where the toolkit draws it.
 #include "tests/ui/window_test_support.h"
 
 #include <FL/Fl_Box.H>
+#include <FL/fl_draw.H>
 
+#include <algorithm>
 #include <typeinfo>
 
 namespace {
@@ -36,9 +39,9 @@ TEST_F(LayoutTest, EveryChildSitsAndLooksAsIntendedAndTheWindowStartsFixedWithTo
        "Click here to know more about the usefulness of this program. Once it is done, "
        "click here again to access the next help page",
        {15, 17, 567, 53, FL_ENGRAVED_BOX, FL_ENGRAVED_BOX, 204, 204, 0, 0, 14, FL_ALIGN_WRAP, 0}},
-      {win->child(2), typeid(Fl_Box), "Action_buttons", nullptr,
+      {FindByLabel(win, "Action_buttons"), typeid(Fl_Box), "Action_buttons", nullptr,
        {16, 84, 245, 106, FL_ENGRAVED_FRAME, 0, GRAY, GRAY, FL_NO_LABEL, 0, 14, FRAME, 0}},
-      {win->child(3), typeid(Fl_Box), "Encoding_settings", nullptr,
+      {FindByLabel(win, "Encoding_settings"), typeid(Fl_Box), "Encoding_settings", nullptr,
        {275, 84, 307, 152, FL_ENGRAVED_FRAME, 0, GRAY, GRAY, FL_NO_LABEL, 0, 14, FRAME, 0}},
       {ui->exit_button, typeid(Fl_Return_Button), "Exit", nullptr,
        {263, 357, 75, 25, UP, DOWN, 144, 144, 0, 0, 14, MID, FL_Enter}},
@@ -62,7 +65,7 @@ TEST_F(LayoutTest, EveryChildSitsAndLooksAsIntendedAndTheWindowStartsFixedWithTo
       {ui->link_button_3, typeid(Fl_Button), nullptr, LINK_TIP, BANNER},
       {ui->tooltips_button, typeid(Fl_Check_Button), "&Disable Tooltips", nullptr,
        {14, 357, 123, 25, FL_NO_BOX, FL_DOWN_BOX, 32, 32, 0, 0, 14, CHECK, FL_ALT + 'd'}},
-      {win->child(14), typeid(Fl_Box), "Version 1.0.0", nullptr,
+      {FindByLabel(win, "Version 1.0.0"), typeid(Fl_Box), "Version 1.0.0", nullptr,
        {485, 343, 103, 15, FL_NO_BOX, 0, GRAY, GRAY, 0, FL_COURIER, 11, MID, 0}},
       {ui->mail_button, typeid(Fl_Button), "(c) 2026 Hushmaker team",
        "Should you want to email me, click here!",
@@ -109,6 +112,83 @@ TEST_F(LayoutTest, EveryChildSitsAndLooksAsIntendedAndTheWindowStartsFixedWithTo
     EXPECT_EQ(std::vector<int>({f.field->type(), f.field->textfont(), int(f.field->textcolor())}),
               std::vector<int>({f.type, FL_COURIER, text_colour})) << f.value;
     EXPECT_STREQ(f.field->value(), f.value);
+  }
+}
+
+struct Area {
+  int x, y, w, h;
+};
+
+// Where the toolkit draws a widget's own label: inside its box, less the return arrow
+// of a return button or the box of a check button.
+Area LabelAreaInside(const Fl_Widget* w) {
+  const int dx = Fl::box_dx(w->box());
+  if (dynamic_cast<const Fl_Return_Button*>(w)) {
+    const int arrow = std::min(w->h(), w->w() / 3);
+    return {w->x() + dx, w->y(), w->w() - 2 * dx - arrow, w->h()};
+  }
+  if (dynamic_cast<const Fl_Check_Button*>(w)) {
+    const int left = dx + 2 + w->labelsize() + 2;
+    return {w->x() + left, w->y(), w->w() - left - dx, w->h()};
+  }
+  Area area = {w->x() + dx, w->y() + Fl::box_dy(w->box()), w->w() - Fl::box_dw(w->box()),
+               w->h() - Fl::box_dh(w->box())};
+  const bool side_margins = area.w > 11 && (w->align() & (FL_ALIGN_LEFT | FL_ALIGN_RIGHT));
+  return side_margins ? Area{area.x + 3, area.y, area.w - 6, area.h} : area;
+}
+
+// The size the toolkit gives a text, wrapped to width when the alignment asks for it. A
+// '&' only underlines the next letter.
+Area Measure(const char* text, Fl_Font font, int size, int align, int width) {
+  std::string shown;
+  for (const char* c = text; *c; ++c) if (*c != '&') shown += *c;
+  fl_font(font, size);
+  int w = (align & FL_ALIGN_WRAP) ? width : 0, h = 0;
+  fl_measure(shown.c_str(), w, h, 0);
+  return {0, 0, w, h};
+}
+
+TEST_F(LayoutTest, EveryLabelAndValueFitsWhereTheToolkitDrawsIt) {
+  Fl_Window* win = ui->main_window;
+  Fl_Widget* settings = FindByLabel(win, "Encoding_settings");
+  const int frame_edge = settings->x() + Fl::box_dx(settings->box());
+  struct Row {
+    std::string what;
+    const char* text;
+    Fl_Font font;
+    int size, align;
+    Area area;
+  };
+  std::vector<Row> rows;
+  const std::vector<Fl_Widget*> labelled = {
+      ui->welcome_button,    ui->exit_button,     ui->generate_button,
+      ui->output_dir_button, ui->tooltips_button, FindByLabel(win, "Version 1.0.0"),
+      ui->mail_button};
+  for (Fl_Widget* w : labelled) {
+    Area area = LabelAreaInside(w);
+    if (w->labeltype() == FL_SHADOW_LABEL) area = {area.x, area.y, area.w - 2, area.h - 2};
+    rows.push_back({"label", w->label(), w->labelfont(), w->labelsize(), int(w->align()), area});
+  }
+  for (Fl_Input_* field :
+       std::vector<Fl_Input_*>{ui->status_output, &ui->silence_time_input->input}) {
+    const Fl_Boxtype box = field->box();  // the text starts one pixel into the box
+    rows.push_back({"value", field->value(), field->textfont(), field->textsize(), 0,
+                    {field->x() + Fl::box_dx(box) + 1, field->y() + Fl::box_dy(box),
+                     field->w() - Fl::box_dw(box) - 1, field->h() - Fl::box_dh(box)}});
+  }
+  // The field labels stand left of their field, inside the settings frame.
+  for (Fl_Widget* w : std::vector<Fl_Widget*>{ui->status_output, ui->silence_time_input,
+                                              ui->filename_input}) {
+    rows.push_back({"outside label", w->label(), w->labelfont(), w->labelsize(), 0,
+                    {frame_edge, w->y(), w->x() - 3 - frame_edge, w->h()}});
+  }
+  for (const Row& row : rows) {
+    const Area text = Measure(row.text, row.font, row.size, row.align, row.area.w);
+    EXPECT_TRUE(text.w <= row.area.w && text.h <= row.area.h)
+        << row.what << " \"" << row.text << "\" needs " << text.w << " x " << text.h
+        << " and has " << row.area.w << " x " << row.area.h;
+    EXPECT_TRUE(row.area.x >= 0 && row.area.y >= 0 && row.area.x + row.area.w <= win->w() &&
+                row.area.y + row.area.h <= win->h()) << row.text << " outside the window";
   }
 }
 

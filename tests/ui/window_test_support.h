@@ -10,8 +10,11 @@
 
 #include <array>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -44,8 +47,8 @@ inline Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
   return nullptr;
 }
 
-// The test's start folder; the toolkit's chooser keeps its preferences under $HOME, so
-// they are kept here rather than in the user's home.
+// The test's start folder, also its home: should the toolkit ever write a settings file
+// again, it lands here rather than in the user's home.
 inline const fs::path TEST_HOME = [] {
   setenv("HOME", fs::current_path().c_str(), 1);
   return fs::current_path();
@@ -59,7 +62,6 @@ class WindowTest : public testing::Test {
     fs::create_directories(work);
     fs::current_path(work);
     current_dir = work_own_form.data();
-    Fl_Tooltip::enable(1);  // as the toolkit starts; the window must switch them off
     ui = new MainWindowUI;
     ReplacePause([this](unsigned int ms) { Record("pause " + std::to_string(ms)); });
     ReplaceOpener([this](const char* target) { Record(std::string("open ") + target); });
@@ -75,7 +77,7 @@ class WindowTest : public testing::Test {
     ReplacePause(nullptr);
     ReplaceOpener(nullptr);
     ReplaceBoxPresenter(nullptr);
-    delete ui->main_window;
+    if (ui) delete ui->main_window;
     delete ui;
     current_dir = version_text = nullptr;
     fs::current_path(TEST_HOME);
@@ -87,16 +89,28 @@ class WindowTest : public testing::Test {
         {event, Text(ui->feedback_output->value()), Text(ui->status_output->value())});
   }
 
-  // Puts text into the entry part of "Silence Time:" and lets the field read it.
-  void TypeLength(const char* typed) {
-    ui->silence_time_input->input.value(typed);
-    ui->silence_time_input->input.do_callback();
+  // Sends one key to the focused widget through the toolkit's own event handling.
+  void PressKey(int key, const char* text, int state = 0) {
+    Fl::e_keysym = key;
+    Fl::e_state = state;
+    Fl::e_text = const_cast<char*>(text);
+    Fl::e_length = static_cast<int>(strlen(text));
+    Fl::handle(FL_KEYBOARD, ui->main_window);
   }
 
-  // Presses "Select Output Directory" and, once its chooser is up, picks path there with
-  // OK, or presses Cancel when path is empty.
-  void ChooseDirectory(const std::string& path) {
+  // Empties "Silence Time:" (Ctrl+A, BackSpace) and types text into it key by key.
+  void TypeLength(const std::string& typed) {
+    ui->silence_time_input->take_focus();
+    PressKey('a', "\x01", FL_CTRL);
+    PressKey(FL_BackSpace, "");
+    for (char c : typed) PressKey(static_cast<unsigned char>(c), std::string(1, c).c_str());
+  }
+
+  // Presses "Select Output Directory" and, once its chooser has been up for seconds_open,
+  // picks path there with OK, or presses Cancel when path is empty.
+  void ChooseDirectory(const std::string& path, double seconds_open = 0) {
     answer = path;
+    answer_delay = seconds_open;
     Fl::add_timeout(0.01, AnswerChooser, this);
     ui->output_dir_button->do_callback();
   }
@@ -104,13 +118,22 @@ class WindowTest : public testing::Test {
     auto* self = static_cast<WindowTest*>(data);
     Fl_File_Chooser* chooser = self->ui->dir_chooser;
     if (!chooser || !chooser->shown()) return Fl::repeat_timeout(0.01, AnswerChooser, data);
+    if (self->answer_delay > 0) {
+      self->open_since = ProcessorSeconds();
+      Fl::add_timeout(std::exchange(self->answer_delay, 0), AnswerChooser, data);
+      return;
+    }
+    self->processor_seconds_open = ProcessorSeconds() - self->open_since;
     if (!self->answer.empty()) chooser->value(self->answer.c_str());
     const char* button = self->answer.empty() ? "Cancel" : "OK";
     FindByLabel(chooser->newButton->window(), button)->do_callback();
   }
 
   const fs::path work = TEST_HOME / ("work-" + std::to_string(getpid()));  // own per process
+  static double ProcessorSeconds() { return double(clock()) / CLOCKS_PER_SEC; }
+
   std::string work_own_form = OwnForm(work), answer;
+  double answer_delay = 0, open_since = 0, processor_seconds_open = 0;
   MainWindowUI* ui = nullptr;
   Steps recorded;
   std::vector<std::string> box_texts;
