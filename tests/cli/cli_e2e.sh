@@ -55,40 +55,34 @@ done <<'END'
 --directory=out/ 0:03 'sub/v.1.wav'|out/sub/v.1.mp3  3 s|out/sub/v.1.mp3|3
 END
 
-# A folder that is not there: the writer's box on stderr, the file named, status 1.
+# A batch with comments, blank lines, every length form, names with blanks or a leading #,
+# and a last line without a line break.
 fresh
-run -d missing 1 x
-[ "$status" -eq 1 ] && grep -q '^Called from: "hushmaker", line [0-9]*$' <<<"$err" &&
-  grep -qx 'hushmaker-cli: missing/x.mp3 was not written' <<<"$err" ||
-  fail "missing folder: status $status, stderr '$err'"
-
-# A batch with comments, blank lines, every length form and names with blanks.
-fresh
-printf '%s\n' '# guard lines' '' '  1 guard greeting'$'\r' $'1:01\tguard  long speech ' \
-  '   # done' '0:00:02 sub/last one' >"$scratch/lines.txt"
+printf '%s\n' '# guard lines' '' $' \t' '  1 guard greeting'$'\r' $'1:01\tguard  long speech ' \
+  '   # done' '0:00:02 sub/#last one' >"$scratch/lines.txt"
+printf '1 end' >>"$scratch/lines.txt"
 run -d out --batch "$scratch/lines.txt"
 [ "$status" -eq 0 ] && [ "$out" = "out/guard greeting.mp3  1 s
 out/guard  long speech.mp3  61 s
-out/sub/last one.mp3  2 s
-3 files written, 0 failed" ] || fail "batch: status $status, stdout '$out', stderr '$err'"
+out/sub/#last one.mp3  2 s
+out/end.mp3  1 s
+4 files written, 0 failed" ] || fail "batch: status $status, stdout '$out', stderr '$err'"
 check_file "$work/out/guard greeting.mp3" 1
 check_file "$work/out/guard  long speech.mp3" 61
-check_file "$work/out/sub/last one.mp3" 2
+check_file "$work/out/sub/#last one.mp3" 2
 
-# A list with several bad lines from standard input: all reported, nothing written.
+# A list with several bad lines from standard input: all reported, nothing written. Line
+# 7 makes another file than line 2; 8 holds a backslash and 9 a zero byte.
 fresh
-run --batch - <<'END'
-1 fine
-voice
-0 zero
-1:75 bad
-2 fine.wav
-3
-END
+printf 'voice\n1 fine\n0 zero\n1:75 bad\n2 fine.wav\n3\n2 FINE.MP3\n2 a\\b\n2 nul\0x\n' \
+  >"$scratch/bad.txt"
+run --batch - <"$scratch/bad.txt"
 [ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] ||
   fail "bad list: status $status, made $(made)"
 [ "$(grep -o '^<stdin>:[0-9]*:' <<<"$err" | tr -d '\n')" = \
-  "<stdin>:2:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:" ] || fail "bad lines reported: '$err'"
+  "<stdin>:1:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:<stdin>:8:<stdin>:9:" ] &&
+  grep -qx '<stdin>:5: makes the same file as line 2: fine.mp3' <<<"$err" ||
+  fail "bad lines reported: '$err'"
 
 # One file of a batch cannot be replaced by this user: the others are written, it is left
 # as it was, and the run ends with status 1.
@@ -100,11 +94,9 @@ run --batch list
 as_user=""
 [ "$status" -eq 1 ] && [ "$out" = "first.mp3  1 s
 last.mp3  1 s
-2 files written, 1 failed" ] && [ "$(cat "$work/locked.mp3")" = "keep me" ] ||
-  fail "one failing file: status $status, stdout '$out', stderr '$err'"
-grep -qx '\*\*\*\*\*\*\*\*\*\*\* WARNING \*\*\*\*\*\*\*\*\*\*\*' <<<"$err" &&
+2 files written, 1 failed" ] && [ "$(cat "$work/locked.mp3")" = "keep me" ] &&
   grep -qx 'hushmaker-cli: locked.mp3 was not written' <<<"$err" ||
-  fail "the writer's warning box is not on stderr: '$err'"
+  fail "one failing file: status $status, stdout '$out', stderr '$err'"
 check_file "$work/last.mp3" 1
 
 # Help, version, and usage mistakes (one line, then the hint, status 2, nothing written).
@@ -134,11 +126,14 @@ done <<'END'
 --batch list extra
 END
 
-# Past the game's limit the warning comes first; the missing folder keeps this run short.
+# A folder that is not there: the game's warning for this length, the writer's box on
+# stderr, the file named, status 1.
 run -d missing 24348 long
-[ "$status" -eq 1 ] &&
-  grep -q '^hushmaker-cli: missing/long.mp3: Warning: .*cannot load a file over 24347 seconds' <<<"$err" ||
-  fail "no game warning: '$err'"
+[ "$status" -eq 1 ] && grep -q '^Called from: "hushmaker", line [0-9]*$' <<<"$err" &&
+  grep -qx '\*\*\*\*\*\*\*\*\*\*\* WARNING \*\*\*\*\*\*\*\*\*\*\*' <<<"$err" &&
+  grep -q '^hushmaker-cli: missing/long.mp3: Warning: .*cannot load a file over 24347 seconds' <<<"$err" &&
+  grep -qx 'hushmaker-cli: missing/long.mp3 was not written' <<<"$err" ||
+  fail "missing folder, past the game's limit: status $status, stderr '$err'"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "command-line checks passed"

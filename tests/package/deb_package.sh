@@ -8,10 +8,7 @@ shift 3
 programs=("$@")
 source "$(dirname "$0")/installed_files.sh"
 for tool in cpack dpkg-deb dpkg-shlibdeps lintian; do
-  command -v "$tool" >/dev/null || {
-    echo "SKIPPED: $tool is missing, so no Debian package is built (install dpkg-dev and lintian)"
-    exit 77
-  }
+  command -v "$tool" >/dev/null || { echo "SKIPPED: no package is built without $tool"; exit 77; }
 done
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -1,0 +1,106 @@
+// What the writer's and the encoder's tests share: whole files, shell commands, scratch
+// folders, the writer's settings written out apart from the writer, and full encodes.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "encoder/encoder_stream.h"
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+inline void WriteWholeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+// A shell command's wait status (0: it exited with 0), its output up to a megabyte, and
+// how many bytes it wrote and how many of them were not zero.
+struct CommandRun { int status = -1; std::string output; uint64_t bytes = 0, nonZero = 0; };
+
+inline CommandRun RunCommand(const std::string& command) {
+  CommandRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  static char block[65536];
+  for (size_t got; pipe && (got = std::fread(block, 1, sizeof(block), pipe)) > 0;) {
+    if (run.output.size() < (1 << 20)) run.output.append(block, got);
+    run.bytes += got;
+    run.nonZero += got - static_cast<size_t>(std::count(block, block + got, '\0'));
+  }
+  run.status = pipe ? pclose(pipe) : -1;
+  return run;
+}
+
+// A new empty folder under /tmp, removed with its contents at the end of the scope. Its
+// path has no character the shell would read, so commands take it as it is.
+struct ScratchDirectory {
+  std::string path;  // native, no trailing slash
+  ScratchDirectory() {
+    char pattern[] = "/tmp/hushmaker-test-XXXXXX";
+    path = mkdtemp(pattern) ? pattern : "/nonexistent";
+  }
+  ~ScratchDirectory() { RunCommand("rm -rf " + path); }
+  // The program's form: backslashes, one at the end.
+  std::string Own() const {
+    std::string own = path + "/";
+    std::replace(own.begin(), own.end(), '/', '\\');
+    return own;
+  }
+  // Entry names, one a line, sorted.
+  std::string List() const { return RunCommand("LC_ALL=C ls -A " + path).output; }
+};
+
+// The files the program must make: 44,100 Hz mono MPEG-1, VBR quality 9 between 32 and
+// 128 kbit/s, copyright and original bits, a Xing/Info frame.
+inline BE_CONFIG WriterSettings() {
+  // dwConfig, dwStructVersion, dwStructSize, dwSampleRate, dwReSampleRate, nMode, dwBitrate,
+  // dwMaxBitrate, nPreset, dwMpegVersion, dwPsyModel, dwEmphasis, bPrivate, bCRC, bCopyright,
+  // bOriginal, bWriteVBRHeader, bEnableVBR, nVBRQuality, and the rest.
+  return {BE_CONFIG_LAME, 1, BE_CONFIG_SIZE, 44100, 0, BE_MP3_MODE_MONO, 32, 128, 0, MPEG1,
+          0, 0, 0, 0, 1, 1, 1, 1, 9, 0, 0, 0, 0, 0, {}};
+}
+
+// What one stream gave: the byte count of each call (the chunks' and then the flush's)
+// and the file they make once its Xing/Info frame is written into it.
+struct Encoded { std::vector<uint32_t> calls; Bytes file; };
+
+// Encodes `samples` zero samples per channel through the six calls, `chunk` a call, the
+// stream told first that they are silence when `told`, into the file at path.
+inline Encoded EncodeZeros(const BE_CONFIG& config, uint64_t samples, uint64_t chunk,
+                           bool told, const std::string& path) {
+  Encoded encoded;
+  uint32_t chunkSamples = 0, bufferSize = 0, count = 0;
+  HBE_STREAM stream = nullptr;
+  EXPECT_EQ(beInitStream(&config, &chunkSamples, &bufferSize, &stream), BE_ERR_SUCCESSFUL);
+  EXPECT_EQ(told ? SetStreamInputSilent(stream) : BE_ERR_SUCCESSFUL, BE_ERR_SUCCESSFUL);
+  const uint64_t channels = config.nMode == BE_MP3_MODE_MONO ? 1 : 2;
+  const std::vector<int16_t> zeros(std::min(chunk, samples) * channels, 0);
+  Bytes output(zeros.size() * 5 / 4 + 7200);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  for (uint64_t done = 0; done < samples; done += chunk) {
+    const auto pass = static_cast<uint32_t>(std::min(chunk, samples - done) * channels);
+    EXPECT_EQ(beEncodeChunk(stream, pass, zeros.data(), output.data(), &count), BE_ERR_SUCCESSFUL);
+    encoded.calls.push_back(count);
+    std::fwrite(output.data(), 1, count, file);
+  }
+  EXPECT_EQ(beDeinitStream(stream, output.data(), &count), BE_ERR_SUCCESSFUL);
+  encoded.calls.push_back(count);
+  std::fwrite(output.data(), 1, count, file);
+  std::fclose(file);
+  EXPECT_EQ(beCloseStream(stream), BE_ERR_SUCCESSFUL);
+  EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
+  encoded.file = ReadWholeFile(path);
+  return encoded;
+}
