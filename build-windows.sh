@@ -60,11 +60,17 @@ unpack_source() {
 # is_cached PREFIX IDENTITY: the library in PREFIX was built from IDENTITY.
 is_cached() { [ -f "$1/.built-from" ] && [ "$(cat "$1/.built-from")" = "$2" ]; }
 
+# build_identity FUNCTION SOURCE: what a library's build depends on: its sources, the
+# compiler's version and the steps of the function that builds it.
+build_identity() {
+  echo "$2 $WINDOWS_TOOLCHAIN_ID $(declare -f "$1" | sha256sum | cut -c1-16)"
+}
+
 # build_fltk BUILD_FOLDER: FLTK as static libraries (its licence allows static linking),
 # with its own image and compression libraries, without OpenGL, tests or examples.
 build_fltk() {
   local prefix=$1/deps/fltk work=$1/deps-work/fltk identity
-  identity="$(source_identity "$FLTK_SOURCE") $WINDOWS_TOOLCHAIN_ID"
+  identity=$(build_identity build_fltk "$(source_identity "$FLTK_SOURCE")")
   is_cached "$prefix" "$identity" && return 0
   echo "Building FLTK for Windows from $FLTK_SOURCE"
   unpack_source "$FLTK_SOURCE" "$work/source"
@@ -89,7 +95,7 @@ build_fltk() {
 # user can replace), without the command-line front end.
 build_lame() {
   local prefix=$1/deps/lame work=$1/deps-work/lame identity
-  identity="$(source_identity "$LAME_SOURCE") $WINDOWS_TOOLCHAIN_ID"
+  identity=$(build_identity build_lame "$(source_identity "$LAME_SOURCE")")
   is_cached "$prefix" "$identity" && return 0
   echo "Building LAME for Windows from $LAME_SOURCE"
   unpack_source "$LAME_SOURCE" "$work"
@@ -116,7 +122,7 @@ build_lame() {
 # build_googletest BUILD_FOLDER: GoogleTest from Debian's /usr/src/googletest.
 build_googletest() {
   local prefix=$1/deps/googletest work=$1/deps-work/googletest identity
-  identity="$(dpkg-query -W -f='${Version}' googletest) $WINDOWS_TOOLCHAIN_ID"
+  identity=$(build_identity build_googletest "$(dpkg-query -W -f='${Version}' googletest)")
   is_cached "$prefix" "$identity" && return 0
   echo "Building GoogleTest for Windows"
   rm -rf "$prefix" "$work"
