@@ -3,12 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -43,23 +44,44 @@ inline CommandRun RunCommand(const std::string& command) {
   return run;
 }
 
-// A new empty folder under /tmp, removed with its contents at the end of the scope. Its
-// path has no character the shell would read, so commands take it as it is.
+// A new empty folder in the system's temporary folder, removed with its contents at the
+// end of the scope. Its name has no character the shell would read, so commands take its
+// path as it is.
 struct ScratchDirectory {
-  std::string path;  // native, no trailing slash
+  std::string path;  // native, no trailing separator
   ScratchDirectory() {
-    char pattern[] = "/tmp/hushmaker-test-XXXXXX";
-    path = mkdtemp(pattern) ? pattern : "/nonexistent";
+    std::random_device random;
+    path = "/nonexistent";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
+                                              ("hushmaker-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) {
+        path = candidate.string();
+        break;
+      }
+    }
   }
-  ~ScratchDirectory() { RunCommand("rm -rf " + path); }
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
   // The program's form: backslashes, one at the end.
   std::string Own() const {
     std::string own = path + "/";
     std::replace(own.begin(), own.end(), '/', '\\');
     return own;
   }
-  // Entry names, one a line, sorted.
-  std::string List() const { return RunCommand("LC_ALL=C ls -A " + path).output; }
+  // Entry names, one a line, sorted byte by byte.
+  std::string List() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::string list;
+    for (const std::string& name : names) list += name + "\n";
+    return list;
+  }
 };
 
 // The files the program must make: 44,100 Hz mono MPEG-1, VBR quality 9 between 32 and
