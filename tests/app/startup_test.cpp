@@ -115,8 +115,6 @@ TEST(StartUp, BannerShowsTheEncodersOwnVersionAndGenerateAnnouncesTheStartFolder
   ReplaceOpener(nullptr);
   fs::current_path(before);
 
-  EXPECT_EQ(current_dir, nullptr);
-  EXPECT_EQ(version_text, nullptr);
   // During the banner's four-second pause: the library's own numbers and address.
   const std::string& version = shown_by_banner[4000];
   const std::string engine = std::string("\n>>> Engine version:            ") + get_lame_version();
