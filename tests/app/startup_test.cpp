@@ -121,8 +121,8 @@ TEST(StartUp, BannerShowsTheEncodersOwnVersionAndGenerateAnnouncesTheStartFolder
   const std::string homepage = std::string("\n>>> Official Project homepage: ") + get_lame_url();
   EXPECT_EQ(version.rfind("\n>>> DLL version:               ", 0), 0u) << version;
   EXPECT_NE(version.find(engine + homepage), std::string::npos) << version;
-  EXPECT_EQ(shown_at_pause[1000],
-            "\n>>> Output file: \"blankfile.mp3\"\n>>> Target directory: \"" + start.string() + "/\"");
+  EXPECT_EQ(shown_at_pause[1000], "\n>>> Output file: \"blankfile.mp3\"\n>>> Target directory: \"" +
+                                     start.string() + "/\"");
   EXPECT_TRUE(fs::exists(start / "blankfile.mp3"));
   fs::remove_all(start);
 }

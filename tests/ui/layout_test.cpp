@@ -46,9 +46,7 @@ TEST_F(LayoutTest, EveryChildHasItsLabelAndPlaceInFocusOrderInAFixedWindow) {
   EXPECT_EQ(ui->feedback_output->type(), FL_MULTILINE_OUTPUT_WRAP);
 }
 
-struct Area {
-  int x, y, w, h;
-};
+struct Area { int x, y, w, h; };
 
 // Where the toolkit draws a widget's own label: inside its box, less the return arrow
 // of a return button or the box of a check button.
@@ -83,41 +81,32 @@ TEST_F(LayoutTest, EveryLabelAndValueFitsWhereTheToolkitDrawsIt) {
   Fl_Window* win = ui->main_window;
   Fl_Widget* settings = FindByLabel(win, "Encoding_settings");
   const int frame_edge = settings->x() + Fl::box_dx(settings->box());
-  struct Row {
-    std::string what;
-    const char* text;
-    Fl_Font font;
-    int size, align;
-    Area area;
-  };
+  struct Row { const char* text; Fl_Font font; int size, align; Area area; };
   std::vector<Row> rows;
-  const std::vector<Fl_Widget*> labelled = {
-      ui->welcome_button,    ui->exit_button,     ui->generate_button,
-      ui->output_dir_button, ui->tooltips_button, FindByLabel(win, "Version 1.0.0"),
-      ui->mail_button};
-  for (Fl_Widget* w : labelled) {
+  using Widgets = std::vector<Fl_Widget*>;
+  for (Fl_Widget* w : Widgets{ui->welcome_button, ui->exit_button, ui->generate_button,
+                              ui->output_dir_button, ui->tooltips_button,
+                              FindByLabel(win, "Version 1.0.0"), ui->mail_button}) {
     Area area = LabelAreaInside(w);
     if (w->labeltype() == FL_SHADOW_LABEL) area = {area.x, area.y, area.w - 2, area.h - 2};
-    rows.push_back({"label", w->label(), w->labelfont(), w->labelsize(), int(w->align()), area});
+    rows.push_back({w->label(), w->labelfont(), w->labelsize(), int(w->align()), area});
   }
-  for (Fl_Input_* field :
-       std::vector<Fl_Input_*>{ui->status_output, &ui->silence_time_input->input}) {
-    const Fl_Boxtype box = field->box();  // the text starts one pixel into the box
-    rows.push_back({"value", field->value(), field->textfont(), field->textsize(), 0,
-                    {field->x() + Fl::box_dx(box) + 1, field->y() + Fl::box_dy(box),
-                     field->w() - Fl::box_dw(box) - 1, field->h() - Fl::box_dh(box)}});
+  for (Fl_Input_* f : std::vector<Fl_Input_*>{ui->status_output, &ui->silence_time_input->input}) {
+    const Fl_Boxtype box = f->box();  // the text starts one pixel into the box
+    rows.push_back({f->value(), f->textfont(), f->textsize(), 0,
+                    {f->x() + Fl::box_dx(box) + 1, f->y() + Fl::box_dy(box),
+                     f->w() - Fl::box_dw(box) - 1, f->h() - Fl::box_dh(box)}});
   }
   // The field labels stand left of their field, inside the settings frame.
-  for (Fl_Widget* w : std::vector<Fl_Widget*>{ui->status_output, ui->silence_time_input,
-                                              ui->filename_input}) {
-    rows.push_back({"outside label", w->label(), w->labelfont(), w->labelsize(), 0,
+  for (Fl_Widget* w : Widgets{ui->status_output, ui->silence_time_input, ui->filename_input}) {
+    rows.push_back({w->label(), w->labelfont(), w->labelsize(), 0,
                     {frame_edge, w->y(), w->x() - 3 - frame_edge, w->h()}});
   }
   for (const Row& row : rows) {
     const Area text = Measure(row.text, row.font, row.size, row.align, row.area.w);
     EXPECT_TRUE(text.w <= row.area.w && text.h <= row.area.h)
-        << row.what << " \"" << row.text << "\" needs " << text.w << " x " << text.h
-        << " and has " << row.area.w << " x " << row.area.h;
+        << "\"" << row.text << "\" needs " << text.w << " x " << text.h << " and has "
+        << row.area.w << " x " << row.area.h;
     EXPECT_TRUE(row.area.x >= 0 && row.area.y >= 0 && row.area.x + row.area.w <= win->w() &&
                 row.area.y + row.area.h <= win->h()) << row.text << " outside the window";
   }
