@@ -90,6 +90,7 @@ start_program && key KP_Enter && expect_end "keypad Enter"
 start_program && xdotool mousemove --window "$window" 300 369 click 1 && expect_end "a click on Exit"
 start_program && "$2/tests/app/send_close_request" "$window" && expect_end "the window manager's close request"
 
+# Alt+O opens the chooser and Escape closes it, then the links.
 if start_program; then
   key alt+o
   find_chooser() {
@@ -105,11 +106,7 @@ if start_program; then
     fail "Alt+O opened no chooser"
   fi
   kill -0 "$pid" 2>/dev/null || fail "the program ended with the chooser"
-  key Escape
-  expect_end "Escape after the chooser"
-fi
-
-if start_program; then
+  # The banner, then the credit line, each start the opener once with exactly its address.
   xdotool mousemove --window "$window" 138 218 click 1
   wait_until test -s "$opened" || fail "the banner started no opener"  # after 5.5 s
   sleep 1.2
@@ -117,13 +114,10 @@ if start_program; then
   wait_until eval '[ "$(wc -l <"$opened")" -ge 2 ]' || fail "the credit line started no opener"
   sleep 1.2
   key Escape
-  expect_end "Escape after the links"
+  expect_end "Escape after the chooser and the links"
   banner=$(sed -n 1p "$opened") mail=$(sed -n 2p "$opened")
-  case "$banner" in
-    "1|https://lame.sourceforge.io/" | "1|https://en.wikipedia.org/wiki/MP3" | \
-      "1|https://wiki.hydrogenaudio.org/index.php?title=LAME") ;;
-    *) fail "the banner opened '$banner'" ;;
-  esac
+  grep -qxF -e "1|https://lame.sourceforge.io/" -e "1|https://en.wikipedia.org/wiki/MP3" \
+    -e "1|https://wiki.hydrogenaudio.org/index.php?title=LAME" <<<"$banner" || fail "the banner opened '$banner'"
   [ "$mail" = "1|mailto:feedback@hushmaker.invalid?subject=%22Hushmaker%20feedback%22" ] ||
     fail "the credit line opened '$mail'"
   [ "$(wc -l <"$opened")" -eq 2 ] || fail "the opener ran $(wc -l <"$opened") times"
