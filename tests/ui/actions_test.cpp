@@ -25,19 +25,23 @@ TEST_F(ActionsTest, WelcomePagesThroughThreeHelpTextsAndAnEmptyFieldAroundGenera
   const std::string page3 =
       "\nvoice files to make your dialogs remain n seconds displayed on the screen. Now, you "
       "should have guessed why I have made this program, at least do I hope it ;) Enjoy!";
-  // Generate (length 0 here: its own text, then empty) does not move the sequence.
+  // Generate with length 0 asks for seconds, makes nothing and does not move the sequence.
+  const std::string ask = "\n>>> Give me some seconds to encode & I will make it ;)";
   Fl_Button* const welcome = ui->welcome_button;
   const struct { Fl_Button* press; std::string shown; } steps[] = {
       {welcome, page1}, {welcome, page2}, {ui->generate_button, ""}, {welcome, page3},
       {welcome, ""}, {welcome, page1}};
+  ui->filename_input->value("voice.wav");
   for (const auto& step : steps) {
-    const Steps::value_type pause = {"pause 500", Text(ui->feedback_output->value()), "Idle"};
+    Steps expected = {{"pause 500", Text(ui->feedback_output->value()), "Idle"}};
+    if (step.press != welcome) expected.push_back({"pause 4000", ask, "Idle"});
     recorded.clear();
     step.press->do_callback();
     EXPECT_EQ(Text(ui->feedback_output->value()), step.shown);
-    EXPECT_EQ(recorded.at(0), pause);
-    EXPECT_EQ(recorded.size(), step.press == welcome ? 1u : 2u);
+    EXPECT_EQ(recorded, expected);
   }
+  EXPECT_STREQ(ui->filename_input->value(), "voice.wav") << "nothing is written back";
+  EXPECT_TRUE(fs::is_empty(work));
 }
 
 TEST_F(ActionsTest, LinksShowTheirTextsThenOpenTheTargetOfTheirPictureWithoutWaiting) {
