@@ -47,11 +47,6 @@ expect_end() {
 # window that is gone and leaves the key held down for every later program.
 key() { xdotool windowfocus --sync "${2:-$window}" key "$1" 2>/dev/null; }
 
-dark_pixels() {
-  convert "$shot" -crop "$1" +repage -colorspace gray -threshold 35% -negate \
-    -format '%[fx:round(mean*w*h)]' info:
-}
-
 if [ "${3:-}" = "--print-placement" ]; then
   start_program >/dev/null && position && kill "$pid"
   exit 0
@@ -66,7 +61,9 @@ if start_program; then
   import -window "$window" "$shot"
   # The bands just above and below the welcome button (y 17..69) hold no text.
   for band in 567x15+15+1 567x13+15+71; do
-    [ "$(dark_pixels "$band")" -eq 0 ] || fail "text outside the welcome button in band $band (see $shot)"
+    dark=$(convert "$shot" -crop "$band" +repage -colorspace gray -threshold 35% -negate \
+      -format '%[fx:round(mean*w*h)]' info:)
+    [ "$dark" -eq 0 ] || fail "text outside the welcome button in band $band (see $shot)"
   done
   xdotool windowfocus --sync "$window" type --delay 50 voice.wav
   xdotool mousemove --window "$window" 480 160 click 1 key --clearmodifiers End BackSpace
