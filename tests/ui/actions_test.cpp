@@ -83,14 +83,15 @@ TEST_F(ActionsTest, ChooserIsReadByGenerateACancelKeepsTheChoiceAndEachChooserIs
   Fl_File_Chooser::filename_label = "Filename:";  // the toolkit's own, process-wide
   const fs::path first = work / "first", second = work / "second";
   for (const fs::path& folder : {first, second}) fs::create_directories(folder);
-  // What is picked ("" cancels) and the directory Generate then uses.
-  const std::string picks[] = {"", first.string(), "", second.string()};
-  const std::string used[] = {"", OwnForm(first), OwnForm(first), OwnForm(second)};
+  // What is picked ("" cancels; the last is refused as too long) and what Generate uses.
+  const std::string picks[] = {"", first.string(), "", second.string(),
+                               (first / std::string(300, 'd')).string()};
+  const std::string used[] = {"", OwnForm(first), OwnForm(first), OwnForm(second), OwnForm(second)};
   std::vector<std::unique_ptr<Fl_Widget_Tracker>> choosers;  // each chooser's window
   const auto alive = [&choosers] {
     return std::count_if(choosers.begin(), choosers.end(), [](auto& t) { return t->exists(); });
   };
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 5; ++i) {
     ChooseDirectory(picks[i], i == 0 ? 0.5 : 0);
     choosers.push_back(std::make_unique<Fl_Widget_Tracker>(ui->dir_chooser->newButton->window()));
     EXPECT_EQ(alive(), 1) << "the chooser before was not destroyed";
