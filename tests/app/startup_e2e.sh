@@ -75,9 +75,11 @@ if start_program; then
   samples=$(($(mpg123 -q -s "$made" | wc -c) / 2))
   [ "$samples" -eq $((3 * 44100)) ] || fail "voice.mp3 decodes to $samples samples, not 3 s"
   # The command line makes the same bytes, the tag's year (35 bytes from the end) aside.
-  (cd "$scratch/cli" && env -u DISPLAY "$2/cli/hushmaker-cli" -q 3 voice.wav) || fail "hushmaker-cli failed"
+  (cd "$scratch/cli" && env -u DISPLAY "$2/cli/hushmaker-cli" -q 3 voice.wav) ||
+    fail "hushmaker-cli failed"
   for part in "head -c -35" "tail -c 31"; do
-    cmp -s <($part "$made") <($part "$scratch/cli/voice.mp3") || fail "the window's voice.mp3 differs ($part)"
+    cmp -s <($part "$made") <($part "$scratch/cli/voice.mp3") ||
+      fail "the window's voice.mp3 differs ($part)"
   done
   [ "$(ls -A "$work_dir")" = voice.mp3 ] || fail "the folder holds: $(ls -A "$work_dir")"
   rm -f "$made"
@@ -85,7 +87,8 @@ fi
 
 start_program && key KP_Enter && expect_end "keypad Enter"
 start_program && xdotool mousemove --window "$window" 300 369 click 1 && expect_end "a click on Exit"
-start_program && "$2/tests/app/send_close_request" "$window" && expect_end "the window manager's close request"
+start_program && "$2/tests/app/send_close_request" "$window" &&
+  expect_end "the window manager's close request"
 
 # Alt+O opens the chooser and Escape closes it, then the links.
 if start_program; then
@@ -114,7 +117,8 @@ if start_program; then
   expect_end "Escape after the chooser and the links"
   banner=$(sed -n 1p "$opened") mail=$(sed -n 2p "$opened")
   grep -qxF -e "1|https://lame.sourceforge.io/" -e "1|https://en.wikipedia.org/wiki/MP3" \
-    -e "1|https://wiki.hydrogenaudio.org/index.php?title=LAME" <<<"$banner" || fail "the banner opened '$banner'"
+    -e "1|https://wiki.hydrogenaudio.org/index.php?title=LAME" <<<"$banner" ||
+    fail "the banner opened '$banner'"
   [ "$mail" = "1|mailto:feedback@hushmaker.invalid?subject=%22Hushmaker%20feedback%22" ] ||
     fail "the credit line opened '$mail'"
   [ "$(wc -l <"$opened")" -eq 2 ] || fail "the opener ran $(wc -l <"$opened") times"
