@@ -1,5 +1,5 @@
-// The start-up sequence in-process: the banner choice on a controlled clock, and a real
-// run of the interactive part whose banner shows the encoder's own version and whose
+// The start-up sequence in-process: the banner choice on a controlled clock, the start
+// folder as held, and a real run whose banner shows the encoder's own version and whose
 // Generate announces the folder the program started in.
 #include <gtest/gtest.h>
 #include <lame/lame.h>
@@ -8,15 +8,14 @@
 #include <FL/Fl.H>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/startup.h"
 #include "platform/platform_window.h"
+#include "support/io_tools.h"
 #include "ui/main_window_ui.h"
 
 namespace fs = std::filesystem;
@@ -43,43 +42,57 @@ TEST(StartUp, OneOfThreeBannersSameWithinASecondAndTheSecondDrawDecidesAcrossOne
   for (long long second = 1700000000; second < 1700000030; ++second) {
     ReplaceCalendarClock([second] { return second; });
     const int draw = pick_banner();
-    ASSERT_TRUE(draw >= 0 && draw <= 2) << draw;
     EXPECT_EQ(pick_banner(), draw) << "two draws in one second differ";
-    ReplaceCalendarClock(nullptr);
-    const int shown = ShownBanner(second, second);
-    EXPECT_EQ(shown, draw + 1) << second;
-    EXPECT_EQ(ShownBanner(second, second), shown) << "two start-ups in one second differ";
-    ++seen[shown];
-    // The clock moves on between the draws: a first draw of 0 stands, else the second
-    // decides between banners 2 and 3.
     ReplaceCalendarClock([second] { return second + 1; });
     const int next = pick_banner();
     ReplaceCalendarClock(nullptr);
+    ASSERT_TRUE(draw >= 0 && draw <= 2) << draw;
+    ++seen[ShownBanner(second, second)];
+    EXPECT_EQ(ShownBanner(second, second), draw + 1) << second;
+    // A first draw of 0 stands, else the second draw decides between banners 2 and 3.
     EXPECT_EQ(ShownBanner(second, second + 1), draw == 0 ? 1 : next == 1 ? 2 : 3) << second;
   }
   EXPECT_EQ(seen.size(), 3u) << "not every banner appears";
 }
 
-// What the feedback field showed at each pause of a real run.
-std::vector<std::pair<unsigned, std::string>> shown_at_pause;
-std::string banner_text_at_4000, generate_text_at_1000;
-
-std::string ShownAt(unsigned milliseconds) {
-  for (const auto& [pause, text] : shown_at_pause) if (pause == milliseconds) return text;
-  return "(no pause of " + std::to_string(milliseconds) + " ms)";
+TEST(StartDirectory, IsHeldWholeOrLeftEmptyWhenItCannotBeNamed) {
+  char pattern[] = "/tmp/hm-start-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string base = pattern, gone = base + "/gone";
+  const fs::path previous = fs::current_path();
+  const auto of_length = [&](size_t length) {
+    return base + "/" + std::string(200, 'a') + "/" + std::string(length - base.size() - 202, 'b');
+  };
+  // 254 characters and the trailing backslash fill the 256-byte block.
+  const struct { std::string folder; bool held; } rows[] = {
+      {of_length(254), true}, {of_length(255), false}, {of_length(306), false},
+      {base + "/a\\b", false}, {gone, false}};
+  for (const auto& row : rows) {
+    fs::create_directories(row.folder);
+    fs::current_path(row.folder);
+    if (row.folder == gone) fs::remove(gone);
+    char* read = ReadStartDirectory();
+    std::string own = row.folder + "/";
+    for (char& c : own) c = c == '/' ? '\\' : c;
+    EXPECT_EQ(std::string(read), row.held ? own : "") << row.folder.size() << " " << row.folder;
+    FreeMemory(read);
+    fs::current_path(previous);
+  }
+  fs::remove_all(base);
 }
+
+// What the feedback field showed at the first pause of each length.
+std::map<unsigned, std::string> shown_at_pause, shown_by_banner;
 
 void PressBannerThenGenerateThenEnd(void*) {
   for (Fl_Button* banner :
        {main_ui->link_button_1, main_ui->link_button_2, main_ui->link_button_3}) {
     if (banner->visible()) banner->do_callback();
   }
-  banner_text_at_4000 = ShownAt(4000);
-  shown_at_pause.clear();
+  shown_by_banner.swap(shown_at_pause);
   main_ui->silence_time_input->value(1);
   main_ui->silence_time_input->do_callback();
   main_ui->generate_button->do_callback();
-  generate_text_at_1000 = ShownAt(1000);
   main_ui->main_window->hide();
 }
 
@@ -89,36 +102,27 @@ TEST(StartUp, BannerShowsTheEncodersOwnVersionAndGenerateAnnouncesTheStartFolder
   const fs::path start = fs::temp_directory_path() / ("hm-start " + std::to_string(getpid()));
   fs::create_directories(start);
   fs::current_path(start);
-  ReplacePause([](unsigned ms) {
-    const char* text = main_ui->feedback_output->value();
-    shown_at_pause.emplace_back(ms, text ? text : "");
-  });
+  ReplacePause([](unsigned ms) { shown_at_pause.emplace(ms, main_ui->feedback_output->value()); });
   ReplaceOpener([](const char*) {});
-
   main_ui = new MainWindowUI;
   current_dir = static_cast<char*>(malloc(CURRENT_DIR_SIZE));
   version_text = static_cast<char*>(malloc(VERSION_TEXT_SIZE));
   Fl::add_timeout(0.1, PressBannerThenGenerateThenEnd);
   RunInteractivePart();
   delete main_ui->main_window;
-  delete main_ui;
-  main_ui = nullptr;
+  delete std::exchange(main_ui, nullptr);
   ReplacePause(nullptr);
   ReplaceOpener(nullptr);
   fs::current_path(before);
 
-  EXPECT_EQ(current_dir, nullptr);
-  EXPECT_EQ(version_text, nullptr);
-  // The banner's text during its four-second pause: the library's own numbers and
-  // address, whatever the encoder says of itself as the interface's version.
-  const std::string& version = banner_text_at_4000;
+  // During the banner's four-second pause: the library's own numbers and address.
+  const std::string& version = shown_by_banner[4000];
   const std::string engine = std::string("\n>>> Engine version:            ") + get_lame_version();
   const std::string homepage = std::string("\n>>> Official Project homepage: ") + get_lame_url();
   EXPECT_EQ(version.rfind("\n>>> DLL version:               ", 0), 0u) << version;
   EXPECT_NE(version.find(engine + homepage), std::string::npos) << version;
-  // Generate's announcement, shown during its one-second pause.
-  EXPECT_EQ(generate_text_at_1000,
-            "\n>>> Output file: \"blankfile.mp3\"\n>>> Target directory: \"" + start.string() + "/\"");
+  EXPECT_EQ(shown_at_pause[1000], "\n>>> Output file: \"blankfile.mp3\"\n>>> Target directory: \"" +
+                                     start.string() + "/\"");
   EXPECT_TRUE(fs::exists(start / "blankfile.mp3"));
   fs::remove_all(start);
 }

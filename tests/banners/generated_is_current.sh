@@ -1,7 +1,6 @@
 #!/bin/bash
-# Redraws the pictures and icons into a scratch folder and compares them with the committed files,
-# so that an edit to the script without a rerun (or the other way round) is caught.
-# $1 = python interpreter, $2 = source tree, $3 = scratch folder.
+# Redraws the pictures and icons and compares them with the committed files, which catches
+# an edit to either without the other. $1: python, $2: source tree, $3: scratch folder.
 set -eu
 python=$1 tree=$2 scratch=$3
 rm -rf "$scratch"

@@ -47,8 +47,7 @@ inline Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
   return nullptr;
 }
 
-// The test's start folder, also its home: should the toolkit ever write a settings file
-// again, it lands here rather than in the user's home.
+// The start folder is also the home, so no toolkit settings file reaches the user's home.
 inline const fs::path TEST_HOME = [] {
   setenv("HOME", fs::current_path().c_str(), 1);
   return fs::current_path();
@@ -89,7 +88,7 @@ class WindowTest : public testing::Test {
         {event, Text(ui->feedback_output->value()), Text(ui->status_output->value())});
   }
 
-  // Sends one key to the focused widget through the toolkit's own event handling.
+  // Sends one key through the toolkit's own event handling.
   void PressKey(int key, const char* text, int state = 0) {
     Fl::e_keysym = key;
     Fl::e_state = state;
@@ -119,21 +118,19 @@ class WindowTest : public testing::Test {
     Fl_File_Chooser* chooser = self->ui->dir_chooser;
     if (!chooser || !chooser->shown()) return Fl::repeat_timeout(0.01, AnswerChooser, data);
     if (self->answer_delay > 0) {
-      self->open_since = ProcessorSeconds();
-      Fl::add_timeout(std::exchange(self->answer_delay, 0), AnswerChooser, data);
-      return;
+      self->open_since = clock();
+      return Fl::add_timeout(std::exchange(self->answer_delay, 0), AnswerChooser, data);
     }
-    self->processor_seconds_open = ProcessorSeconds() - self->open_since;
+    self->processor_seconds_open = double(clock() - self->open_since) / CLOCKS_PER_SEC;
     if (!self->answer.empty()) chooser->value(self->answer.c_str());
-    const char* button = self->answer.empty() ? "Cancel" : "OK";
-    FindByLabel(chooser->newButton->window(), button)->do_callback();
+    FindByLabel(chooser->newButton->window(), self->answer.empty() ? "Cancel" : "OK")
+        ->do_callback();
   }
 
   const fs::path work = TEST_HOME / ("work-" + std::to_string(getpid()));  // own per process
-  static double ProcessorSeconds() { return double(clock()) / CLOCKS_PER_SEC; }
-
   std::string work_own_form = OwnForm(work), answer;
-  double answer_delay = 0, open_since = 0, processor_seconds_open = 0;
+  double answer_delay = 0, processor_seconds_open = 0;
+  clock_t open_since = 0;
   MainWindowUI* ui = nullptr;
   Steps recorded;
   std::vector<std::string> box_texts;
