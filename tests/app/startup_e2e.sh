@@ -21,7 +21,7 @@ start_program() {
   (cd "$work_dir" && HOME=$home PATH="$scratch/bin:$PATH" exec "$program" 2>"$scratch/stderr") &
   pid=$!
   find_window() {
-    window=$(xdotool search --onlyvisible --pid "$pid" --name '^Hushmaker$' 2>/dev/null | head -n 1)
+    window=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Hushmaker$' 2>/dev/null | head -n 1)
     [ -n "$window" ]
   }
   wait_until find_window && sleep 0.3 && return 0
