@@ -1,4 +1,5 @@
 // POSIX implementation of the platform layer's pauses, clock, opener and paths.
+#include "platform/native_calls.h"
 #include "platform/platform.h"
 
 #include <fcntl.h>
@@ -9,21 +10,14 @@
 #include <cstring>
 #include <ctime>
 
-namespace {
-
-PauseFunction pause_override;
-OpenerFunction opener_override;
-LocalClockFunction clock_override;
-CalendarClockFunction calendar_override;
-
-void SleepFor(unsigned int milliseconds) {
+void PauseNatively(unsigned int milliseconds) {
   timespec remaining = {static_cast<time_t>(milliseconds / 1000),
                         static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {
   }
 }
 
-LocalDateTime ReadLocalClock() {
+LocalDateTime ReadLocalClockNatively() {
   time_t now = time(nullptr);
   tm local = {};
   localtime_r(&now, &local);
@@ -33,7 +27,7 @@ LocalDateTime ReadLocalClock() {
 
 // The launcher is detached twice so that it is never waited for and never left as a
 // zombie; its output goes nowhere.
-void SpawnDetachedOpener(const char* target) {
+void OpenNatively(const char* target) {
   pid_t child = fork();
   if (child < 0) return;
   if (child == 0) {
@@ -50,39 +44,6 @@ void SpawnDetachedOpener(const char* target) {
   }
   while (waitpid(child, nullptr, 0) == -1 && errno == EINTR) {
   }
-}
-
-template <typename Function>
-Function Swap(Function& slot, Function replacement) {
-  Function previous = slot;
-  slot = std::move(replacement);
-  return previous;
-}
-
-}  // namespace
-
-void PauseMilliseconds(unsigned int milliseconds) {
-  if (pause_override) {
-    pause_override(milliseconds);
-    return;
-  }
-  SleepFor(milliseconds);
-}
-
-LocalDateTime GetLocalDateTime() {
-  return clock_override ? clock_override() : ReadLocalClock();
-}
-
-long long GetCalendarSeconds() {
-  return calendar_override ? calendar_override() : static_cast<long long>(time(nullptr));
-}
-
-void OpenWithDefaultProgram(const char* target) {
-  if (opener_override) {
-    opener_override(target);
-    return;
-  }
-  SpawnDetachedOpener(target);
 }
 
 bool GetWorkingDirectory(char* buffer, size_t size) {
@@ -110,15 +71,3 @@ bool ToProgramPath(const char* native, std::string* own) {
 }
 
 std::string FileNameKey(const std::string& path) { return path; }
-
-PauseFunction ReplacePause(PauseFunction pause) { return Swap(pause_override, pause); }
-
-OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_override, opener); }
-
-LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
-  return Swap(clock_override, clock);
-}
-
-CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock) {
-  return Swap(calendar_override, clock);
-}

@@ -1,55 +1,20 @@
 // Win32 implementation of the platform layer's pauses, clock, opener and paths.
+#include "platform/native_calls.h"
 #include "platform/platform.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
-#include <ctime>
+void PauseNatively(unsigned int milliseconds) { Sleep(milliseconds); }
 
-namespace {
-
-PauseFunction pause_override;
-OpenerFunction opener_override;
-LocalClockFunction clock_override;
-CalendarClockFunction calendar_override;
-
-LocalDateTime ReadLocalClock() {
+LocalDateTime ReadLocalClockNatively() {
   SYSTEMTIME now = {};
   GetLocalTime(&now);
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-template <typename Function>
-Function Swap(Function& slot, Function replacement) {
-  Function previous = slot;
-  slot = std::move(replacement);
-  return previous;
-}
-
-}  // namespace
-
-void PauseMilliseconds(unsigned int milliseconds) {
-  if (pause_override) {
-    pause_override(milliseconds);
-    return;
-  }
-  Sleep(milliseconds);
-}
-
-LocalDateTime GetLocalDateTime() {
-  return clock_override ? clock_override() : ReadLocalClock();
-}
-
-long long GetCalendarSeconds() {
-  return calendar_override ? calendar_override() : static_cast<long long>(time(nullptr));
-}
-
-void OpenWithDefaultProgram(const char* target) {
-  if (opener_override) {
-    opener_override(target);
-    return;
-  }
-  // The shell starts the default program and returns; its result is not needed.
+// The shell starts the default program and returns; its result is not needed.
+void OpenNatively(const char* target) {
   ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_HIDE);
 }
 
@@ -79,16 +44,4 @@ std::string FileNameKey(const std::string& path) {
   std::string key = path;
   if (!key.empty()) CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
   return key;
-}
-
-PauseFunction ReplacePause(PauseFunction pause) { return Swap(pause_override, pause); }
-
-OpenerFunction ReplaceOpener(OpenerFunction opener) { return Swap(opener_override, opener); }
-
-LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
-  return Swap(clock_override, clock);
-}
-
-CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock) {
-  return Swap(calendar_override, clock);
 }
