@@ -1,5 +1,6 @@
 // POSIX implementation of the platform layer's file operations: a file is written in full
 // under another name, then put in its target's place.
+#include "platform/native_calls.h"
 #include "platform/platform.h"
 
 #include <fcntl.h>
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -28,10 +28,6 @@ struct Replacement {
 
 namespace {
 
-constexpr int FILES_NAME_ATTEMPTS = 100;
-constexpr int FILES_RANDOM_CHARACTERS = 8;
-constexpr char FILES_TEMPORARY_PREFIX[] = ".hushmaker-";
-constexpr char FILES_TEMPORARY_SUFFIX[] = ".tmp";
 constexpr char FILES_SYSTEM_TEMPORARY_FOLDER[] = "/tmp/";
 constexpr int FILES_MAX_LINKS_FOLLOWED = 40;
 constexpr size_t FILES_COPY_BLOCK = 1 << 20;
@@ -145,14 +141,8 @@ bool IsNameTooLong(const std::string& path) {
 // Creates a new file with a unique name in directory, readable and writable by the user
 // alone.
 bool CreateExclusively(const std::string& directory, Replacement* replacement, int* error) {
-  static const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device seed;
-  std::mt19937 generator(seed());
-  std::uniform_int_distribution<size_t> pick(0, sizeof(alphabet) - 2);
-  for (int attempt = 0; attempt < FILES_NAME_ATTEMPTS; ++attempt) {
-    std::string path = directory + FILES_TEMPORARY_PREFIX;
-    for (int i = 0; i < FILES_RANDOM_CHARACTERS; ++i) path += alphabet[pick(generator)];
-    path += FILES_TEMPORARY_SUFFIX;
+  for (int attempt = 0; attempt < TEMPORARY_NAME_ATTEMPTS; ++attempt) {
+    const std::string path = MakeTemporaryName(directory);
     if (path.size() >= sizeof(cleanup_path)) {
       *error = ENAMETOOLONG;
       return false;

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "platform/native_calls.h"
 #include "platform/platform.h"
 
 struct Replacement {
@@ -24,10 +24,6 @@ struct Replacement {
 
 namespace {
 
-constexpr int FILES_NAME_ATTEMPTS = 100;
-constexpr int FILES_RANDOM_CHARACTERS = 8;
-constexpr char FILES_TEMPORARY_PREFIX[] = ".hushmaker-";
-constexpr char FILES_TEMPORARY_SUFFIX[] = ".tmp";
 constexpr DWORD FILES_COPY_BLOCK = 1 << 20;
 // Every handle lets the others read, write and rename, so that the writer can reopen the
 // file by name while it is being written.
@@ -121,14 +117,8 @@ std::string FollowLink(const std::string& path) {
 
 // Creates a new file with a unique name in directory.
 bool CreateExclusively(const std::string& directory, Replacement* replacement, DWORD* error) {
-  static const char alphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device seed;
-  std::mt19937 generator(seed());
-  std::uniform_int_distribution<size_t> pick(0, sizeof(alphabet) - 2);
-  for (int attempt = 0; attempt < FILES_NAME_ATTEMPTS; ++attempt) {
-    std::string path = directory + FILES_TEMPORARY_PREFIX;
-    for (int i = 0; i < FILES_RANDOM_CHARACTERS; ++i) path += alphabet[pick(generator)];
-    path += FILES_TEMPORARY_SUFFIX;
+  for (int attempt = 0; attempt < TEMPORARY_NAME_ATTEMPTS; ++attempt) {
+    const std::string path = MakeTemporaryName(directory);
     if (path.size() >= MAX_PATH) {
       *error = ERROR_FILENAME_EXCED_RANGE;
       return false;

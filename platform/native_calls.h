@@ -8,3 +8,11 @@ void PauseNatively(unsigned int milliseconds);
 LocalDateTime ReadLocalClockNatively();
 // Opens target with the user's default program; returns at once.
 void OpenNatively(const char* target);
+
+// How many names a replacement tries before it gives up on finding a free one.
+constexpr int TEMPORARY_NAME_ATTEMPTS = 100;
+
+// A fresh random name for the hidden file a replacement writes in directory (which ends
+// in its separator or is empty): ".hushmaker-" and eight letters or digits, then ".tmp",
+// so that no "*.mp3" pattern ever matches a leftover.
+std::string MakeTemporaryName(const std::string& directory);
