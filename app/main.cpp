@@ -10,15 +10,11 @@
 int main() {
   SetBoxPresenter(PresentWindowBox);
   main_ui = new MainWindowUI;
-  current_dir = static_cast<char*>(malloc(CURRENT_DIR_SIZE));
-  version_text = static_cast<char*>(malloc(VERSION_TEXT_SIZE));
 
   if (!OpenDisplay()) {
     const char* name = getenv("DISPLAY");
     fprintf(stderr, "hushmaker: cannot open the X display \"%s\"; start it from a graphical session\n",
             name ? name : "");
-    free(current_dir);
-    free(version_text);
     return EXIT_STATUS_NO_DISPLAY;
   }
 

@@ -38,8 +38,6 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SetBoxPresenter(PresentWindowBox);
   main_ui = new MainWindowUI;
-  current_dir = static_cast<char*>(malloc(CURRENT_DIR_SIZE));
-  version_text = static_cast<char*>(malloc(VERSION_TEXT_SIZE));
 
   WNDCLASSEXA window_class = {};
   window_class.cbSize = sizeof(window_class);

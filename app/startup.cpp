@@ -5,7 +5,8 @@
 #include <FL/Fl_Pixmap.H>
 #include <FL/Fl_RGB_Image.H>
 
-#include <cstring>
+#include <cstdio>
+#include <cstdlib>
 
 #include "encoder/encoder_version.h"
 #include "generator/generate_command.h"
@@ -28,27 +29,33 @@ void SetWindowIcon() {
 
 }  // namespace
 
-char* ReadStartDirectory() {
+std::string ReadStartDirectory() {
   char native[CURRENT_DIR_SIZE] = {};
-  const bool known = GetWorkingDirectory(native, sizeof(native));
-  if (!known || !CanHoldTargetDirectory(native)) return NormalizeDirectory("", false);
-  return NormalizeDirectory(native, true);
+  std::string own;
+  if (!GetWorkingDirectory(native, sizeof(native)) ||
+      PrepareTargetDirectory(native, &own) != DirectoryProblem::None) {
+    return "";
+  }
+  return own;
 }
 
 void RunInteractivePart() {
   beVersion(&lame_version);
-  memset(version_text, 0, VERSION_TEXT_SIZE);
+  version_text = static_cast<char*>(calloc(VERSION_TEXT_SIZE, 1));
+  current_dir = static_cast<char*>(calloc(CURRENT_DIR_SIZE, 1));
+  if (!version_text || !current_dir) {
+    ShowMessageBox(BOX_ERROR, "startup", __LINE__,
+                   "RunInteractivePart(): calloc() failure\n>>> Not enough memory to start.");
+  }
   ComposeVersionText(lame_version, version_text, VERSION_TEXT_SIZE);
-
-  FreeMemory(current_dir);
-  current_dir = ReadStartDirectory();
+  snprintf(current_dir, CURRENT_DIR_SIZE, "%s", ReadStartDirectory().c_str());
 
   SetWindowIcon();
   main_ui->show_window();
   Fl::run();
 
-  FreeMemory(current_dir);
+  free(current_dir);
   current_dir = nullptr;
-  FreeMemory(version_text);
+  free(version_text);
   version_text = nullptr;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 class MainWindowUI;
 
@@ -14,11 +15,12 @@ constexpr int EXIT_STATUS_NORMAL = 18;
 constexpr int EXIT_STATUS_NO_DISPLAY = 1;
 
 // The working directory as the window names it: in the program's own form with one
-// trailing backslash, in a block released with FreeMemory. Empty when it cannot be held
-// whole (gone, too long, or a folder name with a backslash), so that Generate asks for a
-// directory instead of naming another folder.
-char* ReadStartDirectory();
+// trailing backslash. Empty when it cannot be held whole (gone, too long, or a folder
+// name with a backslash), so that Generate asks for a directory instead of naming
+// another folder.
+std::string ReadStartDirectory();
 
-// Prepares version_text and current_dir, shows the main window with one banner and runs
-// the event loop until the window is hidden; releases both texts afterwards.
+// Makes version_text and current_dir, shows the main window with one banner and runs the
+// event loop until the window is hidden; then releases both texts. It is their only
+// owner: nothing else allocates or frees them.
 void RunInteractivePart();

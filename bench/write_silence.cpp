@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "generator/generate_command.h"
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 
@@ -16,11 +17,11 @@ int main(int argc, char** argv) {
   ReplaceBoxPresenter([](const char* caption, const char* text, BoxIcon) {
     std::fprintf(stderr, "%s\n%s\n", caption, text);
   });
-  std::string directory = argv[2];
-  for (char& c : directory) {
-    if (c == '/') c = '\\';
+  std::string directory;
+  if (PrepareTargetDirectory(argv[2], &directory) != DirectoryProblem::None) {
+    std::fprintf(stderr, "%s: cannot write into the folder \"%s\"\n", argv[0], argv[2]);
+    return 2;
   }
-  if (directory.empty() || directory.back() != '\\') directory += '\\';
   const int elapsed = CreateBlankMP3(std::atoi(argv[1]), directory.c_str(), argv[3]);
   std::printf("%d\n", elapsed);
   return elapsed < 0 ? 1 : 0;

@@ -69,8 +69,8 @@ bool ParseLength(const std::string& text, int* seconds, std::string* problem) {
     *problem = "a length of 0 seconds makes no file";
     return false;
   }
-  if (total > GENERATE_MAX_SECONDS) {
-    *problem = "\"" + text + "\" is longer than " + std::to_string(GENERATE_MAX_SECONDS) +
+  if (total > SILENCE_MAX_SECONDS) {
+    *problem = "\"" + text + "\" is longer than " + std::to_string(SILENCE_MAX_SECONDS) +
                " seconds, the most a file can have";
     return false;
   }

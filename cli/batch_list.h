@@ -5,7 +5,7 @@
 #include <vector>
 
 // A length as whole seconds ("90"), M:SS ("1:30") or H:MM:SS ("1:00:00"); minutes and
-// seconds after a colon take two digits below 60. Lengths of 1 to GENERATE_MAX_SECONDS
+// seconds after a colon take two digits below 60. Lengths of 1 to SILENCE_MAX_SECONDS
 // give true; anything else gives false and says what is wrong in *problem.
 bool ParseLength(const std::string& text, int* seconds, std::string* problem);
 

@@ -15,6 +15,7 @@
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
+#include "support/io_tools.h"
 
 namespace {
 
@@ -168,32 +169,29 @@ void PrintVersion() {
 
 // The folder given with -d in the program's own form, ending in one backslash.
 bool PrepareDirectory(const char* given, std::string* own, std::string* problem) {
-  if (!given[0]) {
-    *problem = "the folder given with -d is empty";
-    return false;
+  switch (PrepareTargetDirectory(given, own)) {
+    case DirectoryProblem::None:
+      return true;
+    case DirectoryProblem::Empty:
+      *problem = "the folder given with -d is empty";
+      return false;
+    case DirectoryProblem::HoldsBackslash:
+      *problem = "the folder \"" + std::string(given) +
+                 "\" holds a backslash, which cannot be written here";
+      return false;
+    case DirectoryProblem::TooLong:
+      break;
   }
-  if (!ToProgramPath(given, own)) {
-    *problem = "the folder \"" + std::string(given) +
-               "\" holds a backslash, which cannot be written here";
-    return false;
-  }
-  if (own->back() != '\\') *own += '\\';
-  return true;
-}
-
-// The warning the window shows, without the feedback field's line break and marker.
-const char* GetGameLimitWarning() {
-  const char* warning = GENERATE_TEXT_GAME_LIMIT;
-  const char* marker = "\n>>> ";
-  return std::strncmp(warning, marker, std::strlen(marker)) == 0 ? warning + std::strlen(marker)
-                                                                  : warning;
+  *problem = "the folder \"" + std::string(given) + "\" is longer than " +
+             std::to_string(IO_DIRECTORY_BLOCK_SIZE - 2) + " characters";
+  return false;
 }
 
 // Writes one file, then tells which on stdout, or on stderr that it failed.
 bool WriteFile(int seconds, const std::string& directory, const std::string& name, bool quiet) {
   const char* given_name = name.empty() ? nullptr : name.c_str();
   const std::string shown = NativePath(ComposeTargetPath(directory.c_str(), given_name).c_str());
-  if (seconds > GENERATE_GAME_MAX_SECONDS) Complain("%s: %s", shown.c_str(), GetGameLimitWarning());
+  if (seconds > GENERATE_GAME_MAX_SECONDS) Complain("%s: %s", shown.c_str(), GENERATE_TEXT_GAME_LIMIT);
   if (CreateBlankMP3(seconds, directory.empty() ? nullptr : directory.c_str(), given_name) == -1) {
     Complain("%s was not written", shown.c_str());
     return false;
@@ -267,7 +265,7 @@ int Run(int argc, char** argv) {
   std::string problem;
   if (!ReadOptions(argc, argv, &options, &problem)) return ReportBadUsage(problem);
   if (options.help) {
-    std::printf(CLI_HELP_FORMAT, GENERATE_MAX_SECONDS, GENERATE_GAME_MAX_SECONDS);
+    std::printf(CLI_HELP_FORMAT, SILENCE_MAX_SECONDS, GENERATE_GAME_MAX_SECONDS);
     return CLI_EXIT_WRITTEN;
   }
   if (options.version) {

@@ -1,6 +1,7 @@
 // The Generate command's window-free work: held length, prepared name, shown texts.
 #include "generator/generate_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -19,6 +20,8 @@ constexpr const char* GENERATE_FORMAT_ONE_SECOND =
 constexpr const char* GENERATE_FORMAT_SECONDS =
     "\n>>> Compilation has been successful :)\n>>> Elapsed time: %d seconds";
 constexpr const char* GENERATE_MP3_EXTENSION = ".mp3";
+constexpr const char* GENERATE_SOURCE = "generate_command";
+constexpr const char* GENERATE_FORMAT_WARNING = "\n>>> %s";
 
 bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
 
@@ -54,6 +57,21 @@ void FormatCut(char* buffer, size_t size, const char* format, Arguments... argum
   }
 }
 
+void ReportUnheldChoice(const char* selection, DirectoryProblem problem) {
+  if (problem == DirectoryProblem::HoldsBackslash) {
+    ShowMessageBox(BOX_WARNING, GENERATE_SOURCE, __LINE__,
+                   "cb_generate_i(): NormalizeDirectory() failure\n>>> A folder name in the "
+                   "chosen target directory \"%s\" holds a backslash, which this program reads "
+                   "as a separator; choose another directory",
+                   selection);
+  } else {
+    ShowMessageBox(BOX_WARNING, GENERATE_SOURCE, __LINE__,
+                   "cb_generate_i(): NormalizeDirectory() failure\n>>> The chosen target "
+                   "directory is longer than %d characters; choose a shorter one",
+                   static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
+  }
+}
+
 // The name of the file the writer makes, without its ".mp3".
 std::string FileStem(const char* preparedName) {
   std::string file = MakeMP3FileName(preparedName);
@@ -65,13 +83,53 @@ std::string FileStem(const char* preparedName) {
 
 int HoldSilenceSeconds(double value) {
   if (!(value > 0)) return 0;
-  if (value >= GENERATE_MAX_SECONDS) return GENERATE_MAX_SECONDS;
+  if (value >= SILENCE_MAX_SECONDS) return SILENCE_MAX_SECONDS;
   return static_cast<int>(value);
 }
 
-bool CanHoldTargetDirectory(const char* native) {
-  return native && native[0] && strlen(native) < IO_DIRECTORY_BLOCK_SIZE - 1 &&
-         CanHoldNativePath(native);
+DirectoryProblem PrepareTargetDirectory(const char* native, std::string* own) {
+  if (!native || !native[0]) return DirectoryProblem::Empty;
+  if (!CanHoldNativePath(native)) return DirectoryProblem::HoldsBackslash;
+  // The own form may add a backslash; the block must hold it and its terminating zero.
+  if (strlen(native) >= IO_DIRECTORY_BLOCK_SIZE - 1) return DirectoryProblem::TooLong;
+  if (!ToProgramPath(native, own)) return DirectoryProblem::HoldsBackslash;
+  if (own->back() != '\\') *own += '\\';
+  return DirectoryProblem::None;
+}
+
+bool TakeChosenDirectory(const char* selection, char* targetDir) {
+  std::string own;
+  const DirectoryProblem problem = PrepareTargetDirectory(selection, &own);
+  if (problem == DirectoryProblem::Empty) return true;
+  if (problem != DirectoryProblem::None) {
+    ReportUnheldChoice(selection, problem);
+    return false;
+  }
+  // A selection ending in the chooser's "." or ".." entry names the folder it was made in.
+  char* normalized = NormalizeDirectory(selection, true);
+  if (!normalized) {
+    ShowMessageBox(BOX_ERROR, GENERATE_SOURCE, __LINE__,
+                   "NormalizeDirectory(): calloc() failure\n>>> Not enough memory for a "
+                   "directory name.");
+    return false;
+  }
+  snprintf(targetDir, IO_DIRECTORY_BLOCK_SIZE, "%s", normalized);
+  FreeMemory(normalized);
+  return true;
+}
+
+const char* ChooseRunDirectory(const char* targetDir, const char* startDir) {
+  if (targetDir && targetDir[0]) return targetDir;
+  if (startDir && startDir[0]) return startDir;
+  // The start folder is empty when it could not be held whole; the file would go to a
+  // folder that the announcement cannot name.
+  ShowMessageBox(BOX_WARNING, GENERATE_SOURCE, __LINE__,
+                 "cb_generate_i(): GetWorkingDirectory() failure\n>>> The folder Hushmaker "
+                 "was started in cannot be named (it is gone, its path is longer than %d "
+                 "characters, or a folder name in it holds a backslash); choose a target "
+                 "directory with Select Output Directory first",
+                 static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
+  return nullptr;
 }
 
 std::string PrepareTypedName(const char* typed) {
@@ -82,14 +140,24 @@ std::string PrepareTypedName(const char* typed) {
   return name;
 }
 
-void ComposeAnnouncement(char* buffer, size_t size, const char* name, const char* directory) {
-  std::string shown_directory = NativePath(directory);
+void ComposeAnnouncement(char* buffer, size_t size, const char* name, const char* directory,
+                         int seconds) {
+  if (size == 0) return;
+  // A long name or folder is cut to leave the warning whole.
+  char warning[256] = "";
+  if (seconds > GENERATE_GAME_MAX_SECONDS) {
+    snprintf(warning, sizeof warning, GENERATE_FORMAT_WARNING, GENERATE_TEXT_GAME_LIMIT);
+  }
+  const size_t room = size - std::min(size - 1, strlen(warning));
+  const std::string shown_directory = NativePath(directory);
   if (name && name[0]) {
-    FormatCut(buffer, size, GENERATE_FORMAT_NAMED, NativePath(FileStem(name).c_str()).c_str(),
+    FormatCut(buffer, room, GENERATE_FORMAT_NAMED, NativePath(FileStem(name).c_str()).c_str(),
               shown_directory.c_str());
   } else {
-    FormatCut(buffer, size, GENERATE_FORMAT_DEFAULT_NAME, shown_directory.c_str());
+    FormatCut(buffer, room, GENERATE_FORMAT_DEFAULT_NAME, shown_directory.c_str());
   }
+  const size_t length = strlen(buffer);
+  snprintf(buffer + length, size - length, "%s", warning);
 }
 
 void ComposeResultText(char* buffer, size_t size, int encodeResult) {

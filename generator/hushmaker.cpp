@@ -34,7 +34,8 @@ constexpr BE_ERR HM_INJECTED_ENCODER_RESULT = BE_ERR_INVALID_FORMAT_PARAMETERS;
 constexpr int HM_BYTES_PER_SAMPLE_SLOT = 4;  // the sample buffer holds 4 bytes per sample
 constexpr int HM_OUTPUT_DIVISOR = 5;         // the output buffer holds N / 5 bytes
 
-// Lines under which the failures are reported.
+// The line numbers that the failure reports' captions must show, one per report.
+constexpr int HM_LINE_LENGTH = 119;
 constexpr int HM_LINE_CONTROL_CHARACTER = 124;
 constexpr int HM_LINE_PATH_TOO_LONG = 131;
 constexpr int HM_LINE_NO_SAMPLE_MEMORY = 157;
@@ -52,9 +53,6 @@ constexpr int HM_LINE_XING = 437;
 constexpr int HM_LINE_MOVE = 466;
 
 BE_CONFIG encoder_config;
-BE_ERR last_encoder_result = BE_ERR_SUCCESSFUL;
-int run_start_time = 0;
-int run_end_time = 0;
 WriterStepCheck step_check;
 
 // Asks the test seam whether step is to fail; errno then holds the system's reason.
@@ -66,6 +64,8 @@ bool IsMadeToFail(WriterStep step) {
 
 // What one run holds. Release() gives it all back; it is safe to call more than once.
 struct Run {
+  int startTime = 0;
+  BE_ERR encoderResult = BE_ERR_SUCCESSFUL;  // of the last encoder call
   CID3v1Tag* tag = nullptr;
   char* year = nullptr;
   int16_t* samples = nullptr;  // zeroed by the system, never by a loop
@@ -109,33 +109,36 @@ struct Run {
 
 int FinishRun(Run* run) {
   run->Release();
-  run_end_time = GetTimeNow();
+  const int endTime = GetTimeNow();
   // A clock set back during the run must not make a written file look like a failure.
-  return std::max(0, run_end_time - run_start_time);
+  return std::max(0, endTime - run->startTime);
 }
 
-// Gives back what the run holds (closing the stream and the file first when abandon is
-// set) and then reports the failure; the caller returns -1.
+// A failure while no encoder stream is open: gives back what the run holds, removes what
+// was written, then reports; the caller returns -1.
 template <typename... Arguments>
-void Fail(Run* run, bool abandon, int line, const char* format, Arguments... arguments) {
-  if (abandon) {
-    run->Abandon();
-  } else {
-    run->Release();
-    run->DiscardWrittenFile();
-  }
+void Fail(Run* run, int line, const char* format, Arguments... arguments) {
+  run->Release();
+  run->DiscardWrittenFile();
+  ShowMessageBox(BOX_WARNING, HM_SOURCE, line, format, arguments...);
+}
+
+// A failure while the stream may be open: closes it first, then as Fail.
+template <typename... Arguments>
+void FailWithOpenStream(Run* run, int line, const char* format, Arguments... arguments) {
+  run->Abandon();
   ShowMessageBox(BOX_WARNING, HM_SOURCE, line, format, arguments...);
 }
 
 void ReportEncoderFailure(Run* run, int line, const char* format) {
-  Fail(run, true, line, format, static_cast<unsigned long>(last_encoder_result));
+  FailWithOpenStream(run, line, format, static_cast<unsigned long>(run->encoderResult));
 }
 
 // A failed write to the file being written: its path and the reason that errno holds.
 void ReportWriteFailure(Run* run, int line, const char* format) {
   const std::string reason = std::strerror(errno);
   const std::string path = run->WrittenPath();
-  Fail(run, true, line, format, path.c_str(), reason.c_str());
+  FailWithOpenStream(run, line, format, path.c_str(), reason.c_str());
 }
 
 // A pasted line break or tab would become part of the file's name.
@@ -155,7 +158,7 @@ bool AllocateBuffers(Run* run, int64_t samples) {
         std::calloc(static_cast<size_t>(samples), HM_BYTES_PER_SAMPLE_SLOT));
   }
   if (!run->samples) {
-    Fail(run, false, HM_LINE_NO_SAMPLE_MEMORY,
+    Fail(run, HM_LINE_NO_SAMPLE_MEMORY,
          "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to allocate "
          "%" PRId64 " of memory to store WAV data",
          samples);
@@ -164,7 +167,7 @@ bool AllocateBuffers(Run* run, int64_t samples) {
   run->outputSize = static_cast<size_t>(samples / HM_OUTPUT_DIVISOR);
   run->output = new (std::nothrow) uint8_t[run->outputSize];
   if (!run->output) {
-    Fail(run, false, HM_LINE_NO_OUTPUT_MEMORY,
+    Fail(run, HM_LINE_NO_OUTPUT_MEMORY,
          "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to allocate "
          "%" PRId64 " of memory to store MP3 data",
          samples);
@@ -182,11 +185,11 @@ bool WriteOutput(Run* run, uint32_t count, WriterStep step) {
 bool EncodeIntoFile(Run* run, uint32_t samples) {
   uint32_t chunkSamples = 0;
   uint32_t chunkOutputSize = 0;
-  last_encoder_result =
+  run->encoderResult =
       IsMadeToFail(WriterStep::InitStream)
           ? HM_INJECTED_ENCODER_RESULT
           : beInitStream(&encoder_config, &chunkSamples, &chunkOutputSize, &run->stream);
-  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+  if (run->encoderResult != BE_ERR_SUCCESSFUL) {
     ReportEncoderFailure(run, HM_LINE_INIT_STREAM,
                          "CreateBlankMP3(): beInitStream() failure\n>>> Unable to open the "
                          "encoding stream>>> Error code: %lu");
@@ -199,11 +202,11 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
   SetStreamInputSilent(run->stream);
 
   uint32_t outputCount = 0;
-  last_encoder_result =
+  run->encoderResult =
       IsMadeToFail(WriterStep::EncodeChunk)
           ? HM_INJECTED_ENCODER_RESULT
           : beEncodeChunk(run->stream, samples, run->samples, run->output, &outputCount);
-  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+  if (run->encoderResult != BE_ERR_SUCCESSFUL) {
     ReportEncoderFailure(run, HM_LINE_ENCODE,
                          "CreateBlankMP3(): beEncodeChunk() failure\n>>> Unable to encode the "
                          "WAV frames>>> Error code: %lu");
@@ -213,12 +216,12 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
   if (!WriteOutput(run, outputCount, WriterStep::WriteEncoded)) {
     const int writeError = errno;
     // The encoder is flushed all the same; a failing flush gets its own box first.
-    last_encoder_result = beDeinitStream(run->stream, run->output, &outputCount);
-    if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+    run->encoderResult = beDeinitStream(run->stream, run->output, &outputCount);
+    if (run->encoderResult != BE_ERR_SUCCESSFUL) {
       ShowMessageBox(BOX_WARNING, HM_SOURCE, HM_LINE_FLUSH_AFTER_WRITE,
                      "CreateBlankMP3(): beDeinitStream() failure\n>>> Unable to flush the "
                      "encoder>>> Error code: %lu",
-                     static_cast<unsigned long>(last_encoder_result));
+                     static_cast<unsigned long>(run->encoderResult));
     }
     errno = writeError;
     ReportWriteFailure(run, HM_LINE_WRITE_ENCODED,
@@ -227,10 +230,10 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
     return false;
   }
 
-  last_encoder_result = IsMadeToFail(WriterStep::DeinitStream)
+  run->encoderResult = IsMadeToFail(WriterStep::DeinitStream)
                             ? HM_INJECTED_ENCODER_RESULT
                             : beDeinitStream(run->stream, run->output, &outputCount);
-  if (last_encoder_result != BE_ERR_SUCCESSFUL) {
+  if (run->encoderResult != BE_ERR_SUCCESSFUL) {
     ReportEncoderFailure(run, HM_LINE_FLUSH,
                          "CreateBlankMP3(): beDeinitStream() failure\n>>> Unable to flush the "
                          "encoder>>> Error code: %lu");
@@ -287,12 +290,12 @@ bool WriteXingFrame(Run* run) {
     const std::string reason = errno != 0 ? std::strerror(errno) : "";
     const std::string path = run->WrittenPath();
     if (!reason.empty()) {
-      Fail(run, false, HM_LINE_XING,
+      Fail(run, HM_LINE_XING,
            "CreateBlankMP3(): beWriteVBRHeader() failure\n>>> Unable to write the Xing frame "
            "into the MP3 file>>> Error code: %lu\n>>> %s: %s",
            static_cast<unsigned long>(result), path.c_str(), reason.c_str());
     } else {
-      Fail(run, false, HM_LINE_XING,
+      Fail(run, HM_LINE_XING,
            "CreateBlankMP3(): beWriteVBRHeader() failure\n>>> Unable to write the Xing frame "
            "into the MP3 file>>> Error code: %lu",
            static_cast<unsigned long>(result));
@@ -354,17 +357,24 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   Run run;
   run.tag = new CID3v1Tag;
   run.year = new char[HM_YEAR_SIZE];
-  run_start_time = GetTimeNow();
+  run.startTime = GetTimeNow();
+
+  if (seconds < 1 || seconds > SILENCE_MAX_SECONDS) {
+    Fail(&run, HM_LINE_LENGTH,
+         "CreateBlankMP3(): length failure\n>>> The length must be 1 to %d seconds, not %d",
+         SILENCE_MAX_SECONDS, seconds);
+    return -1;
+  }
 
   if (HasControlCharacter(fileName)) {
-    Fail(&run, false, HM_LINE_CONTROL_CHARACTER,
+    Fail(&run, HM_LINE_CONTROL_CHARACTER,
          "CreateBlankMP3(): file name failure\n>>> The file name holds a control character "
          "(a line break or a tab, for instance); type the name without it");
     return -1;
   }
   const std::string target = ComposeTargetPath(directory, fileName);
   if (target.size() >= IO_PATH_BUFFER_SIZE) {
-    Fail(&run, false, HM_LINE_PATH_TOO_LONG,
+    Fail(&run, HM_LINE_PATH_TOO_LONG,
          "CreateBlankMP3(): path length failure\n>>> The target directory and file name are "
          "longer than %d characters",
          static_cast<int>(IO_PATH_BUFFER_SIZE - 1));
@@ -380,7 +390,7 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   FileFailure failure;
   run.replacement = BeginReplacement(nativeTarget.c_str(), &run.file, &failure);
   if (!run.replacement) {
-    Fail(&run, false, HM_LINE_OPEN,
+    Fail(&run, HM_LINE_OPEN,
          "CreateBlankMP3(): fopen() failure\n>>> Cannot open target MP3 file for writing "
          "encoded WAV data\n>>> %s: %s",
          failure.path.c_str(), failure.reason.c_str());
@@ -398,7 +408,7 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
     run.replacement = nullptr;  // ended either way
   }
   if (!replaced) {
-    Fail(&run, false, HM_LINE_MOVE,
+    Fail(&run, HM_LINE_MOVE,
          "CreateBlankMP3(): rename() failure\n>>> Cannot put the finished MP3 file in place "
          "of the target MP3 file\n>>> %s: %s",
          failure.path.c_str(), failure.reason.c_str());

@@ -6,14 +6,18 @@
 
 #include "encoder/encoder_stream.h"
 
-// Writes `seconds` of silence as the MP3 file ComposeTargetPath(directory, fileName); a
-// given directory ends in a backslash.
+// The longest file the program makes, in whole seconds: eight hours.
+constexpr int SILENCE_MAX_SECONDS = 28800;
+
+// Writes `seconds` (1..SILENCE_MAX_SECONDS) of silence as the MP3 file
+// ComposeTargetPath(directory, fileName); a given directory ends in a backslash.
 // Returns the elapsed whole seconds (never less than 0), or -1 after a failure shown in a
 // warning box; a box about a file ends with the line ">>> <native path>: <reason>".
 // The file is written in full under another name and only then put in the target's place
 // (see BeginReplacement), so a failed or interrupted run leaves an existing file as it
-// was. A file name holding a control character, and a directory and name that together do
-// not fit a 260-byte path, are refused before anything is written.
+// was. A length out of range, a file name holding a control character, and a directory
+// and name that together do not fit a 260-byte path, are refused before anything is
+// written.
 int CreateBlankMP3(int seconds, const char* directory, const char* fileName);
 
 // The file name the writer makes of a name in the program's own form: the name loses its

@@ -11,6 +11,9 @@
 #include "support/io_tools.h"
 #include "ui/main_window_ui.h"
 
+// The chosen folder is taken into target_dir in its own form, which fits such a block.
+static_assert(UI_TARGET_DIR_SIZE == IO_DIRECTORY_BLOCK_SIZE, "target_dir holds a whole folder");
+
 namespace {
 
 const char* const UI_HELP_PAGE_1 =
@@ -51,7 +54,7 @@ bool ReadDecimalWholeNumber(const char* text, double* number) {
   double magnitude = 0;
   for (; *digit; ++digit) {
     if (*digit < '0' || *digit > '9') return false;
-    if (magnitude <= GENERATE_MAX_SECONDS) magnitude = magnitude * 10 + (*digit - '0');
+    if (magnitude <= SILENCE_MAX_SECONDS) magnitude = magnitude * 10 + (*digit - '0');
   }
   *number = text[0] == '-' ? -magnitude : magnitude;
   return true;
@@ -118,57 +121,11 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
   Fl::check();
   encode_ok = false;
 
-  if (dir_chosen && dir_chooser) {
-    const char* selection = dir_chooser->value(1);
-    // A cancelled chooser yields no path; the directory chosen before stays. Cut to fit, or
-    // read with a backslash as a separator, the path would name another directory.
-    if (selection && selection[0] && !CanHoldTargetDirectory(selection)) {
-      if (!CanHoldNativePath(selection)) {
-        ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
-                       "cb_generate_i(): NormalizeDirectory() failure\n>>> A folder name in "
-                       "the chosen target directory \"%s\" holds a backslash, which this "
-                       "program reads as a separator; choose another directory",
-                       selection);
-      } else {
-        ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
-                       "cb_generate_i(): NormalizeDirectory() failure\n>>> The chosen target "
-                       "directory is longer than %d characters; choose a shorter one",
-                       static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
-      }
-      return;
-    }
-    if (selection && selection[0]) {
-      char* normalized = NormalizeDirectory(selection, true);
-      if (normalized) {
-        FreeMemory(target_dir);
-        target_dir = normalized;
-      }
-    }
-  }
-  // The start-up folder is empty when it could not be held whole; the file would go to a
-  // folder that the announcement cannot name.
-  if (!target_dir[0] && !(current_dir && current_dir[0])) {
-    ShowMessageBox(BOX_WARNING, "main_window_actions", __LINE__,
-                   "cb_generate_i(): GetWorkingDirectory() failure\n>>> The folder Hushmaker "
-                   "was started in cannot be named (it is gone, its path is longer than %d "
-                   "characters, or a folder name in it holds a backslash); choose a target "
-                   "directory with Select Output Directory first",
-                   static_cast<int>(IO_DIRECTORY_BLOCK_SIZE - 2));
-    return;
-  }
-
-  std::string name = PrepareTypedName(filename_input->value());
-  const char* shown_directory = target_dir[0] ? target_dir : current_dir;
-  // A file the game cannot load is still made, but the announcement warns of it first;
-  // a long name or directory is cut to leave the warning whole.
-  const bool over_game_limit = silence_seconds > GENERATE_GAME_MAX_SECONDS;
-  const size_t warning_length = over_game_limit ? strlen(GENERATE_TEXT_GAME_LIMIT) : 0;
-  ComposeAnnouncement(message_text, UI_MESSAGE_TEXT_SIZE - warning_length, name.c_str(),
-                      shown_directory ? shown_directory : "");
-  if (over_game_limit) {
-    const size_t length = strlen(message_text);
-    snprintf(message_text + length, UI_MESSAGE_TEXT_SIZE - length, "%s", GENERATE_TEXT_GAME_LIMIT);
-  }
+  if (dir_chosen && dir_chooser && !TakeChosenDirectory(dir_chooser->value(1), target_dir)) return;
+  const char* directory = ChooseRunDirectory(target_dir, current_dir);
+  if (!directory) return;
+  const std::string name = PrepareTypedName(filename_input->value());
+  ComposeAnnouncement(message_text, UI_MESSAGE_TEXT_SIZE, name.c_str(), directory, silence_seconds);
 
   if (silence_seconds == 0) {
     feedback_output->value(GENERATE_TEXT_LENGTH_ZERO);
@@ -181,7 +138,7 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
   feedback_output->value(message_text);
   Fl::check();
   // Time to read the warning, as for the other texts that must be read.
-  PauseMilliseconds(over_game_limit ? UI_PAUSE_LONG : UI_PAUSE_STEP);
+  PauseMilliseconds(silence_seconds > GENERATE_GAME_MAX_SECONDS ? UI_PAUSE_LONG : UI_PAUSE_STEP);
   status_output->value("Working");
   Fl::check();
 

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "generator/hushmaker.h"
 #include "platform/platform_window.h"
 #include "resources/version_info.h"
 #include "ui/banner_images.h"
@@ -36,7 +37,6 @@ constexpr Fl_Color UI_COLOR_WELCOME = 204;
 constexpr Fl_Color UI_COLOR_ACTION = 244;
 constexpr Fl_Color UI_COLOR_SELECTION = 245;
 
-constexpr double UI_MAX_SILENCE_SECONDS = 28800.0;
 
 const char* const UI_WELCOME_LABEL =
     "Welcome to Hushmaker! Its purpose is to create an empty 44.1kHz/16bits/Mono/VBR .mp3 "
@@ -158,7 +158,7 @@ MainWindowUI::MainWindowUI() {
   StyleSettingsField(silence_time_input,
                      "Drag your mouse to the right, while maintaining the left click down, "
                      "to define in seconds the length of the MP3");
-  silence_time_input->maximum(UI_MAX_SILENCE_SECONDS);
+  silence_time_input->maximum(SILENCE_MAX_SECONDS);
   silence_time_input->step(1);
   silence_time_input->callback(reinterpret_cast<Fl_Callback*>(cb_silence_time));
   // The field's text is read here rather than by the toolkit, which takes "010" as octal.

@@ -71,11 +71,10 @@ TEST(StartDirectory, IsHeldWholeOrLeftEmptyWhenItCannotBeNamed) {
     fs::create_directories(row.folder);
     fs::current_path(row.folder);
     if (row.folder == gone) fs::remove(gone);
-    char* read = ReadStartDirectory();
+    const std::string read = ReadStartDirectory();
     std::string own = row.folder + "/";
     for (char& c : own) c = c == '/' ? '\\' : c;
-    EXPECT_EQ(std::string(read), row.held ? own : "") << row.folder.size() << " " << row.folder;
-    FreeMemory(read);
+    EXPECT_EQ(read, row.held ? own : "") << row.folder.size() << " " << row.folder;
     fs::current_path(previous);
   }
   fs::remove_all(base);
@@ -105,8 +104,6 @@ TEST(StartUp, BannerShowsTheEncodersOwnVersionAndGenerateAnnouncesTheStartFolder
   ReplacePause([](unsigned ms) { shown_at_pause.emplace(ms, main_ui->feedback_output->value()); });
   ReplaceOpener([](const char*) {});
   main_ui = new MainWindowUI;
-  current_dir = static_cast<char*>(malloc(CURRENT_DIR_SIZE));
-  version_text = static_cast<char*>(malloc(VERSION_TEXT_SIZE));
   Fl::add_timeout(0.1, PressBannerThenGenerateThenEnd);
   RunInteractivePart();
   delete main_ui->main_window;

@@ -9,31 +9,6 @@ namespace {
 
 const std::string OK = "\n>>> Compilation has been successful :)\n>>> Elapsed time: ";
 
-TEST(GenerateCommand, TextsNameTheElapsedTimeAndCutTheAnnouncementOnWholeCharacters) {
-  const std::pair<int, std::string> results[] = {
-      {0, OK + "0 seconds"}, {1, OK + "1 second"}, {2, OK + "2 seconds"}};
-  char buffer[512];
-  for (const auto& [result, shown] : results) {
-    ComposeResultText(buffer, sizeof buffer, result);
-    EXPECT_EQ(std::string(buffer), shown);
-  }
-  // Names are shown in native form, never read as a format, and cut to the buffer but
-  // not inside a character.
-  const std::string in = "\n>>> Output file: \"";
-  const struct { const char* name; size_t size; std::string shown; } cases[] = {
-      {"sub\\100%s", 512, in + "sub/100%s.mp3\"\n>>> Target directory: \"/w/\""},
-      {"ab\xE2\x82\xAC", 24, in + "ab"},
-  };
-  for (const auto& c : cases) {
-    std::string storage(700, '#');
-    ComposeAnnouncement(storage.data(), c.size, c.name, "\\w\\");
-    EXPECT_EQ(std::string(storage.c_str()), c.shown) << c.size;
-    EXPECT_EQ(storage.substr(c.size), std::string(700 - c.size, '#')) << "written past the end";
-  }
-  const std::string long_name(3000, 'n');  // the writer must get the name typed
-  EXPECT_EQ(PrepareTypedName(long_name.c_str()), long_name);
-}
-
 using GenerateTest = WindowTest;
 
 TEST_F(GenerateTest, RunsAnnounceTheFileWrittenWarnPastTheGameLimitAndWriteBackTheName) {
@@ -65,7 +40,7 @@ TEST_F(GenerateTest, RunsAnnounceTheFileWrittenWarnPastTheGameLimitAndWriteBackT
     const bool ok = row.chosen != &missing, warned = std::string(row.length) == "24348";
     const std::string said = "\n>>> Output file: \"" + std::string(row.file) +
                              "\"\n>>> Target directory: \"" + where.string() + "/\"" +
-                             (warned ? GENERATE_TEXT_GAME_LIMIT : "");
+                             (warned ? "\n>>> " + std::string(GENERATE_TEXT_GAME_LIMIT) : "");
     Steps expected = {{"pause 500", "earlier", "Idle"},
                       {warned ? "pause 4000" : "pause 1000", said, "Idle"},
                       {"pause 1000", said, ok ? "Success" : "Failure"}, {"pause 1000", "", "Idle"}};
