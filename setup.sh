@@ -3,6 +3,8 @@
 RUN_PACKAGES=(cmake g++ ninja-build libfltk1.3-dev libfontconfig-dev libmp3lame-dev xdg-utils fonts-liberation2)
 TEST_PACKAGES=(python3 libgtest-dev xvfb xauth xdotool x11-utils ffmpeg mpg123 mp3val imagemagick
                desktop-file-utils appstream man-db dpkg-dev lintian)
+# libFuzzer and the sanitizers' runtimes for the fuzz targets of fuzz/.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # install_packages NAME...: installs those of the named packages that are missing.
 install_packages() {

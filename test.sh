@@ -31,6 +31,20 @@ ctest --test-dir build-asan -L unit --output-on-failure
 echo "== All tests =="
 ctest --test-dir build --output-on-failure
 
+echo "== Fuzz targets, 20 s each =="
+install_packages "${FUZZ_PACKAGES[@]}"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DHUSHMAKER_FUZZ=ON >/dev/null
+cmake --build build-fuzz --target fuzz_targets
+for source in fuzz/*_fuzz.cpp; do
+  name=$(basename "$source" _fuzz.cpp)
+  # Each run grows a fresh copy of the seeds; an input that fails is kept as build-fuzz/NAME-*.
+  rm -rf "build-fuzz/corpus/$name" && mkdir -p build-fuzz/corpus
+  cp -r "fuzz/corpus/$name" build-fuzz/corpus/
+  "build-fuzz/fuzz/${name}_fuzz" -max_total_time=20 -rss_limit_mb=2048 -timeout=10 \
+    -artifact_prefix="build-fuzz/$name-" "build-fuzz/corpus/$name" 2>"build-fuzz/$name.log" ||
+    { tail -n 30 "build-fuzz/$name.log"; false; }
+done
+
 echo "== Windows programs under Wine =="
 source ./build-windows.sh
 if find_windows_sources; then

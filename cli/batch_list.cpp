@@ -27,6 +27,10 @@ std::string DescribeBadLength(const std::string& text) {
 std::string CheckName(const std::string& native, std::string* own) {
   if (native.empty()) return "no file name after the length";
   if (native.find('\0') != std::string::npos) return "the name holds a zero byte";
+  // Refused here, not by the writer halfway through the list.
+  if (HasControlCharacter(native.c_str())) {
+    return "the name holds a control character (a tab, for instance)";
+  }
   if (!ToProgramPath(native.c_str(), own)) {
     return "the name holds a backslash, which cannot be written here; use / between folders";
   }

@@ -30,6 +30,6 @@ struct BatchList {
 // Reads a whole list, one "SECONDS NAME" a line: the length, blanks, then the name,
 // which is the rest of the line (inner blanks kept, trailing blanks and a CR dropped).
 // Blank lines and lines whose first character other than a blank is '#' are skipped.
-// A line without a good length or name, or that makes the same file as an earlier line,
-// is a problem.
+// A line without a good length or name (one holding a backslash or a control character
+// is not), or that makes the same file as an earlier line, is a problem.
 BatchList ParseBatchList(const std::string& text);

@@ -141,15 +141,6 @@ void ReportWriteFailure(Run* run, int line, const char* format) {
   FailWithOpenStream(run, line, format, path.c_str(), reason.c_str());
 }
 
-// A pasted line break or tab would become part of the file's name.
-bool HasControlCharacter(const char* text) {
-  for (const char* c = text; c && *c; ++c) {
-    const unsigned char byte = static_cast<unsigned char>(*c);
-    if (byte < 0x20 || byte == 0x7F) return true;
-  }
-  return false;
-}
-
 // The sample buffer comes zeroed from the system and is never touched by a clearing
 // loop, so eight hours of silence do not cost five gigabytes.
 bool AllocateBuffers(Run* run, int64_t samples) {
@@ -318,6 +309,14 @@ void LogWhereTheFileWent(const std::string& target) {
 }
 
 }  // namespace
+
+bool HasControlCharacter(const char* fileName) {
+  for (const char* c = fileName; c && *c; ++c) {
+    const unsigned char byte = static_cast<unsigned char>(*c);
+    if (byte < 0x20 || byte == 0x7F) return true;
+  }
+  return false;
+}
 
 std::string MakeMP3FileName(const char* fileName) {
   std::string name = fileName ? fileName : "";

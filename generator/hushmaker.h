@@ -20,6 +20,10 @@ constexpr int SILENCE_MAX_SECONDS = 28800;
 // written.
 int CreateBlankMP3(int seconds, const char* directory, const char* fileName);
 
+// Whether a file name holds a byte below 0x20 or DEL, which CreateBlankMP3 refuses: a
+// pasted line break or tab would become part of the file's name.
+bool HasControlCharacter(const char* fileName);
+
 // The file name the writer makes of a name in the program's own form: the name loses its
 // last extension (a dot behind the last backslash, not its first character), once, and
 // always ends in ".mp3". "voice", "voice.wav" and "voice.MP3" give "voice.mp3";

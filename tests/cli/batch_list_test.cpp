@@ -1,4 +1,5 @@
-// Lengths as the command line reads them; lists are read end to end in cli_e2e.sh.
+// Lengths and single list lines as the command line reads them; whole lists are read end
+// to end in cli_e2e.sh.
 #include "cli/batch_list.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +21,23 @@ TEST(ParseLength, TakesTheThreeFormsWithinTheRangeAndNothingElse) {
     EXPECT_EQ(ParseLength(text, &seconds, &problem), expected != 0) << text;
     EXPECT_EQ(expected ? seconds : 0, expected) << text;
     EXPECT_EQ(problem.empty(), expected != 0) << text;
+  }
+}
+
+// The writer refuses such a name only when its turn comes, after the list's earlier files
+// are written; the list must be refused before any. A tab before the name is a blank.
+TEST(ParseBatchList, RefusesANameWithAControlCharacterAndNothingElse) {
+  const std::pair<const char*, bool> cases[] = {  // line, accepted
+      {"1 a\tb", false}, {"1 a\rb", false}, {"1 a\x01", false}, {"1 a\x7F", false},
+      {"1\tvoice", true}, {"1 take  two\r", true}, {"1 gr\xC3\xBC\xC3\x9F" "e", true},
+  };
+  for (const auto& [line, accepted] : cases) {
+    const BatchList list = ParseBatchList(line);
+    EXPECT_EQ(list.entries.size(), accepted ? 1u : 0u) << line;
+    ASSERT_EQ(list.problems.size(), accepted ? 0u : 1u) << line;
+    if (!accepted) {
+      EXPECT_EQ(list.problems[0].text, "the name holds a control character (a tab, for instance)");
+    }
   }
 }
 
