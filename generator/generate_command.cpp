@@ -6,7 +6,7 @@
 
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
-#include "support/io_tools.h"
+#include "support/path_helpers.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "generator/id3v1_tag.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
-#include "support/io_time.h"
+#include "support/process_log.h"
 #include "tests/mp3_test_tools.h"
 
 namespace {

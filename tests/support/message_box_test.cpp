@@ -1,5 +1,7 @@
 // Message boxes as the user sees them, fatal errors, and the log switched off.
-#include "support/io_tools.h"
+#include "support/message_box.h"
+#include "support/path_helpers.h"
+#include "support/process_log.h"
 #include "support_test_tools.h"
 
 namespace {

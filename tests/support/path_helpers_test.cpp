@@ -2,7 +2,7 @@
 #include <functional>
 #include <memory>
 
-#include "support/io_tools.h"
+#include "support/path_helpers.h"
 #include "support_test_tools.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The process log with the LOG_TO_FILE switch on: layout, entries and failure reports.
-#include "support/io_time.h"
-#include "support/io_tools.h"
+#include "support/message_box.h"
+#include "support/process_log.h"
 #include "support_test_tools.h"
 
 namespace {
@@ -52,7 +52,7 @@ TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
 // The patterns keep to what GoogleTest's own matcher on Windows understands.
 #define ERROR_BOX(n, source, text) \
   "\\[box " #n ", icon 1\\] Called from: \"" source "\", line .+ \\| \\*+ ERROR \\*+\n" text "\n"
-#define WRITING_ERROR(n) ERROR_BOX(n, "io_tools.cpp", "Writing error on logfile: \"process.log\"") "$"
+#define WRITING_ERROR(n) ERROR_BOX(n, "process_log.cpp", "Writing error on logfile: \"process.log\"") "$"
 
 TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
   std::filesystem::create_directory("process.log");
@@ -62,9 +62,9 @@ TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
        "\\[box 1, icon 0\\] .*\\| \\*+ WARNING \\*+\nfirst\n" WRITING_ERROR(2)},
       {[] { ShowMessageBox(BOX_ERROR, "a.cpp", 1, "first"); }, 2,
        ERROR_BOX(1, "a.cpp", "first") WRITING_ERROR(2)},
-      {StartLog, 1, ERROR_BOX(1, "io_tools.cpp", "Unable to open file: \"process.log\"") "$"},
+      {StartLog, 1, ERROR_BOX(1, "process_log.cpp", "Unable to open file: \"process.log\"") "$"},
       {[] { LogExecutionTime(5); }, 1,
-       ERROR_BOX(1, "io_time.cpp", "Unable to open logfile: \"process.log\"") "$"},
+       ERROR_BOX(1, "process_log.cpp", "Unable to open logfile: \"process.log\"") "$"},
   };
   for (const auto& c : cases)
     EXPECT_EXIT((RecordBoxes(c.boxes), c.report()), testing::ExitedWithCode(1), c.expected_stderr);

@@ -1,10 +1,12 @@
-// Path helpers of io_tools: taking paths apart and putting them together as plain bytes.
+// Path and file-name helpers: taking paths apart and putting them together as plain bytes.
+#include "support/path_helpers.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
-#include "support/io_tools.h"
+#include "support/message_box.h"
 
 namespace {
 
