@@ -11,6 +11,7 @@
 #include "generator/generate_command.h"
 #include "platform/platform.h"
 #include "resources/icon_xpm.h"
+#include "support/message_box.h"
 #include "support/path_helpers.h"
 #include "ui/main_window_ui.h"
 
@@ -31,8 +32,12 @@ void SetWindowIcon() {
 char* ReadStartDirectory() {
   char native[CURRENT_DIR_SIZE] = {};
   const bool known = GetWorkingDirectory(native, sizeof(native));
-  if (!known || !CanHoldTargetDirectory(native)) return NormalizeDirectory("", false);
-  return NormalizeDirectory(native, true);
+  char* directory = known && CanHoldTargetDirectory(native) ? NormalizeDirectory(native, true)
+                                                            : NormalizeDirectory("", false);
+  if (directory == nullptr) {
+    ShowMessageBox(BOX_ERROR, "startup", __LINE__, "%s", NORMALIZE_DIRECTORY_NO_MEMORY);
+  }
+  return directory;
 }
 
 void RunInteractivePart() {

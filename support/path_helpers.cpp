@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "support/message_box.h"
 
 namespace {
 
@@ -126,12 +125,7 @@ void AddExtensionIfNone(char* path, const char* extension) {
 
 char* NormalizeDirectory(const char* path, bool addTrailingBackslash) {
   char* block = static_cast<char*>(calloc(1, IO_DIRECTORY_BLOCK_SIZE));
-  if (block == nullptr) {
-    ShowMessageBox(BOX_ERROR, __FILE__, __LINE__,
-                   "NormalizeDirectory(): calloc() failure\n>>> Not enough memory for a "
-                   "directory name.");
-    return nullptr;
-  }
+  if (block == nullptr) return nullptr;
   // Room for the trailing backslash is kept so that a cut result still ends in one.
   const size_t limit = IO_DIRECTORY_BLOCK_SIZE - 1 - (addTrailingBackslash ? 1 : 0);
   bool is_current_directory = false;

@@ -1,7 +1,8 @@
 // Path and file-name helpers: taking paths apart and putting them together as plain bytes.
 // Paths use backslash as the separator the program writes; the forward slash is understood
 // where each helper says. Results longer than their storage are cut to it (259 characters
-// for own buffers and ring slots, 255 for NormalizeDirectory).
+// for own buffers and ring slots, 255 for NormalizeDirectory). No helper shows a box or
+// ends the process: a failure is the caller's to report.
 #pragma once
 
 #include <cstddef>
@@ -34,8 +35,12 @@ void AddExtensionIfNone(char* path, const char* extension);
 // directory it was chosen in); a bare "." or ".." becomes "." (the current directory).
 // Release it with FreeMemory. A result over 255 characters is cut, so a caller that must
 // not act on another directory refuses input of IO_DIRECTORY_BLOCK_SIZE - 1 characters
-// or more.
+// or more. Null when no memory is left for the copy; the caller reports that with
+// NORMALIZE_DIRECTORY_NO_MEMORY.
 char* NormalizeDirectory(const char* path, bool addTrailingBackslash);
+
+constexpr const char* NORMALIZE_DIRECTORY_NO_MEMORY =
+    "NormalizeDirectory(): calloc() failure\n>>> Not enough memory for a directory name.";
 
 // True when path names a file that can be opened and read (a directory is not one).
 bool FileExists(const char* path);

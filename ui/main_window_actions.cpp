@@ -143,6 +143,9 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
       if (normalized) {
         FreeMemory(target_dir);
         target_dir = normalized;
+      } else {
+        ShowMessageBox(BOX_ERROR, "main_window_actions", __LINE__, "%s",
+                       NORMALIZE_DIRECTORY_NO_MEMORY);
       }
     }
   }
