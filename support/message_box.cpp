@@ -51,7 +51,7 @@ void ShowMessageBox(int kind, const char* source, int line, const char* format, 
   va_start(arguments, format);
   vsnprintf(message, sizeof message, format, arguments);
   va_end(arguments);
-  FormatCut(caption, sizeof caption, BOX_CAPTION, GetFileName(source), line);
+  FormatCut(caption, sizeof caption, BOX_CAPTION, FindFileName(source), line);
 
   const BoxKind& box = BOX_KINDS[kind];
   FormatCut(box_text, sizeof box_text, box.frame, message);

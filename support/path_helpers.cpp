@@ -90,9 +90,14 @@ char* GetFileNameOfSlashPath(const char* path) {
 }
 
 char* GetFileName(const char* path) {
-  const char* backslash = strrchr(path, '\\');
-  if (backslash == nullptr) return GetFileNameOfSlashPath(path);
-  return CopyCut(g_file_name, sizeof g_file_name, backslash + 1);
+  if (strchr(path, '\\') == nullptr) return GetFileNameOfSlashPath(path);
+  return CopyCut(g_file_name, sizeof g_file_name, FindFileName(path));
+}
+
+const char* FindFileName(const char* path) {
+  const char* separator = strrchr(path, '\\');
+  if (separator == nullptr) separator = strrchr(path, '/');
+  return separator != nullptr ? separator + 1 : path;
 }
 
 char* StripExtension(const char* path) { return StripExtensionInto(g_stripped, path, '\\'); }

@@ -20,6 +20,10 @@ char* GetDirectoryOfSlashPath(const char* path);
 char* GetFileName(const char* path);
 char* GetFileNameOfSlashPath(const char* path);
 
+// The same file-name part as GetFileName, pointing into path itself: it overwrites no
+// result that a caller holds.
+const char* FindFileName(const char* path);
+
 // Copy without the extension, in a 260-byte buffer of the helper's own.
 char* StripExtension(const char* path);
 char* StripExtensionOfSlashPath(const char* path);

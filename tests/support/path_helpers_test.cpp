@@ -30,6 +30,7 @@ const struct {
     {"GetFileName", GetFileName,
      {{"D:\\Music\\a.mp3", "a.mp3"}, {"D:\\Music\\", ""}, {"D:/x/a.mp3", "a.mp3"},
       {"D:\\x/a.mp3", "x/a.mp3"}}},
+    {"GetFileNameOfSlashPath", GetFileNameOfSlashPath, {{"D:/x\\a.mp3", "x\\a.mp3"}}},
     {"StripExtension", StripExtension,
      {{"D:\\my.dir\\song.mp3", "D:\\my.dir\\song"}, {"D:\\my.dir\\song", "D:\\my.dir\\song"},
       {"song.tar.gz", "song.tar"}, {".mp3", ""}}},
