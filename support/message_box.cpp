@@ -2,10 +2,10 @@
 #include "support/message_box.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/platform.h"
+#include "support/format_cut.h"
 #include "support/path_helpers.h"
 #include "support/process_log.h"
 
@@ -29,27 +29,17 @@ const BoxKind BOX_KINDS[] = {
 static_assert(sizeof BOX_KINDS / sizeof BOX_KINDS[0] == BOX_HELP + 1,
               "one entry per report kind, indexed by its value");
 
-// Box texts are cut to their buffers by design; this says so in one place.
-__attribute__((format(printf, 3, 4))) void FormatCut(char* buffer, size_t size, const char* format,
-                                                     ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  vsnprintf(buffer, size, format, arguments);
-  va_end(arguments);
-}
-
 }  // namespace
 
 void ShowMessageBox(int kind, const char* source, int line, const char* format, ...) {
   if (kind < BOX_WARNING || kind > BOX_HELP) return;
-  // Fixed buffers on the stack: a report must work when the heap is exhausted, and
-  // vsnprintf/snprintf cut what does not fit.
+  // Fixed buffers on the stack: a report must work when the heap is exhausted.
   char message[IO_BOX_TEXT_SIZE];
   char box_text[IO_BOX_TEXT_SIZE];
   char caption[IO_CAPTION_SIZE];
   va_list arguments;
   va_start(arguments, format);
-  vsnprintf(message, sizeof message, format, arguments);
+  VFormatCut(message, sizeof message, format, arguments);
   va_end(arguments);
   FormatCut(caption, sizeof caption, BOX_CAPTION, FindFileName(source), line);
 
@@ -67,7 +57,7 @@ void ShowDebugBox(const char* format, ...) {
   char box_text[IO_BOX_TEXT_SIZE];
   va_list arguments;
   va_start(arguments, format);
-  vsnprintf(message, sizeof message, format, arguments);
+  VFormatCut(message, sizeof message, format, arguments);
   va_end(arguments);
   FormatCut(box_text, sizeof box_text, BOX_DEBUG_FRAME, message);
   PresentBox(BOX_DEBUG_CAPTION, box_text, BoxIcon::Warning);

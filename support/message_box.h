@@ -16,7 +16,8 @@ enum {
 
 // Shows a modal box captioned "Called from: "<file name of source>", line <line>" with
 // the formatted message framed by the kind's banner, and logs the kind. Texts that do not
-// fit their buffers (4,096 bytes for message and box text, 260 for the caption) are cut.
+// fit their buffers (4,096 bytes for message and box text, 260 for the caption) are cut
+// at a whole character.
 void ShowMessageBox(int kind, const char* source, int line, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 

@@ -1,4 +1,6 @@
-// Message boxes as the user sees them, fatal errors, and the log switched off.
+// Message boxes as the user sees them, the cut of their texts, fatal errors, and the log
+// switched off.
+#include "support/format_cut.h"
 #include "support/message_box.h"
 #include "support/path_helpers.h"
 #include "support/process_log.h"
@@ -25,19 +27,43 @@ TEST(ShowMessageBox, FramesTheMessageByKindUnderTheCallersPlace) {
   EXPECT_STREQ(held, "held.mp3") << "a caption overwrote the caller's file name";
 }
 
-TEST(ShowMessageBox, CutsTextsThatDoNotFitTheirBuffers) {
-  // Far beyond every buffer, so a write past one would land well outside it.
-  const std::string message(10000, 'm');
+TEST(FormatCut, EndsACutTextAtAWholeUtf8Character) {
+  // "a", then characters of two, three and four bytes: the sizes cut at every byte of them.
+  const std::string text = "a" "\xC3\xA9" "\xE2\x82\xAC" "\xF0\x9F\x98\x80";
+  const std::string a = "a", ae = "a\xC3\xA9", aee = ae + "\xE2\x82\xAC";
+  const std::string shown[] = {"", a, a, ae, ae, ae, aee, aee, aee, aee, text};  // size 1..11
+  for (size_t size = 1; size <= 11; ++size) {
+    std::string storage(16, '#');
+    FormatCut(storage.data(), size, "%s", text.c_str());
+    EXPECT_EQ(std::string(storage.c_str()), shown[size - 1]) << size;
+    EXPECT_EQ(storage.substr(size), std::string(16 - size, '#')) << "written past " << size;
+  }
+  char untouched = '#';
+  FormatCut(&untouched, 0, "%s", text.c_str());
+  EXPECT_EQ(untouched, '#');
+}
+
+TEST(ShowMessageBox, CutsTextsAtAWholeCharacterToFitTheirBuffers) {
+  // Far beyond every buffer, so a write past one would land well outside it. Each e-acute
+  // is two bytes, and the room below is odd, so the cut falls inside one.
+  const std::string ascii(10000, 'm');
+  std::string accented;
+  for (int i = 0; i < 5000; ++i) accented += "\xC3\xA9";
   RecordBoxes();
-  ShowMessageBox(BOX_WARNING, ("D:\\" + std::string(400, 's')).c_str(), 1, "%s", message.c_str());
-  ShowDebugBox("%s", message.c_str());
-  const std::string warning_frame = "*********** WARNING ***********\n";
-  const std::string debug_frame = "*********** DEBUG ***********\n";
+  ShowMessageBox(BOX_WARNING, ("D:\\" + accented).c_str(), 1, "%s", ascii.c_str());
+  ShowMessageBox(BOX_WARNING, ("D:\\" + ascii).c_str(), 1, "%s", accented.c_str());
+  ShowDebugBox("%s", ascii.c_str());
+  const std::string caption = "Called from: \"", warning = "*********** WARNING ***********\n",
+                    debug = "*********** DEBUG ***********\n";
+  const size_t name_room = IO_CAPTION_SIZE - 1 - caption.size();    // 245
+  const size_t message_room = IO_BOX_TEXT_SIZE - 1 - warning.size();  // 4,063
   EXPECT_EQ(g_shown_boxes,
-            "[box 1, icon 0] Called from: \"" + std::string(IO_CAPTION_SIZE - 15, 's') + " | " +
-                warning_frame + message.substr(0, IO_BOX_TEXT_SIZE - 1 - warning_frame.size()) +
-                "[box 2, icon 0] Debugging Info | " + debug_frame +
-                message.substr(0, IO_BOX_TEXT_SIZE - 1 - debug_frame.size()));
+            "[box 1, icon 0] " + caption + accented.substr(0, name_room - 1) + " | " + warning +
+                ascii.substr(0, message_room) +
+                "[box 2, icon 0] " + caption + ascii.substr(0, name_room) + " | " + warning +
+                accented.substr(0, message_room - 1) +
+                "[box 3, icon 0] Debugging Info | " + debug +
+                ascii.substr(0, IO_BOX_TEXT_SIZE - 1 - debug.size()));
 }
 
 using LogSwitchedOffTest = ScratchDirectoryTest;
