@@ -6,8 +6,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -46,8 +44,6 @@ constexpr double TIME_HOUR = 3600.0;
 constexpr double TIME_MINOR_SHOWN = 0.99;
 constexpr double TIME_MINOR_ROUNDING = 0.01;
 constexpr double TIME_MINOR_SINGULAR = 1.99;
-
-TimeNowFunction clock_override;
 
 int g_start_time = 0;
 int g_end_time = 0;
@@ -177,10 +173,4 @@ const char* MonthName(unsigned short month) {
   return MONTH_NAMES[month - 1];
 }
 
-int GetTimeNow() { return clock_override ? clock_override() : static_cast<int>(time(nullptr)); }
-
-TimeNowFunction ReplaceTimeNow(TimeNowFunction clock) {
-  TimeNowFunction previous = std::move(clock_override);
-  clock_override = std::move(clock);
-  return previous;
-}
+int GetTimeNow() { return static_cast<int>(GetCalendarSeconds()); }

@@ -2,8 +2,6 @@
 // execution time and closing lines, and the calendar time they count in.
 #pragma once
 
-#include <functional>
-
 // WriteLog writes only when the build switch LOG_TO_FILE is on; the other routines write
 // whenever they are called. Every call opens process.log and closes it again. A failure
 // to open or close it ends the program with an error box; while such a failure is being
@@ -24,10 +22,6 @@ void CloseLogForErrorExit();
 // English month name for 1..12, "[Unknown month]" otherwise.
 const char* MonthName(unsigned short month);
 
-// Seconds since 1 January 1970, 00:00 UTC.
+// Seconds since 1 January 1970, 00:00 UTC: the platform's calendar clock, which also
+// gives the log's local dates (tests replace it with ReplaceCalendarClock).
 int GetTimeNow();
-
-// Test seam: the shipped program never calls it. Replaces the clock that GetTimeNow
-// reads and returns the one it replaced; an empty function restores the real clock.
-using TimeNowFunction = std::function<int()>;
-TimeNowFunction ReplaceTimeNow(TimeNowFunction clock);
