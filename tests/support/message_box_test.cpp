@@ -30,8 +30,9 @@ TEST(ShowMessageBox, FramesTheMessageByKindUnderTheCallersPlace) {
 TEST(FormatCut, EndsACutTextAtAWholeUtf8Character) {
   // "a", then characters of two, three and four bytes: the sizes cut at every byte of them.
   const std::string text = "a" "\xC3\xA9" "\xE2\x82\xAC" "\xF0\x9F\x98\x80";
-  const std::string a = "a", ae = "a\xC3\xA9", aee = ae + "\xE2\x82\xAC";
-  const std::string shown[] = {"", a, a, ae, ae, ae, aee, aee, aee, aee, text};  // size 1..11
+  const std::string a = "a", to_two = "a\xC3\xA9", to_three = to_two + "\xE2\x82\xAC";
+  const std::string shown[] = {"",       a,        a,        to_two,   to_two, to_two,
+                               to_three, to_three, to_three, to_three, text};  // size 1..11
   for (size_t size = 1; size <= 11; ++size) {
     std::string storage(16, '#');
     FormatCut(storage.data(), size, "%s", text.c_str());
