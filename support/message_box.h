@@ -11,7 +11,7 @@ constexpr size_t IO_CAPTION_SIZE = 260;    // box caption
 enum {
   BOX_WARNING = 0,  // returns to the caller
   BOX_ERROR = 1,    // ends the process with status 1 once the box is closed
-  BOX_HELP = 2,     // returns to the caller
+  BOX_HELP = 2,     // returns to the caller; the shipped programs never raise it
 };
 
 // Shows a modal box captioned "Called from: "<file name of source>", line <line>" with

@@ -24,7 +24,8 @@ char* GetFileNameOfSlashPath(const char* path);
 // result that a caller holds.
 const char* FindFileName(const char* path);
 
-// Copy without the extension, in a 260-byte buffer of the helper's own.
+// Copy without the extension, in a 260-byte buffer of the helper's own. The shipped
+// programs call neither; they belong to the helpers' documented set.
 char* StripExtension(const char* path);
 char* StripExtensionOfSlashPath(const char* path);
 
@@ -47,5 +48,6 @@ constexpr const char* NORMALIZE_DIRECTORY_NO_MEMORY =
     "NormalizeDirectory(): calloc() failure\n>>> Not enough memory for a directory name.";
 
 // True when path names a file that can be opened and read (a directory is not one).
+// The shipped programs never call it; it belongs to the helpers' documented set.
 bool FileExists(const char* path);
 void FreeMemory(void* block);

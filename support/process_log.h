@@ -9,7 +9,7 @@
 // again.
 void WriteLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 int AppendLogEntry(const char* text);  // 0 when written, -1 when the file cannot be opened
-void StartLog();
+void StartLog();  // the shipped programs never call it: entries count from 1970
 void CloseLog();
 
 // Appends "Program execution time: ..." for a duration in seconds.
