@@ -12,7 +12,8 @@
 #include "generator/generate_command.h"
 #include "platform/platform.h"
 #include "resources/icon_xpm.h"
-#include "support/io_tools.h"
+#include "support/message_box.h"
+#include "support/path_helpers.h"
 #include "ui/main_window_ui.h"
 
 MainWindowUI* main_ui = nullptr;

@@ -15,7 +15,7 @@
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
-#include "support/io_tools.h"
+#include "support/path_helpers.h"
 
 namespace {
 

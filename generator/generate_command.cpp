@@ -7,7 +7,9 @@
 
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
-#include "support/io_tools.h"
+#include "support/format_cut.h"
+#include "support/message_box.h"
+#include "support/path_helpers.h"
 
 namespace {
 
@@ -22,40 +24,6 @@ constexpr const char* GENERATE_FORMAT_SECONDS =
 constexpr const char* GENERATE_MP3_EXTENSION = ".mp3";
 constexpr const char* GENERATE_SOURCE = "generate_command";
 constexpr const char* GENERATE_FORMAT_WARNING = "\n>>> %s";
-
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Length of the UTF-8 sequence that a lead byte starts (1 for anything else).
-size_t SequenceLength(unsigned char lead) {
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 1;
-}
-
-// snprintf cuts at a byte; a character cut in half would be drawn as garbage, so the
-// cut moves back to the start of that character.
-void CutAtCharacterBoundary(char* text, size_t length) {
-  size_t start = length;
-  while (start > 0 && length - start < 4 &&
-         IsContinuationByte(static_cast<unsigned char>(text[start - 1]))) {
-    --start;
-  }
-  if (start == 0) return;
-  size_t lead = start - 1;
-  if (lead + SequenceLength(static_cast<unsigned char>(text[lead])) > length) {
-    text[lead] = '\0';
-  }
-}
-
-template <typename... Arguments>
-void FormatCut(char* buffer, size_t size, const char* format, Arguments... arguments) {
-  if (size == 0) return;
-  int wanted = snprintf(buffer, size, format, arguments...);
-  if (wanted >= 0 && static_cast<size_t>(wanted) >= size) {
-    CutAtCharacterBoundary(buffer, size - 1);
-  }
-}
 
 void ReportUnheldChoice(const char* selection, DirectoryProblem problem) {
   if (problem == DirectoryProblem::HoldsBackslash) {
@@ -108,9 +76,7 @@ bool TakeChosenDirectory(const char* selection, char* targetDir) {
   // A selection ending in the chooser's "." or ".." entry names the folder it was made in.
   char* normalized = NormalizeDirectory(selection, true);
   if (!normalized) {
-    ShowMessageBox(BOX_ERROR, GENERATE_SOURCE, __LINE__,
-                   "NormalizeDirectory(): calloc() failure\n>>> Not enough memory for a "
-                   "directory name.");
+    ShowMessageBox(BOX_ERROR, GENERATE_SOURCE, __LINE__, "%s", NORMALIZE_DIRECTORY_NO_MEMORY);
     return false;
   }
   snprintf(targetDir, IO_DIRECTORY_BLOCK_SIZE, "%s", normalized);

@@ -16,8 +16,9 @@
 #include "generator/id3v1_tag.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
-#include "support/io_time.h"
-#include "support/io_tools.h"
+#include "support/message_box.h"
+#include "support/path_helpers.h"
+#include "support/process_log.h"
 
 namespace {
 

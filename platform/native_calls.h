@@ -5,7 +5,8 @@
 #include "platform/platform.h"
 
 void PauseNatively(unsigned int milliseconds);
-LocalDateTime ReadLocalClockNatively();
+// The local date and time of a reading of the calendar clock.
+LocalDateTime ToLocalDateTimeNatively(long long calendarSeconds);
 // Opens target with the user's default program; returns at once.
 void OpenNatively(const char* target);
 

@@ -23,10 +23,11 @@ struct LocalDateTime {
   int second;  // 0..60
 };
 
-LocalDateTime GetLocalDateTime();
-
-// Seconds since 1 January 1970, 00:00 UTC.
+// The calendar clock: seconds since 1 January 1970, 00:00 UTC.
 long long GetCalendarSeconds();
+
+// The calendar clock's present reading as a local date and time.
+LocalDateTime GetLocalDateTime();
 
 // Opening links and showing boxes
 
@@ -115,11 +116,10 @@ using PauseFunction = std::function<void(unsigned int milliseconds)>;
 using OpenerFunction = std::function<void(const char* target)>;
 using BoxPresenterFunction =
     std::function<void(const char* caption, const char* text, BoxIcon icon)>;
-using LocalClockFunction = std::function<LocalDateTime()>;
 using CalendarClockFunction = std::function<long long()>;
 
 PauseFunction ReplacePause(PauseFunction pause);
 OpenerFunction ReplaceOpener(OpenerFunction opener);
 BoxPresenterFunction ReplaceBoxPresenter(BoxPresenterFunction presenter);
-LocalClockFunction ReplaceLocalClock(LocalClockFunction clock);
+// The one clock: both GetCalendarSeconds and GetLocalDateTime read it.
 CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock);

@@ -17,10 +17,10 @@ void PauseNatively(unsigned int milliseconds) {
   }
 }
 
-LocalDateTime ReadLocalClockNatively() {
-  time_t now = time(nullptr);
+LocalDateTime ToLocalDateTimeNatively(long long calendarSeconds) {
+  const time_t reading = static_cast<time_t>(calendarSeconds);
   tm local = {};
-  localtime_r(&now, &local);
+  localtime_r(&reading, &local);
   return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }

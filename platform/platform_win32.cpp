@@ -7,10 +7,18 @@
 
 void PauseNatively(unsigned int milliseconds) { Sleep(milliseconds); }
 
-LocalDateTime ReadLocalClockNatively() {
-  SYSTEMTIME now = {};
-  GetLocalTime(&now);
-  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+// A FILETIME counts 100-nanosecond steps from 1 January 1601, 00:00 UTC.
+LocalDateTime ToLocalDateTimeNatively(long long calendarSeconds) {
+  constexpr ULONGLONG SECONDS_1601_TO_1970 = 11644473600ULL;
+  constexpr ULONGLONG STEPS_PER_SECOND = 10000000ULL;
+  ULARGE_INTEGER steps = {};
+  steps.QuadPart =
+      (static_cast<ULONGLONG>(calendarSeconds) + SECONDS_1601_TO_1970) * STEPS_PER_SECOND;
+  const FILETIME reading = {steps.LowPart, steps.HighPart};
+  SYSTEMTIME universal = {}, local = {};
+  FileTimeToSystemTime(&reading, &universal);
+  SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local);
+  return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }
 
 // The shell starts the default program and returns; its result is not needed.

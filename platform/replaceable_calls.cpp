@@ -13,7 +13,6 @@ BoxPresenter front_end_presenter = nullptr;
 BoxPresenterFunction presenter_override;
 PauseFunction pause_override;
 OpenerFunction opener_override;
-LocalClockFunction clock_override;
 CalendarClockFunction calendar_override;
 
 }  // namespace
@@ -38,13 +37,11 @@ void PauseMilliseconds(unsigned int milliseconds) {
   }
 }
 
-LocalDateTime GetLocalDateTime() {
-  return clock_override ? clock_override() : ReadLocalClockNatively();
-}
-
 long long GetCalendarSeconds() {
   return calendar_override ? calendar_override() : static_cast<long long>(std::time(nullptr));
 }
+
+LocalDateTime GetLocalDateTime() { return ToLocalDateTimeNatively(GetCalendarSeconds()); }
 
 void OpenWithDefaultProgram(const char* target) {
   if (opener_override) {
@@ -64,10 +61,6 @@ PauseFunction ReplacePause(PauseFunction pause) {
 
 OpenerFunction ReplaceOpener(OpenerFunction opener) {
   return std::exchange(opener_override, std::move(opener));
-}
-
-LocalClockFunction ReplaceLocalClock(LocalClockFunction clock) {
-  return std::exchange(clock_override, std::move(clock));
 }
 
 CalendarClockFunction ReplaceCalendarClock(CalendarClockFunction clock) {

@@ -8,7 +8,8 @@
 #include "generator/generate_command.h"
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
-#include "support/io_tools.h"
+#include "support/message_box.h"
+#include "support/path_helpers.h"
 #include "ui/main_window_ui.h"
 
 // The chosen folder is taken into target_dir in its own form, which fits such a block.

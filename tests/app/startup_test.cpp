@@ -15,7 +15,7 @@
 
 #include "app/startup.h"
 #include "platform/platform_window.h"
-#include "support/io_tools.h"
+#include "support/path_helpers.h"
 #include "ui/main_window_ui.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 #include "generator/generate_command.h"
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
-#include "support/io_tools.h"
+#include "support/path_helpers.h"
 
 namespace {
 

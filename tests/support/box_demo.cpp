@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform/platform_window.h"
-#include "support/io_tools.h"
+#include "support/message_box.h"
 
 int main() {
   SetBoxPresenter(PresentWindowBox);

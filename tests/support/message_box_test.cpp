@@ -1,39 +1,70 @@
-// Message boxes as the user sees them, fatal errors, and the log switched off.
-#include "support/io_tools.h"
+// Message boxes as the user sees them, the cut of their texts, fatal errors, and the log
+// switched off.
+#include "support/format_cut.h"
+#include "support/message_box.h"
+#include "support/path_helpers.h"
+#include "support/process_log.h"
 #include "support_test_tools.h"
 
 namespace {
 
 TEST(ShowMessageBox, FramesTheMessageByKindUnderTheCallersPlace) {
   RecordBoxes();
+  const char* held = GetFileName("D:\\voices\\held.mp3");
   ShowMessageBox(BOX_WARNING, "D:\\src\\gen/writer.cpp", 42, "Disk %d of %d: %s", 3, 7, "100% @x");
   for (int unknown_kind : {3, -1}) ShowMessageBox(unknown_kind, "a.cpp", 1, "never shown");
-  ShowMessageBox(BOX_HELP, "/work/main/io_tools.cpp", 7, "Press Generate");
+  ShowMessageBox(BOX_HELP, "/src/support/message_box.cpp", 7, "Press Generate");
   ShowMessageBox(BOX_WARNING, "hushmaker", 310, "%s", "");
   ShowDebugBox("frames=%d", 38);
   EXPECT_EQ(g_shown_boxes,
             "[box 1, icon 0] Called from: \"gen/writer.cpp\", line 42 | "
             "*********** WARNING ***********\nDisk 3 of 7: 100% @x\n"
-            "[box 2, icon 2] Called from: \"io_tools.cpp\", line 7 | "
+            "[box 2, icon 2] Called from: \"message_box.cpp\", line 7 | "
             "************ HELP ************\nPress Generate\n"
             "[box 3, icon 0] Called from: \"hushmaker\", line 310 | "
             "*********** WARNING ***********\n\n"
             "[box 4, icon 0] Debugging Info | *********** DEBUG ***********\nframes=38\n");
+  EXPECT_STREQ(held, "held.mp3") << "a caption overwrote the caller's file name";
 }
 
-TEST(ShowMessageBox, CutsTextsThatDoNotFitTheirBuffers) {
-  // Far beyond every buffer, so a write past one would land well outside it.
-  const std::string message(10000, 'm');
+TEST(FormatCut, EndsACutTextAtAWholeUtf8Character) {
+  // "a", then characters of two, three and four bytes: the sizes cut at every byte of them.
+  const std::string text = "a" "\xC3\xA9" "\xE2\x82\xAC" "\xF0\x9F\x98\x80";
+  const std::string a = "a", to_two = "a\xC3\xA9", to_three = to_two + "\xE2\x82\xAC";
+  const std::string shown[] = {"",       a,        a,        to_two,   to_two, to_two,
+                               to_three, to_three, to_three, to_three, text};  // size 1..11
+  for (size_t size = 1; size <= 11; ++size) {
+    std::string storage(16, '#');
+    FormatCut(storage.data(), size, "%s", text.c_str());
+    EXPECT_EQ(std::string(storage.c_str()), shown[size - 1]) << size;
+    EXPECT_EQ(storage.substr(size), std::string(16 - size, '#')) << "written past " << size;
+  }
+  char untouched = '#';
+  FormatCut(&untouched, 0, "%s", text.c_str());
+  EXPECT_EQ(untouched, '#');
+}
+
+TEST(ShowMessageBox, CutsTextsAtAWholeCharacterToFitTheirBuffers) {
+  // Far beyond every buffer, so a write past one would land well outside it. Each e-acute
+  // is two bytes, and the room below is odd, so the cut falls inside one.
+  const std::string ascii(10000, 'm');
+  std::string accented;
+  for (int i = 0; i < 5000; ++i) accented += "\xC3\xA9";
   RecordBoxes();
-  ShowMessageBox(BOX_WARNING, ("D:\\" + std::string(400, 's')).c_str(), 1, "%s", message.c_str());
-  ShowDebugBox("%s", message.c_str());
-  const std::string warning_frame = "*********** WARNING ***********\n";
-  const std::string debug_frame = "*********** DEBUG ***********\n";
+  ShowMessageBox(BOX_WARNING, ("D:\\" + accented).c_str(), 1, "%s", ascii.c_str());
+  ShowMessageBox(BOX_WARNING, ("D:\\" + ascii).c_str(), 1, "%s", accented.c_str());
+  ShowDebugBox("%s", ascii.c_str());
+  const std::string caption = "Called from: \"", warning = "*********** WARNING ***********\n",
+                    debug = "*********** DEBUG ***********\n";
+  const size_t name_room = IO_CAPTION_SIZE - 1 - caption.size();    // 245
+  const size_t message_room = IO_BOX_TEXT_SIZE - 1 - warning.size();  // 4,063
   EXPECT_EQ(g_shown_boxes,
-            "[box 1, icon 0] Called from: \"" + std::string(IO_CAPTION_SIZE - 15, 's') + " | " +
-                warning_frame + message.substr(0, IO_BOX_TEXT_SIZE - 1 - warning_frame.size()) +
-                "[box 2, icon 0] Debugging Info | " + debug_frame +
-                message.substr(0, IO_BOX_TEXT_SIZE - 1 - debug_frame.size()));
+            "[box 1, icon 0] " + caption + accented.substr(0, name_room - 1) + " | " + warning +
+                ascii.substr(0, message_room) +
+                "[box 2, icon 0] " + caption + ascii.substr(0, name_room) + " | " + warning +
+                accented.substr(0, message_room - 1) +
+                "[box 3, icon 0] Debugging Info | " + debug +
+                ascii.substr(0, IO_BOX_TEXT_SIZE - 1 - debug.size()));
 }
 
 using LogSwitchedOffTest = ScratchDirectoryTest;

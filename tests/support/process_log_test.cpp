@@ -1,6 +1,8 @@
 // The process log with the LOG_TO_FILE switch on: layout, entries and failure reports.
-#include "support/io_time.h"
-#include "support/io_tools.h"
+#include <ctime>
+
+#include "support/message_box.h"
+#include "support/process_log.h"
 #include "support_test_tools.h"
 
 namespace {
@@ -9,40 +11,55 @@ const std::string HEADER = "Windows Application ----------------------- LOGFILE\
                            "---------------------------------------------------\n"  // 51 dashes
                            "\nHushmaker - v1.0.0\nThis log was started in July 2002.\n\n";
 
+// The calendar clock as each test sets it.
+long long g_clock = 0;
+
+// The reading of the calendar clock at which it is the given local time.
+long long LocalReading(int year, int month, int day, int hour, int minute, int second) {
+  std::tm local = {};
+  local.tm_year = year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;
+  local.tm_isdst = -1;
+  return static_cast<long long>(std::mktime(&local));
+}
+
 class ProcessLogTest : public ScratchDirectoryTest {
   void SetUp() override {
     ScratchDirectoryTest::SetUp();
-    // 3 July 2002, 09:05:07: every field of the LOGDATE line shows its zero padding.
-    ReplaceLocalClock([] { return LocalDateTime{2002, 7, 3, 9, 5, 7}; });
+    g_clock = LocalReading(2002, 7, 3, 9, 3, 2);
+    ReplaceCalendarClock([] { return g_clock; });
     RecordBoxes();
   }
+  void TearDown() override {
+    ReplaceCalendarClock(nullptr);
+    ScratchDirectoryTest::TearDown();
+  }
 };
-
-// Entries and the execution time count seconds, so a test that crosses a second
-// boundary sees 1 where it would see 0; both are accepted.
-std::string ReadLogAtZeroSeconds() {
-  std::string log = ReadFile("process.log");
-  for (const char* one : {"(1) ", "time: 1 second"})
-    for (size_t at; (at = log.find(one)) != std::string::npos;) log[log.find('1', at)] = '0';
-  return log;
-}
 
 TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
   const std::string long_text(10000, 'w');
   std::ofstream("process.log") << "old run\n";
   StartLog();
   WriteLog("Encoding %d seconds", 3);  // no line end: runs on into the next entry
+  g_clock += 4;
   WriteLog("%s\n", long_text.c_str());
   EXPECT_EQ(AppendLogEntry("raw 100%\n"), 0);
   ShowMessageBox(BOX_WARNING, "a.cpp", 1, "secret warning");  // boxes log only their kind
   ShowMessageBox(BOX_HELP, "a.cpp", 1, "secret help");
   ShowDebugBox("secret debug");
+  // 125 s after the start, at 09:05:07: every field of the LOGDATE line shows its zero
+  // padding, and the execution time both of its units.
+  g_clock += 121;
   EXPECT_EXIT(ShowMessageBox(BOX_ERROR, "a.cpp", 1, "fatal"), testing::ExitedWithCode(1), "fatal\n$");
-  EXPECT_EQ(ReadLogAtZeroSeconds(),
-            HEADER + "(0) Encoding 3 seconds(0) " + long_text + "\n(0) raw 100%\n" +
-                "(0) Warning box displayed\n(0) Help box displayed\n"
-                "(0) ************ ERROR ************\n"
-                "\nProgram execution time: 0 second\n\nThank you for using it!\n\n"
+  EXPECT_EQ(ReadFile("process.log"),
+            HEADER + "(0) Encoding 3 seconds(4) " + long_text + "\n(4) raw 100%\n" +
+                "(4) Warning box displayed\n(4) Help box displayed\n"
+                "(125) ************ ERROR ************\n"
+                "\nProgram execution time: 2 minutes 5 seconds\n\nThank you for using it!\n\n"
                 "---------------------------------------------------\n"  // 51 dashes
                 "LOGDATE ----------------------- 07/03/2002 09:05:07\n");
 }
@@ -52,7 +69,7 @@ TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
 // The patterns keep to what GoogleTest's own matcher on Windows understands.
 #define ERROR_BOX(n, source, text) \
   "\\[box " #n ", icon 1\\] Called from: \"" source "\", line .+ \\| \\*+ ERROR \\*+\n" text "\n"
-#define WRITING_ERROR(n) ERROR_BOX(n, "io_tools.cpp", "Writing error on logfile: \"process.log\"") "$"
+#define WRITING_ERROR(n) ERROR_BOX(n, "process_log.cpp", "Writing error on logfile: \"process.log\"") "$"
 
 TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
   std::filesystem::create_directory("process.log");
@@ -62,9 +79,9 @@ TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
        "\\[box 1, icon 0\\] .*\\| \\*+ WARNING \\*+\nfirst\n" WRITING_ERROR(2)},
       {[] { ShowMessageBox(BOX_ERROR, "a.cpp", 1, "first"); }, 2,
        ERROR_BOX(1, "a.cpp", "first") WRITING_ERROR(2)},
-      {StartLog, 1, ERROR_BOX(1, "io_tools.cpp", "Unable to open file: \"process.log\"") "$"},
+      {StartLog, 1, ERROR_BOX(1, "process_log.cpp", "Unable to open file: \"process.log\"") "$"},
       {[] { LogExecutionTime(5); }, 1,
-       ERROR_BOX(1, "io_time.cpp", "Unable to open logfile: \"process.log\"") "$"},
+       ERROR_BOX(1, "process_log.cpp", "Unable to open logfile: \"process.log\"") "$"},
   };
   for (const auto& c : cases)
     EXPECT_EXIT((RecordBoxes(c.boxes), c.report()), testing::ExitedWithCode(1), c.expected_stderr);

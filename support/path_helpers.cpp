@@ -1,10 +1,11 @@
-// Path helpers of io_tools: taking paths apart and putting them together as plain bytes.
+// Path and file-name helpers: taking paths apart and putting them together as plain bytes.
+#include "support/path_helpers.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
-#include "support/io_tools.h"
 
 namespace {
 
@@ -89,9 +90,14 @@ char* GetFileNameOfSlashPath(const char* path) {
 }
 
 char* GetFileName(const char* path) {
-  const char* backslash = strrchr(path, '\\');
-  if (backslash == nullptr) return GetFileNameOfSlashPath(path);
-  return CopyCut(g_file_name, sizeof g_file_name, backslash + 1);
+  if (strchr(path, '\\') == nullptr) return GetFileNameOfSlashPath(path);
+  return CopyCut(g_file_name, sizeof g_file_name, FindFileName(path));
+}
+
+const char* FindFileName(const char* path) {
+  const char* separator = strrchr(path, '\\');
+  if (separator == nullptr) separator = strrchr(path, '/');
+  return separator != nullptr ? separator + 1 : path;
 }
 
 char* StripExtension(const char* path) { return StripExtensionInto(g_stripped, path, '\\'); }
@@ -124,12 +130,7 @@ void AddExtensionIfNone(char* path, const char* extension) {
 
 char* NormalizeDirectory(const char* path, bool addTrailingBackslash) {
   char* block = static_cast<char*>(calloc(1, IO_DIRECTORY_BLOCK_SIZE));
-  if (block == nullptr) {
-    ShowMessageBox(BOX_ERROR, __FILE__, __LINE__,
-                   "NormalizeDirectory(): calloc() failure\n>>> Not enough memory for a "
-                   "directory name.");
-    return nullptr;
-  }
+  if (block == nullptr) return nullptr;
   // Room for the trailing backslash is kept so that a cut result still ends in one.
   const size_t limit = IO_DIRECTORY_BLOCK_SIZE - 1 - (addTrailingBackslash ? 1 : 0);
   bool is_current_directory = false;
