@@ -40,6 +40,7 @@ std::string ComposeTargetPath(const char* directory, const char* fileName);
 void InitEncoderConfig();
 
 // The configuration that InitEncoderConfig fills and CreateBlankMP3 hands to the encoder.
+// The shipped programs never call it; tests read the record through it.
 const BE_CONFIG& GetEncoderConfig();
 
 

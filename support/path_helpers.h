@@ -32,7 +32,9 @@ char* StripExtensionOfSlashPath(const char* path);
 // Cuts the last extension off the caller's string (not a dot in the first character).
 char* StripExtensionInPlace(char* path);
 
-// Appends extension when the name has none; path must have room for it.
+// Appends extension when the name has none; path must have room for it. The shipped
+// programs never call it (the writer composes its name itself); it belongs to the
+// helpers' documented set.
 void AddExtensionIfNone(char* path, const char* extension);
 
 // New 256-byte heap copy with backslashes only and, when addTrailingBackslash, exactly
