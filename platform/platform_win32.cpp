@@ -109,14 +109,32 @@ NameClash CheckSystemName(const std::string& name) {
   return IsDeviceName(name) ? NameClash::DeviceName : NameClash::Allowed;
 }
 
-// The system resolves a relative path against the working folder before it checks the
-// length.
-bool FitsSystemPathLimit(const char* target, std::string* fullPath, size_t* limit) {
+namespace {
+
+// The full path the system makes of target; where its call cannot take the path, target
+// joined to the working folder.
+std::string ResolveFullPath(const char* target) {
   std::vector<char> full(MAX_PATH * 4);
   const DWORD length =
       GetFullPathNameA(target, static_cast<DWORD>(full.size()), full.data(), nullptr);
-  const std::string resolved =
-      length > 0 && length < full.size() ? std::string(full.data(), length) : target;
+  if (length > 0 && length < full.size()) return std::string(full.data(), length);
+  std::string resolved;
+  char folder[MAX_PATH] = "";
+  const bool relative =
+      target[0] != '\0' && target[0] != '\\' && target[0] != '/' && target[1] != ':';
+  if (relative && GetWorkingDirectory(folder, sizeof folder)) {
+    resolved = folder + std::string("\\");
+    if (target[0] == '.' && (target[1] == '\\' || target[1] == '/')) target += 2;
+  }
+  return resolved + target;
+}
+
+}  // namespace
+
+// The system resolves a relative path against the working folder before it checks the
+// length.
+bool FitsSystemPathLimit(const char* target, std::string* fullPath, size_t* limit) {
+  const std::string resolved = ResolveFullPath(target);
   if (GetLongestWrittenPathLength(resolved, "\\/") < MAX_PATH) return true;
   *fullPath = resolved;
   *limit = MAX_PATH - 1;
