@@ -39,8 +39,8 @@ constexpr int HM_OUTPUT_DIVISOR = 5;         // the output buffer holds N / 5 by
 
 // The line numbers that the failure reports' captions must show, one per report.
 constexpr int HM_LINE_LENGTH = 119;
-constexpr int HM_LINE_CONTROL_CHARACTER = 124;  // every refused name
-constexpr int HM_LINE_PATH_TOO_LONG = 131;       // every name too long
+constexpr int HM_LINE_REFUSED_NAME = 124;
+constexpr int HM_LINE_PATH_TOO_LONG = 131;
 constexpr int HM_LINE_NO_SAMPLE_MEMORY = 157;
 constexpr int HM_LINE_NO_OUTPUT_MEMORY = 185;
 constexpr int HM_LINE_OPEN = 215;
@@ -464,7 +464,7 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   if (verdict != NameVerdict::Writable) {
     problem[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
     if (verdict == NameVerdict::Refused) {
-      Fail(&run, HM_LINE_CONTROL_CHARACTER, "CreateBlankMP3(): file name failure\n>>> %s",
+      Fail(&run, HM_LINE_REFUSED_NAME, "CreateBlankMP3(): file name failure\n>>> %s",
            problem.c_str());
     } else {
       Fail(&run, HM_LINE_PATH_TOO_LONG, "CreateBlankMP3(): path length failure\n>>> %s",

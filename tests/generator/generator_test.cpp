@@ -269,6 +269,8 @@ TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothin
       {AS_NOBODY, own, "fresh", 215, kOpen + dir + "/fresh.mp3: Permission denied"},
       {REAL, own, "npc\nline", 124, "file name failure\n>>> The file name holds a control "
        "character (a line break or a tab, for instance); type the name without it"},
+      {REAL, own, "sub\\", 124, "file name failure\n>>> The name ends in a separator, so it "
+       "names a folder, not a file"},
       {REAL, own + std::string(250 - own.size(), 'd') + "\\", "voice", 131,
        "path length failure\n>>> The target directory and file name are longer than 259 "
        "characters"},
