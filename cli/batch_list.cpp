@@ -2,6 +2,7 @@
 #include "cli/batch_list.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #include "generator/generate_command.h"
@@ -23,18 +24,104 @@ std::string DescribeBadLength(const std::string& text) {
          "\" is not a length: give whole seconds (90), M:SS (1:30) or H:MM:SS (1:00:00)";
 }
 
+constexpr char BATCH_UTF8_MARK[] = "\xEF\xBB\xBF";
+constexpr char BATCH_UTF16LE_MARK[] = "\xFF\xFE";
+constexpr char BATCH_UTF16BE_MARK[] = "\xFE\xFF";
+// Never part of UTF-8: what broken UTF-16 becomes, so that its line is refused.
+constexpr char BATCH_NOT_UTF8 = '\xFF';
+
+bool StartsWith(const std::string& text, const char* head) {
+  return text.compare(0, std::strlen(head), head) == 0;
+}
+
+void AppendUtf8(unsigned long codePoint, std::string* text) {
+  if (codePoint < 0x80) {
+    *text += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    *text += static_cast<char>(0xC0 | (codePoint >> 6));
+    *text += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    *text += static_cast<char>(0xE0 | (codePoint >> 12));
+    *text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *text += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    *text += static_cast<char>(0xF0 | (codePoint >> 18));
+    *text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    *text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *text += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+}
+
+// The UTF-16 text after the two bytes of its mark.
+std::string FromUtf16(const std::string& bytes, bool bigEndian) {
+  const auto unitAt = [&](size_t i) {
+    const unsigned first = static_cast<unsigned char>(bytes[i]);
+    const unsigned second = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? first << 8 | second : second << 8 | first;
+  };
+  std::string text;
+  for (size_t i = 2; i < bytes.size(); i += 2) {
+    if (i + 1 == bytes.size()) {
+      text += BATCH_NOT_UTF8;  // half a unit
+      break;
+    }
+    const unsigned unit = unitAt(i);
+    const bool high = unit >= 0xD800 && unit < 0xDC00;
+    const unsigned next = i + 3 < bytes.size() ? unitAt(i + 2) : 0;
+    if (high && next >= 0xDC00 && next < 0xE000) {
+      AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00), &text);
+      i += 2;
+    } else if (unit >= 0xD800 && unit < 0xE000) {
+      text += BATCH_NOT_UTF8;
+    } else {
+      AppendUtf8(unit, &text);
+    }
+  }
+  return text;
+}
+
+// Well-formed UTF-8: no stray or missing continuation byte, no overlong form, no
+// surrogate, nothing above U+10FFFF.
+bool IsUtf8(const std::string& text) {
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    int more = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+    if (lead < 0x80) {
+      more = 0;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      more = 1;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      more = 2;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      more = 3;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (text.size() - i <= static_cast<size_t>(more)) return false;
+    for (int k = 1; k <= more; ++k) {
+      const unsigned char byte = static_cast<unsigned char>(text[i + k]);
+      if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF)) return false;
+    }
+    i += more + 1;
+  }
+  return true;
+}
+
 // The problem with a name from a list, or an empty text when it can be written.
-std::string CheckName(const std::string& native, std::string* own) {
+std::string CheckName(const std::string& native, const char* directory, std::string* own) {
   if (native.empty()) return "no file name after the length";
   if (native.find('\0') != std::string::npos) return "the name holds a zero byte";
-  // Refused here, not by the writer halfway through the list.
-  if (HasControlCharacter(native.c_str())) {
-    return "the name holds a control character (a tab, for instance)";
-  }
   if (!ToProgramPath(native.c_str(), own)) {
     return "the name holds a backslash, which cannot be written here; use / between folders";
   }
-  return "";
+  std::string problem;
+  CheckFileName(directory, own->c_str(), &problem);
+  return problem;
 }
 
 }  // namespace
@@ -82,17 +169,25 @@ bool ParseLength(const std::string& text, int* seconds, std::string* problem) {
   return true;
 }
 
-BatchList ParseBatchList(const std::string& text) {
+std::string DecodeListText(const std::string& bytes) {
+  if (StartsWith(bytes, BATCH_UTF8_MARK)) return bytes.substr(std::strlen(BATCH_UTF8_MARK));
+  if (StartsWith(bytes, BATCH_UTF16LE_MARK)) return FromUtf16(bytes, false);
+  if (StartsWith(bytes, BATCH_UTF16BE_MARK)) return FromUtf16(bytes, true);
+  return bytes;
+}
+
+BatchList ParseBatchList(const std::string& bytes, const char* directory) {
+  const std::string text = DecodeListText(bytes);
   BatchList list;
   std::map<std::string, int> first_line_of_file;
   size_t start = 0;
   for (int line = 1; start < text.size(); ++line) {
-    size_t end = text.find('\n', start);
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
     std::string content = text.substr(start, end - start);
-    start = end + 1;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
 
-    const size_t last = content.find_last_not_of(" \t\r");
+    const size_t last = content.find_last_not_of(BATCH_BLANKS);
     content.resize(last == std::string::npos ? 0 : last + 1);
     const size_t first = content.find_first_not_of(BATCH_BLANKS);
     if (first == std::string::npos || content[first] == '#') continue;
@@ -104,14 +199,16 @@ BatchList ParseBatchList(const std::string& text) {
 
     BatchEntry entry = {line, 0, ""};
     std::string problem;
-    if (length.find_first_of("0123456789") == std::string::npos) {
+    if (!IsUtf8(content)) {
+      problem = "not UTF-8 text; save the list as UTF-8";
+    } else if (length.find_first_of("0123456789") == std::string::npos) {
       problem = "no length: a line is SECONDS NAME";
     } else if (ParseLength(length, &entry.seconds, &problem)) {
-      problem = CheckName(name, &entry.name);
+      problem = CheckName(name, directory, &entry.name);
     }
     if (problem.empty()) {
-      const std::string file = ComposeTargetPath(nullptr, entry.name.c_str());
-      const auto [earlier, is_new] = first_line_of_file.emplace(FileNameKey(file), line);
+      const std::string file = GetTargetFileKey(directory, entry.name.c_str());
+      const auto [earlier, is_new] = first_line_of_file.emplace(file, line);
       if (!is_new) {
         problem = "makes the same file as line " + std::to_string(earlier->second) + ": " +
                   NativePath(MakeMP3FileName(entry.name.c_str()).c_str());

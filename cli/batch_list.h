@@ -27,9 +27,19 @@ struct BatchList {
   std::vector<BatchProblem> problems;  // when any, nothing of the list is to be written
 };
 
-// Reads a whole list, one "SECONDS NAME" a line: the length, blanks, then the name,
-// which is the rest of the line (inner blanks kept, trailing blanks and a CR dropped).
-// Blank lines and lines whose first character other than a blank is '#' are skipped.
-// A line without a good length or name (one holding a backslash or a control character
-// is not), or that makes the same file as an earlier line, is a problem.
-BatchList ParseBatchList(const std::string& text);
+// The text of a list's bytes as UTF-8: a UTF-8 byte-order mark is dropped, and UTF-16
+// (little- or big-endian) with its mark is converted. Other bytes stay as they are, so
+// that bytes which are not UTF-8 (a list saved as Windows-1252, say) are found per line;
+// broken UTF-16 becomes bytes which are not UTF-8.
+std::string DecodeListText(const std::string& bytes);
+
+// Reads a whole list from its bytes (decoded as DecodeListText says), one "SECONDS NAME" a
+// line, lines ending in LF, CR LF or a lone CR: the length, blanks, then the name, which
+// is the rest of the line (inner blanks kept, trailing blanks dropped). Blank lines and
+// lines whose first character other than a blank is '#' are skipped. Every other line
+// is a problem when it is not UTF-8, has no good length or name, or makes the same file
+// (GetTargetFileKey) as an earlier line. A good name holds no backslash on systems where
+// that is a character of names, and is one that CreateBlankMP3 finds Writable in
+// directory (own form, as the writer takes it; null: the working folder), so that a list
+// without problems never meets a name the writer refuses.
+BatchList ParseBatchList(const std::string& text, const char* directory = nullptr);

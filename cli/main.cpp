@@ -54,7 +54,9 @@ constexpr const char* CLI_HELP_FORMAT =
     "SECONDS is the length, 1 to %d: whole seconds (90), M:SS (1:30) or H:MM:SS (1:00:00).\n"
     "NAME is the file's name, blankfile when left out. It loses its last extension and\n"
     "ends in .mp3: voice and voice.wav both make voice.mp3. A folder part (npc/voice) is\n"
-    "kept. A file of the same name is replaced once the new one is complete.\n"
+    "kept. Names are relative to the folder written into (-d, else the current one): a\n"
+    "full path is refused. A file of the same name is replaced once the new one is\n"
+    "complete.\n"
     "\n"
     "Options:\n"
     "  -d, --directory DIR  write into the folder DIR instead of the current one\n"
@@ -66,10 +68,12 @@ constexpr const char* CLI_HELP_FORMAT =
     "\n"
     "A batch list has one file a line, SECONDS NAME: a length as above, blanks, then the\n"
     "name, which is the rest of the line and may hold blanks. Blank lines and lines that\n"
-    "start with # are skipped. The whole list is checked first; every bad line is reported\n"
-    "as LIST:LINE: what is wrong, and then nothing is written. Otherwise the files are\n"
-    "written in order, a file that fails does not stop the others, and a last line tells\n"
-    "how many were written and how many failed.\n"
+    "start with # are skipped. A list is UTF-8 text (a byte-order mark is fine) or UTF-16\n"
+    "with its byte-order mark. The whole list is checked first, names and all, and no two\n"
+    "lines may make one file; every bad line is reported as LIST:LINE: what is wrong, and\n"
+    "then nothing is written. Otherwise the files are written in order, a file that fails\n"
+    "does not stop the others, and a last line tells how many were written and how many\n"
+    "failed.\n"
     "\n"
     "One line is printed for each file written (voice.mp3  3 s). A length over %d\n"
     "seconds is written with a warning: the game cannot load such a file.\n"
@@ -179,6 +183,12 @@ bool PrepareDirectory(const char* given, std::string* own, std::string* problem)
       *problem = "the folder \"" + std::string(given) +
                  "\" holds a backslash, which cannot be written here";
       return false;
+    case DirectoryProblem::HoldsQuote:
+      // cmd hands over -d "C:\out\" 1 x as one argument: \" is a quote, not an end.
+      *problem = "the folder \"" + std::string(given) +
+                 "\" holds a quote: a folder name that ends in \\\" takes the quote and what "
+                 "follows; leave out the last backslash";
+      return false;
     case DirectoryProblem::TooLong:
       break;
   }
@@ -216,13 +226,17 @@ bool ReadList(const char* list, std::string* text) {
 
 int RunBatch(const char* list, const std::string& directory, bool quiet) {
   std::string text;
+  if (std::strcmp(list, CLI_STANDARD_INPUT) != 0 && IsFolder(list)) {
+    Complain("cannot read %s: it is a folder, not a list", list);
+    return CLI_EXIT_USAGE;
+  }
   if (!ReadList(list, &text)) {
     Complain("cannot read %s: %s", list, std::strerror(errno));
     return CLI_EXIT_USAGE;
   }
   const char* shown_list =
       std::strcmp(list, CLI_STANDARD_INPUT) == 0 ? CLI_STANDARD_INPUT_SHOWN : list;
-  const BatchList batch = ParseBatchList(text);
+  const BatchList batch = ParseBatchList(text, directory.empty() ? nullptr : directory.c_str());
   if (!batch.problems.empty()) {
     for (const BatchProblem& problem : batch.problems) {
       std::fprintf(stderr, "%s:%d: %s\n", shown_list, problem.line, problem.text.c_str());
@@ -257,6 +271,11 @@ int RunSingle(int count, char** arguments, const std::string& directory, bool qu
     return ReportBadUsage("the name \"" + std::string(arguments[1]) +
                     "\" holds a backslash, which cannot be written here; use / between folders");
   }
+  // Refused here, like a bad list line, rather than as a failed write.
+  const char* given_directory = directory.empty() ? nullptr : directory.c_str();
+  if (CheckFileName(given_directory, name.c_str(), &problem) != NameVerdict::Writable) {
+    return ReportBadUsage(problem);
+  }
   return WriteFile(seconds, directory, name, quiet) ? CLI_EXIT_WRITTEN : CLI_EXIT_FAILED;
 }
 
@@ -288,6 +307,7 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   SetBoxPresenter(PrintBox);
+  PrepareConsoleOutput();
   int status = Run(argc, argv);
   // A report that could not be written must not pass for a run that went well.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

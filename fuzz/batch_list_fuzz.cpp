@@ -1,6 +1,6 @@
 // Batch lists from anywhere: whatever a list holds, the reader gives only entries the
-// writer can make, one file each, and accounts for every line that is not blank or a
-// comment.
+// writer takes, one file each however spelled, and accounts for every line that is not
+// blank or a comment, in whatever line ends the list was saved with.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -16,20 +16,21 @@
 
 namespace {
 
+// LF, CR LF and a lone CR each end a line.
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = text.find('\n', start);
+    size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
     lines.push_back(text.substr(start, end - start));
-    start = end + 1;
+    start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
   }
   return lines;
 }
 
 std::string DropTrailing(std::string line) {
-  const size_t last = line.find_last_not_of(" \t\r");
+  const size_t last = line.find_last_not_of(" \t");
   line.resize(last == std::string::npos ? 0 : last + 1);
   return line;
 }
@@ -47,7 +48,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 }
 
 void CheckEntry(const BatchEntry& entry, const std::string& line) {
-  FUZZ_CHECK(entry.seconds >= 1 && entry.seconds <= GENERATE_MAX_SECONDS);
+  FUZZ_CHECK(entry.seconds >= 1 && entry.seconds <= SILENCE_MAX_SECONDS);
   FUZZ_CHECK(!entry.name.empty());
   for (char c : entry.name) {
     const unsigned char byte = static_cast<unsigned char>(c);
@@ -63,6 +64,9 @@ void CheckEntry(const BatchEntry& entry, const std::string& line) {
   FUZZ_CHECK(EndsWith(DropTrailing(line), native));
   std::string own;
   FUZZ_CHECK(ToProgramPath(native.c_str(), &own) && own == entry.name);
+  // The writer takes every name the list lets through.
+  std::string problem;
+  FUZZ_CHECK(CheckFileName(nullptr, entry.name.c_str(), &problem) == NameVerdict::Writable);
 }
 
 bool IsSameList(const BatchList& a, const BatchList& b) {
@@ -76,21 +80,19 @@ bool IsSameList(const BatchList& a, const BatchList& b) {
                     });
 }
 
-std::string WithCrLf(const std::string& text) {
-  std::string crlf;
-  for (char c : text) {
-    if (c == '\n') crlf += '\r';
-    crlf += c;
-  }
-  return crlf;
+// The lines saved again with a byte-order mark and other line ends.
+std::string Rejoined(const std::vector<std::string>& lines, const char* lineEnd) {
+  std::string text = "\xEF\xBB\xBF";
+  for (const std::string& line : lines) text += line + lineEnd;
+  return text;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> lines = SplitLines(text);
-  const BatchList list = ParseBatchList(text);
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> lines = SplitLines(DecodeListText(bytes));
+  const BatchList list = ParseBatchList(bytes);
 
   std::vector<int> seen(lines.size() + 1, 0);
   std::set<std::string> files;
@@ -100,8 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     previous = entry.line;
     ++seen[entry.line];
     CheckEntry(entry, lines[entry.line - 1]);
-    const std::string file = FileNameKey(ComposeTargetPath(nullptr, entry.name.c_str()));
-    FUZZ_CHECK(files.insert(file).second);
+    FUZZ_CHECK(files.insert(GetTargetFileKey(nullptr, entry.name.c_str())).second);
   }
   previous = 0;
   for (const BatchProblem& problem : list.problems) {
@@ -114,7 +115,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(seen[line] == (IsSkipped(lines[line - 1]) ? 0 : 1));
   }
 
-  // A list saved with Windows line ends reads the same, texts and all.
-  FUZZ_CHECK(IsSameList(ParseBatchList(WithCrLf(text)), list));
+  // A list saved with a mark and Windows or old Mac line ends reads the same, texts and all.
+  FUZZ_CHECK(IsSameList(ParseBatchList(Rejoined(lines, "\r\n")), list));
+  FUZZ_CHECK(IsSameList(ParseBatchList(Rejoined(lines, "\r")), list));
   return 0;
 }

@@ -32,6 +32,12 @@ void ReportUnheldChoice(const char* selection, DirectoryProblem problem) {
                    "chosen target directory \"%s\" holds a backslash, which this program reads "
                    "as a separator; choose another directory",
                    selection);
+  } else if (problem == DirectoryProblem::HoldsQuote) {
+    ShowMessageBox(BOX_WARNING, GENERATE_SOURCE, __LINE__,
+                   "cb_generate_i(): NormalizeDirectory() failure\n>>> The chosen target "
+                   "directory \"%s\" holds a quote, which no name may hold here; choose "
+                   "another directory",
+                   selection);
   } else {
     ShowMessageBox(BOX_WARNING, GENERATE_SOURCE, __LINE__,
                    "cb_generate_i(): NormalizeDirectory() failure\n>>> The chosen target "
@@ -58,6 +64,9 @@ int HoldSilenceSeconds(double value) {
 DirectoryProblem PrepareTargetDirectory(const char* native, std::string* own) {
   if (!native || !native[0]) return DirectoryProblem::Empty;
   if (!CanHoldNativePath(native)) return DirectoryProblem::HoldsBackslash;
+  if (std::strchr(native, '"') && CheckSystemName("\"") != NameClash::Allowed) {
+    return DirectoryProblem::HoldsQuote;
+  }
   // The own form may add a backslash; the block must hold it and its terminating zero.
   if (strlen(native) >= IO_DIRECTORY_BLOCK_SIZE - 1) return DirectoryProblem::TooLong;
   if (!ToProgramPath(native, own)) return DirectoryProblem::HoldsBackslash;

@@ -28,6 +28,7 @@ enum class DirectoryProblem {
   None,
   Empty,
   HoldsBackslash,  // a folder name holds one; the program would read it as a separator
+  HoldsQuote,      // where no name may hold '"': a command line's quoting went wrong
   TooLong,         // its own form would not fit IO_DIRECTORY_BLOCK_SIZE uncut
 };
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cctype>
 #include <cinttypes>
 #include <climits>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "generator/id3v1_tag.h"
 #include "platform/platform.h"
@@ -37,7 +39,7 @@ constexpr int HM_OUTPUT_DIVISOR = 5;         // the output buffer holds N / 5 by
 
 // The line numbers that the failure reports' captions must show, one per report.
 constexpr int HM_LINE_LENGTH = 119;
-constexpr int HM_LINE_CONTROL_CHARACTER = 124;
+constexpr int HM_LINE_REFUSED_NAME = 124;
 constexpr int HM_LINE_PATH_TOO_LONG = 131;
 constexpr int HM_LINE_NO_SAMPLE_MEMORY = 157;
 constexpr int HM_LINE_NO_OUTPUT_MEMORY = 185;
@@ -309,7 +311,98 @@ void LogWhereTheFileWent(const std::string& target) {
   }
 }
 
+std::vector<std::string> SplitAtBackslashes(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (true) {
+    const size_t end = path.find('\\', start);
+    parts.push_back(path.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    if (end == std::string::npos) return parts;
+    start = end + 1;
+  }
+}
+
+bool IsOnlyDots(const std::string& part) {
+  return !part.empty() && part.find_first_not_of('.') == std::string::npos;
+}
+
+// Why the name can be no file's name, or an empty text.
+std::string FindRefusal(const std::string& name) {
+  if (HasControlCharacter(name.c_str())) {
+    return "the file name holds a control character (a line break or a tab, for instance); "
+           "type the name without it";
+  }
+  if (name[0] == '\\') {
+    return "the name starts with a separator, as a full path does; a name is relative to the "
+           "target folder, which is given apart";
+  }
+  if (name.back() == '\\') return "the name ends in a separator, so it names a folder, not a file";
+  const std::vector<std::string> parts = SplitAtBackslashes(name);
+  if (IsOnlyDots(parts.back())) return "the name's last part is only dots, which names no file";
+  for (const std::string& part : parts) {
+    switch (CheckSystemName(part)) {
+      case NameClash::Allowed:
+        break;
+      case NameClash::DriveOrStream:
+        return "the name holds ':', which names a drive or a stream here, not a file; a name "
+               "is relative to the target folder and cannot hold ':'";
+      case NameClash::ReservedCharacter:
+        return "the name holds one of < > \" | ? *, which this system does not allow in names";
+      case NameClash::DeviceName:
+        return "\"" + part + "\" is a device name that this system reserves (CON, PRN, AUX, "
+               "NUL, COM1 to COM9 and LPT1 to LPT9, with any extension); choose another name";
+    }
+  }
+  return "";
+}
+
+// Why the file's path is too long, or an empty text.
+std::string FindExcessLength(const std::string& target) {
+  for (const std::string& part : SplitAtBackslashes(target)) {
+    if (part.size() > SILENCE_NAME_MAX) {
+      return "a file or folder name in the path is longer than " +
+             std::to_string(SILENCE_NAME_MAX) + " characters";
+    }
+  }
+  if (target.size() >= IO_PATH_BUFFER_SIZE) {
+    return "the target directory and file name are longer than " +
+           std::to_string(IO_PATH_BUFFER_SIZE - 1) + " characters";
+  }
+  std::string fullPath;
+  size_t limit = 0;
+  if (!FitsSystemPathLimit(NativePath(target.c_str()).c_str(), &fullPath, &limit)) {
+    return "the file's full path, or that of the temporary file written beside it, is "
+           "longer than the " + std::to_string(limit) + " characters this system takes: " +
+           fullPath;
+  }
+  return "";
+}
+
 }  // namespace
+
+NameVerdict CheckFileName(const char* directory, const char* fileName, std::string* problem) {
+  if (fileName && fileName[0]) *problem = FindRefusal(fileName);
+  if (!problem->empty()) return NameVerdict::Refused;
+  *problem = FindExcessLength(ComposeTargetPath(directory, fileName));
+  return problem->empty() ? NameVerdict::Writable : NameVerdict::TooLong;
+}
+
+std::string GetTargetFileKey(const char* directory, const char* fileName) {
+  const std::string target = ComposeTargetPath(directory, fileName);
+  const bool fromRoot = target[0] == '\\';
+  std::vector<std::string> kept;
+  for (const std::string& part : SplitAtBackslashes(target)) {
+    if (part.empty() || part == ".") continue;
+    if (part == ".." && !kept.empty() && kept.back() != "..") {
+      kept.pop_back();
+    } else if (part != ".." || !fromRoot || !kept.empty()) {
+      kept.push_back(part);  // above the root is the root
+    }
+  }
+  std::string resolved = fromRoot ? "\\" : "";
+  for (size_t i = 0; i < kept.size(); ++i) resolved += (i ? "\\" : "") + kept[i];
+  return FileNameKey(NativePath(resolved.c_str()));
+}
 
 bool HasControlCharacter(const char* fileName) {
   for (const char* c = fileName; c && *c; ++c) {
@@ -366,20 +459,20 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
     return -1;
   }
 
-  if (HasControlCharacter(fileName)) {
-    Fail(&run, HM_LINE_CONTROL_CHARACTER,
-         "CreateBlankMP3(): file name failure\n>>> The file name holds a control character "
-         "(a line break or a tab, for instance); type the name without it");
+  std::string problem;
+  const NameVerdict verdict = CheckFileName(directory, fileName, &problem);
+  if (verdict != NameVerdict::Writable) {
+    problem[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(problem[0])));
+    if (verdict == NameVerdict::Refused) {
+      Fail(&run, HM_LINE_REFUSED_NAME, "CreateBlankMP3(): file name failure\n>>> %s",
+           problem.c_str());
+    } else {
+      Fail(&run, HM_LINE_PATH_TOO_LONG, "CreateBlankMP3(): path length failure\n>>> %s",
+           problem.c_str());
+    }
     return -1;
   }
   const std::string target = ComposeTargetPath(directory, fileName);
-  if (target.size() >= IO_PATH_BUFFER_SIZE) {
-    Fail(&run, HM_LINE_PATH_TOO_LONG,
-         "CreateBlankMP3(): path length failure\n>>> The target directory and file name are "
-         "longer than %d characters",
-         static_cast<int>(IO_PATH_BUFFER_SIZE - 1));
-    return -1;
-  }
   const std::string nativeTarget = NativePath(target.c_str());
 
   WriteLog("I am gonna create a %d second long MP3 file\n", seconds);

@@ -1,6 +1,7 @@
 // The silent MP3 writer.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -15,14 +16,38 @@ constexpr int SILENCE_MAX_SECONDS = 28800;
 // warning box; a box about a file ends with the line ">>> <native path>: <reason>".
 // The file is written in full under another name and only then put in the target's place
 // (see BeginReplacement), so a failed or interrupted run leaves an existing file as it
-// was. A length out of range, a file name holding a control character, and a directory
-// and name that together do not fit a 260-byte path, are refused before anything is
-// written.
+// was. A length out of range, and a name that CheckFileName does not find Writable, are
+// refused before anything is written.
 int CreateBlankMP3(int seconds, const char* directory, const char* fileName);
 
 // Whether a file name holds a byte below 0x20 or DEL, which CreateBlankMP3 refuses: a
 // pasted line break or tab would become part of the file's name.
 bool HasControlCharacter(const char* fileName);
+
+// The longest name of one file or folder, on every system the program runs on.
+constexpr size_t SILENCE_NAME_MAX = 255;
+
+enum class NameVerdict {
+  Writable,
+  Refused,  // no file can be made of the name anywhere
+  TooLong,  // the name, or the path it makes with the directory, is too long
+};
+
+// The writer's name rules, which CreateBlankMP3 applies before anything is written, for
+// the same arguments. Refused: a name holding a control character; starting with a
+// separator (names are relative to the directory); ending in one, or whose last part is
+// only dots (it names no file); a part the system cannot have (on Windows ':', any of
+// < > " | ? *, or a device name such as CON or LPT1.txt). TooLong: a part over
+// SILENCE_NAME_MAX, a target path that does not fit IO_PATH_BUFFER_SIZE, or a path (with
+// the working folder, on Windows) longer than the system takes. *problem then says why,
+// as a phrase that starts in lower case.
+NameVerdict CheckFileName(const char* directory, const char* fileName, std::string* problem);
+
+// The spelling of ComposeTargetPath(directory, fileName) by which two runs make the same
+// file: "." parts, doubled separators and a folder followed by ".." are resolved as
+// the system resolves them, and on Windows case is ignored. "voice", ".\voice",
+// "sub\..\voice" and "sub\\..\voice" give one key.
+std::string GetTargetFileKey(const char* directory, const char* fileName);
 
 // The file name the writer makes of a name in the program's own form: the name loses its
 // last extension (a dot behind the last backslash, not its first character), once, and

@@ -124,7 +124,7 @@ bool CreateExclusively(const std::string& directory, Replacement* replacement, D
       return false;
     }
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILES_SHARING,
-                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       replacement->handle = file;
       replacement->written = path;
@@ -164,6 +164,8 @@ void Discard(Replacement* replacement) {
 // attributes and permissions.
 bool MoveOver(const Replacement& replacement, std::string* failed_path) {
   *failed_path = replacement.target;
+  // Written hidden, like a POSIX dot file; the finished file is not.
+  SetFileAttributesA(replacement.written.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (replacement.targetExists &&
       ReplaceFileA(replacement.target.c_str(), replacement.written.c_str(), nullptr,
                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {

@@ -17,3 +17,9 @@ constexpr int TEMPORARY_NAME_ATTEMPTS = 100;
 // in its separator or is empty): ".hushmaker-" and eight letters or digits, then ".tmp",
 // so that no "*.mp3" pattern ever matches a leftover.
 std::string MakeTemporaryName(const std::string& directory);
+// The length of the name MakeTemporaryName adds to the directory.
+constexpr size_t TEMPORARY_NAME_LENGTH = 23;
+
+// The longer of path and of the temporary file's path beside it; separators is the
+// system's set.
+size_t GetLongestWrittenPathLength(const std::string& path, const char* separators);

@@ -71,6 +71,30 @@ bool CanHoldNativePath(const char* path);
 // ignore case, the path in lower case.
 std::string FileNameKey(const std::string& path);
 
+// What keeps one name of a path (a file or folder name, no separator in it) from being
+// made on this system. Every name is fine on POSIX systems.
+enum class NameClash {
+  Allowed,
+  DriveOrStream,      // Windows: ':' names a drive or an alternate data stream
+  ReservedCharacter,  // Windows: one of < > " | ? *
+  DeviceName,         // Windows: CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, any extension
+};
+NameClash CheckSystemName(const std::string& name);
+
+// Whether the system takes the path of a file to be made at target (native), and of the
+// temporary file written beside it, as far as their length goes. On Windows the full path
+// counts, with the working folder a relative target lies in, and must stay below
+// MAX_PATH; on POSIX systems the path as given must stay below PATH_MAX. False fills
+// *fullPath with the path that is too long and *limit with the most characters it may have.
+bool FitsSystemPathLimit(const char* target, std::string* fullPath, size_t* limit);
+
+// Whether path names an existing folder.
+bool IsFolder(const char* path);
+
+// Makes the console show the program's UTF-8 output as such for the rest of the run
+// (Windows consoles start in an older code page); nothing elsewhere.
+void PrepareConsoleOutput();
+
 // Files
 // All paths here are native. A run writes its file in full under another name and only
 // then puts it in the target's place, so that a failed or interrupted run leaves a user's

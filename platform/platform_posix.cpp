@@ -3,10 +3,12 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 
@@ -71,3 +73,19 @@ bool ToProgramPath(const char* native, std::string* own) {
 }
 
 std::string FileNameKey(const std::string& path) { return path; }
+
+NameClash CheckSystemName(const std::string&) { return NameClash::Allowed; }
+
+bool FitsSystemPathLimit(const char* target, std::string* fullPath, size_t* limit) {
+  if (GetLongestWrittenPathLength(target, "/") < PATH_MAX) return true;
+  *fullPath = target;
+  *limit = PATH_MAX - 1;
+  return false;
+}
+
+bool IsFolder(const char* path) {
+  struct stat information;
+  return stat(path, &information) == 0 && S_ISDIR(information.st_mode);
+}
+
+void PrepareConsoleOutput() {}

@@ -5,6 +5,53 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The console's code page before the program set UTF-8, given back when it ends.
+UINT original_output_code_page = 0;
+
+void RestoreConsoleOutput() { SetConsoleOutputCP(original_output_code_page); }
+
+bool IsDeviceName(std::string name) {
+  // The device is the name up to its first dot, trailing blanks ignored, in any case.
+  name.erase(std::min(name.find('.'), name.size()));
+  name.erase(name.find_last_not_of(' ') + 1);
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL") return true;
+  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
+std::wstring Widen(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+  std::wstring wide(length > 0 ? length : 0, L'\0');
+  if (length > 0) {
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  }
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string text(length > 0 ? length : 0, '\0');
+  if (length > 0) {
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length,
+                        nullptr, nullptr);
+  }
+  return text;
+}
+
+}  // namespace
+
 void PauseNatively(unsigned int milliseconds) { Sleep(milliseconds); }
 
 // A FILETIME counts 100-nanosecond steps from 1 January 1601, 00:00 UTC.
@@ -48,8 +95,62 @@ bool ToProgramPath(const char* native, std::string* own) {
   return true;
 }
 
+// Lower case beyond ASCII too: "GRÜSSE" and "grüsse" are one file.
 std::string FileNameKey(const std::string& path) {
-  std::string key = path;
-  if (!key.empty()) CharLowerBuffA(&key[0], static_cast<DWORD>(key.size()));
-  return key;
+  std::wstring key = Widen(path);
+  if (key.empty()) return path;
+  CharLowerBuffW(&key[0], static_cast<DWORD>(key.size()));
+  return Narrow(key);
+}
+
+NameClash CheckSystemName(const std::string& name) {
+  if (name.find(':') != std::string::npos) return NameClash::DriveOrStream;
+  if (name.find_first_of("<>\"|?*") != std::string::npos) return NameClash::ReservedCharacter;
+  return IsDeviceName(name) ? NameClash::DeviceName : NameClash::Allowed;
+}
+
+namespace {
+
+// The full path the system makes of target; where its call cannot take the path, target
+// joined to the working folder.
+std::string ResolveFullPath(const char* target) {
+  std::vector<char> full(MAX_PATH * 4);
+  const DWORD length =
+      GetFullPathNameA(target, static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length > 0 && length < full.size()) return std::string(full.data(), length);
+  std::string resolved;
+  char folder[MAX_PATH] = "";
+  const bool relative =
+      target[0] != '\0' && target[0] != '\\' && target[0] != '/' && target[1] != ':';
+  if (relative && GetWorkingDirectory(folder, sizeof folder)) {
+    resolved = folder + std::string("\\");
+    if (target[0] == '.' && (target[1] == '\\' || target[1] == '/')) target += 2;
+  }
+  return resolved + target;
+}
+
+}  // namespace
+
+// The system resolves a relative path against the working folder before it checks the
+// length.
+bool FitsSystemPathLimit(const char* target, std::string* fullPath, size_t* limit) {
+  const std::string resolved = ResolveFullPath(target);
+  if (GetLongestWrittenPathLength(resolved, "\\/") < MAX_PATH) return true;
+  *fullPath = resolved;
+  *limit = MAX_PATH - 1;
+  return false;
+}
+
+bool IsFolder(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void PrepareConsoleOutput() {
+  const UINT current = GetConsoleOutputCP();
+  // No console (output to a file or pipe), or UTF-8 already.
+  if (current == 0 || current == CP_UTF8) return;
+  if (!SetConsoleOutputCP(CP_UTF8)) return;
+  original_output_code_page = current;
+  std::atexit(RestoreConsoleOutput);
 }

@@ -1,4 +1,5 @@
 // Names of the hidden files that replacements write, the same on every system.
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -9,6 +10,10 @@ namespace {
 constexpr int TEMPORARY_RANDOM_CHARACTERS = 8;
 constexpr char TEMPORARY_PREFIX[] = ".hushmaker-";
 constexpr char TEMPORARY_SUFFIX[] = ".tmp";
+static_assert(sizeof(TEMPORARY_PREFIX) - 1 + TEMPORARY_RANDOM_CHARACTERS +
+                      sizeof(TEMPORARY_SUFFIX) - 1 ==
+                  TEMPORARY_NAME_LENGTH,
+              "the path length check counts the temporary name");
 
 }  // namespace
 
@@ -20,4 +25,10 @@ std::string MakeTemporaryName(const std::string& directory) {
   std::string path = directory + TEMPORARY_PREFIX;
   for (int i = 0; i < TEMPORARY_RANDOM_CHARACTERS; ++i) path += alphabet[pick(generator)];
   return path + TEMPORARY_SUFFIX;
+}
+
+size_t GetLongestWrittenPathLength(const std::string& path, const char* separators) {
+  const size_t separator = path.find_last_of(separators);
+  const size_t folder = separator == std::string::npos ? 0 : separator + 1;
+  return std::max(path.size(), folder + TEMPORARY_NAME_LENGTH);
 }

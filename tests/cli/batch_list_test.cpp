@@ -28,7 +28,7 @@ TEST(ParseLength, TakesTheThreeFormsWithinTheRangeAndNothingElse) {
 // are written; the list must be refused before any. A tab before the name is a blank.
 TEST(ParseBatchList, RefusesANameWithAControlCharacterAndNothingElse) {
   const std::pair<const char*, bool> cases[] = {  // line, accepted
-      {"1 a\tb", false}, {"1 a\rb", false}, {"1 a\x01", false}, {"1 a\x7F", false},
+      {"1 a\tb", false}, {"1 a\x1B", false}, {"1 a\x01", false}, {"1 a\x7F", false},
       {"1\tvoice", true}, {"1 take  two\r", true}, {"1 gr\xC3\xBC\xC3\x9F" "e", true},
   };
   for (const auto& [line, accepted] : cases) {
@@ -36,7 +36,9 @@ TEST(ParseBatchList, RefusesANameWithAControlCharacterAndNothingElse) {
     EXPECT_EQ(list.entries.size(), accepted ? 1u : 0u) << line;
     ASSERT_EQ(list.problems.size(), accepted ? 0u : 1u) << line;
     if (!accepted) {
-      EXPECT_EQ(list.problems[0].text, "the name holds a control character (a tab, for instance)");
+      EXPECT_EQ(list.problems[0].text,
+                "the file name holds a control character (a line break or a tab, for instance); "
+                "type the name without it");
     }
   }
 }

@@ -262,12 +262,15 @@ TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothin
       {REAL, own + "voice.mp3\\", "voice", 215,
        kOpen + dir + "/voice.mp3/voice.mp3: Not a directory"},
       {REAL, own, "folder", 215, kOpen + dir + "/folder.mp3: Is a directory"},
-      {REAL, "", n252, 215, kOpen + "./" + n252 + ".mp3: File name too long"},
+      {REAL, "", n252, 131, "path length failure\n>>> A file or folder name in the path is "
+       "longer than 255 characters"},
       {IN_DELETED_FOLDER, "", "voice", 215, kOpen + "./voice.mp3: No such file or directory"},
       {AS_NOBODY, own, "voice", 215, kOpen + dir + "/voice.mp3: Permission denied"},
       {AS_NOBODY, own, "fresh", 215, kOpen + dir + "/fresh.mp3: Permission denied"},
       {REAL, own, "npc\nline", 124, "file name failure\n>>> The file name holds a control "
        "character (a line break or a tab, for instance); type the name without it"},
+      {REAL, own, "sub\\", 124, "file name failure\n>>> The name ends in a separator, so it "
+       "names a folder, not a file"},
       {REAL, own + std::string(250 - own.size(), 'd') + "\\", "voice", 131,
        "path length failure\n>>> The target directory and file name are longer than 259 "
        "characters"},

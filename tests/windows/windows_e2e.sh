@@ -113,20 +113,28 @@ if start_window wine "$shipped/hushmaker.exe"; then
   samples=$(($(mpg123 -q -s voice.mp3 | wc -c) / 2))
   [ "$samples" -eq 132300 ] || fail "the Windows program's voice.mp3 decodes to $samples samples"
 
-  # A name in a folder that does not exist: the writer's warning box, closed by Return.
-  xdotool mousemove --window "$window" 480 205 click 1 key --clearmodifiers ctrl+a BackSpace
-  xdotool type --delay 50 'missing\voice'
-  xdotool key --clearmodifiers alt+g
-  if box=$(find_window '^Called from: '); then
-    caption=$(xdotool getwindowname "$box")
-    [ "$caption" = 'Called from: "hushmaker", line 215' ] || fail "the box's caption is '$caption'"
-    xdotool windowfocus --sync "$box" key Return
-    for _ in $(seq 50); do xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || break; sleep 0.1; done
-    xwininfo -id "$box" 2>/dev/null | grep -q IsViewable && fail "Return did not close the box"
-    sleep 3  # the window pauses after a failed run, before it is idle again
-  else
-    fail "no warning box for a missing folder"
-  fi
+  # A name in a folder that does not exist, and names Windows reserves: the writer's
+  # warning box from the line of its check, closed by Return, and no file made.
+  while IFS='|' read -r typed line; do
+    xdotool mousemove --window "$window" 480 205 click 1 key --clearmodifiers ctrl+a BackSpace
+    xdotool type --delay 50 "$typed"
+    xdotool key --clearmodifiers alt+g
+    if box=$(find_window '^Called from: '); then
+      caption=$(xdotool getwindowname "$box")
+      [ "$caption" = "Called from: \"hushmaker\", line $line" ] ||
+        fail "the box for '$typed' has the caption '$caption'"
+      xdotool windowfocus --sync "$box" key Return
+      for _ in $(seq 50); do xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || break; sleep 0.1; done
+      xwininfo -id "$box" 2>/dev/null | grep -q IsViewable && fail "Return did not close the box"
+      sleep 3  # the window pauses after a failed run, before it is idle again
+    else
+      fail "no warning box for the name '$typed'"
+    fi
+  done <<'END'
+missing\voice|215
+C:voice|124
+END
+  [ "$(ls -A)" = voice.mp3 ] || fail "after refused names the folder holds: $(ls -A)"
   end_with_escape hushmaker.exe
 fi
 
@@ -158,6 +166,42 @@ printf '1 Grüße\n' >"$scratch/list.txt"
 (cd "$scratch" && wine "$shipped/hushmaker-cli.exe" -q -d utf8 --batch list.txt 2>stderr)
 [ "$(ls -A "$scratch/utf8")" = "Grüße.mp3" ] ||
   fail "a list naming Grüße made '$(ls -A "$scratch/utf8")': $(cat "$scratch/stderr")"
+
+# Names only Windows refuses, in a list and on the command line: each told on its line
+# with its reason, and nothing written.
+mkdir "$scratch/names" && cd "$scratch/names" || exit 1
+printf '2 first\r\n3 CON\r\n4 a:b\r\n5 prn.wav\r\n6 a|b\r\n7 C:\\work\\voice\r\n8 last\r\n' >list.txt
+wine "$shipped/hushmaker-cli.exe" --batch list.txt >stdout 2>stderr
+status=$?
+[ "$status" -eq 2 ] && [ "$(grep -o '^list.txt:[0-9]*:' stderr | tr -d '\n')" = \
+  "list.txt:2:list.txt:3:list.txt:4:list.txt:5:list.txt:6:" ] &&
+  grep -q '^list.txt:2: "CON" is a device name that this system reserves' stderr &&
+  grep -q "^list.txt:3: the name holds ':', which names a drive or a stream" stderr ||
+  fail "a list of reserved names: status $status, stderr: $(cat stderr)"
+while IFS='|' read -r arguments reason; do
+  eval "wine \"\$shipped/hushmaker-cli.exe\" $arguments" >stdout 2>stderr
+  status=$?
+  [ "$status" -eq 2 ] && grep -qF -- "$reason" stderr ||
+    fail "hushmaker-cli.exe $arguments: status $status, stderr: $(cat stderr)"
+done <<'END'
+2 C:voice|names a drive or a stream
+2 'NUL.wav'|"NUL.wav" is a device name
+2 'sub\'|ends in a separator
+-d 'out" 1 x'|holds a quote: a folder name that ends in \" takes the quote
+--batch .|cannot read .: it is a folder, not a list
+END
+[ "$(ls -A)" = "list.txt
+stderr
+stdout" ] || fail "refused names left: $(ls -A)"
+# Lists as Notepad saves them: "Unicode" (UTF-16 with its mark) is read, ANSI is refused.
+printf '1 Grüße\r\n' | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >utf16.txt
+printf '1 Gr\xfc\xdfe\r\n' >ansi.txt
+wine "$shipped/hushmaker-cli.exe" -q --batch utf16.txt 2>stderr
+[ -e Grüße.mp3 ] || fail "a UTF-16 list naming Grüße made: $(ls -A); $(cat stderr)"
+wine "$shipped/hushmaker-cli.exe" -q --batch ansi.txt 2>stderr
+status=$?
+[ "$status" -eq 2 ] && grep -q '^ansi.txt:1: not UTF-8 text; save the list as UTF-8' stderr ||
+  fail "an ANSI list: status $status, stderr: $(cat stderr)"
 
 # The tag's year is the local year of each run; should the year turn during this test,
 # the four bytes of the year are left out of the comparison.
