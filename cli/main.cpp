@@ -288,6 +288,8 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   SetBoxPresenter(PrintBox);
+  // A file over the size limit fails on its own; the rest of a batch is still written.
+  IgnoreFileSizeSignal();
   int status = Run(argc, argv);
   // A report that could not be written must not pass for a run that went well.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

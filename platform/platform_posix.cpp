@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +46,8 @@ void OpenNatively(const char* target) {
   while (waitpid(child, nullptr, 0) == -1 && errno == EINTR) {
   }
 }
+
+void IgnoreFileSizeSignal() { signal(SIGXFSZ, SIG_IGN); }
 
 bool GetWorkingDirectory(char* buffer, size_t size) {
   if (size == 0) return false;
