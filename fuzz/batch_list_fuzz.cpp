@@ -47,7 +47,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 }
 
 void CheckEntry(const BatchEntry& entry, const std::string& line) {
-  FUZZ_CHECK(entry.seconds >= 1 && entry.seconds <= GENERATE_MAX_SECONDS);
+  FUZZ_CHECK(entry.seconds >= 1 && entry.seconds <= SILENCE_MAX_SECONDS);
   FUZZ_CHECK(!entry.name.empty());
   for (char c : entry.name) {
     const unsigned char byte = static_cast<unsigned char>(c);
