@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -305,6 +306,13 @@ bool WriteAll(int descriptor, const char* bytes, size_t count) {
 // Makes sure the target can hold size bytes before any of its bytes change: a full disk
 // or a file-size limit then fails here with the target as it was.
 bool ReserveSpace(int target, off_t size, off_t oldSize) {
+  // Reserving room past the end does not meet the limit; writing there would.
+  rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      static_cast<rlim_t>(size) > limit.rlim_cur) {
+    errno = EFBIG;
+    return false;
+  }
   if (fallocate(target, FALLOC_FL_KEEP_SIZE, 0, size) == 0) return true;
   if (errno != EOPNOTSUPP && errno != ENOSYS) return false;
   // The bytes it already has need no new space on a file system that cannot reserve.
