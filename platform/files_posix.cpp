@@ -214,23 +214,20 @@ bool CreateNamed(int folder, Replacement* replacement, int* error) {
   return false;
 }
 
-// Makes the written file in the folder at path: unnamed where the system can, else under
-// a hidden name, whose removal a signal then sees to. Called with the signals held.
-bool CreateWritten(const std::string& path, Replacement* replacement, int* error) {
+// Makes the written file in folder, a descriptor that the replacement takes over, at
+// path: unnamed where the system can, else under a hidden name, whose removal a signal
+// then sees to. Called with the signals held.
+bool CreateWritten(int folder, const std::string& path, Replacement* replacement, int* error) {
   CloseIfOpen(&replacement->writtenFolder);
-  replacement->writtenFolder = OpenFolder(path);
-  if (replacement->writtenFolder < 0) {
+  replacement->writtenFolder = folder;
+  if (folder < 0) {
     *error = errno;
     return false;
   }
   replacement->writtenFolderPath = path.empty() || path.back() == '/' ? path : path + "/";
-  if (CreateUnnamed(replacement->writtenFolder, replacement, error)) return true;
-  if (*error != 0 || !CreateNamed(replacement->writtenFolder, replacement, error)) return false;
-  if (replacement->writtenName.size() >= sizeof(cleanup_name)) {
-    *error = ENAMETOOLONG;
-    return false;
-  }
-  ArmCleanup(replacement->writtenFolder, replacement->writtenName);
+  if (CreateUnnamed(folder, replacement, error)) return true;
+  if (*error != 0 || !CreateNamed(folder, replacement, error)) return false;
+  ArmCleanup(folder, replacement->writtenName);
   return true;
 }
 
@@ -423,12 +420,14 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
 
   const sigset_t previous = HoldSignals();
   std::string failed_path = final_path;
-  bool made = CreateWritten(folder_path, replacement.get(), &error);
+  bool made = CreateWritten(fcntl(replacement->folder, F_DUPFD_CLOEXEC, 0), folder_path,
+                            replacement.get(), &error);
   // A folder where no new file can be made still lets a writable file be written over.
   if (!made && replacement->targetExists && (error == EACCES || error == EPERM)) {
     replacement->inPlace = true;
     failed_path = FILES_SYSTEM_TEMPORARY_FOLDER;
-    made = CreateWritten(FILES_SYSTEM_TEMPORARY_FOLDER, replacement.get(), &error);
+    made = CreateWritten(OpenFolder(FILES_SYSTEM_TEMPORARY_FOLDER), FILES_SYSTEM_TEMPORARY_FOLDER,
+                         replacement.get(), &error);
   }
   ReleaseSignals(previous);
   if (!made) {
@@ -468,12 +467,12 @@ bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
   const int target = replacement->inPlace ? OpenLocked(*replacement) : -1;
   bool targetKept = true;
   bool done = false;
-  if (!replacement->inPlace || target >= 0) {
-    // The signals wait until the target is whole again.
-    const sigset_t previous = HoldSignals();
-    done = replacement->inPlace ? CopyOver(*replacement, target, &targetKept)
-                                : MoveOver(replacement);
-    ReleaseSignals(previous);
+  // The signals wait until the target is whole again and the written file is gone.
+  const sigset_t previous = HoldSignals();
+  if (!replacement->inPlace) {
+    done = MoveOver(replacement);
+  } else if (target >= 0) {
+    done = CopyOver(*replacement, target, &targetKept);
   }
   int error = errno;
   // The lock ends with the close; a write the system reports only now is a failure too.
@@ -483,6 +482,7 @@ bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
     targetKept = false;
   }
   Close(replacement, true);
+  ReleaseSignals(previous);
   if (!done) SetFailure(failure, replacement->target, std::strerror(error), targetKept);
   return done;
 }
