@@ -9,6 +9,7 @@
 
 int main() {
   SetBoxPresenter(PresentWindowBox);
+  IgnoreFileSizeSignal();
   main_ui = new MainWindowUI;
 
   if (!OpenDisplay()) {

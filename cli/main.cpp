@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/batch_list.h"
+#include "cli/list_input.h"
 #include "encoder/encoder_version.h"
 #include "generator/generate_command.h"
 #include "generator/hushmaker.h"
@@ -23,7 +24,6 @@ constexpr const char* CLI_NAME = "hushmaker-cli";
 constexpr const char* CLI_STANDARD_INPUT = "-";
 constexpr const char* CLI_STANDARD_INPUT_SHOWN = "<stdin>";
 constexpr size_t CLI_VERSION_TEXT_SIZE = 256;
-constexpr size_t CLI_READ_CHUNK = 65536;
 
 constexpr int CLI_EXIT_WRITTEN = 0;
 constexpr int CLI_EXIT_FAILED = 1;
@@ -99,15 +99,20 @@ struct Options {
   bool version = false;
 };
 
-// Anything on stdout so far comes first, so the two streams read in order.
+// Anything on stdout so far comes first, so the two streams read in order. Names and
+// list lines in the message are shown with their control bytes escaped.
 __attribute__((format(printf, 1, 2))) void Complain(const char* format, ...) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "%s: ", CLI_NAME);
   va_list arguments;
   va_start(arguments, format);
-  std::vfprintf(stderr, format, arguments);
+  va_list again;
+  va_copy(again, arguments);
+  const int length = std::vsnprintf(nullptr, 0, format, arguments);
   va_end(arguments);
-  std::fputc('\n', stderr);
+  std::string message(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+  std::vsnprintf(&message[0], message.size() + 1, format, again);
+  va_end(again);
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: %s\n", CLI_NAME, EscapeControlBytes(message).c_str());
 }
 
 int ReportBadUsage(const std::string& what) {
@@ -120,7 +125,8 @@ int ReportBadUsage(const std::string& what) {
 // they are, on stderr.
 void PrintBox(const char* caption, const char* text, BoxIcon) {
   std::fflush(stdout);
-  std::fprintf(stderr, "%s\n%s", caption, text);
+  std::fprintf(stderr, "%s\n%s", EscapeControlBytes(caption).c_str(),
+               EscapeControlBytes(text, true).c_str());
 }
 
 // The option text that getopt_long stopped at.
@@ -206,43 +212,57 @@ bool WriteFile(int seconds, const std::string& directory, const std::string& nam
     Complain("%s was not written", shown.c_str());
     return false;
   }
-  if (!quiet) std::printf("%s  %d s\n", shown.c_str(), seconds);
+  if (!quiet) std::printf("%s  %d s\n", EscapeControlBytes(shown).c_str(), seconds);
   return true;
 }
 
-bool ReadList(const char* list, std::string* text) {
+// Reads the whole list; false after telling why it cannot be run.
+bool ReadList(const char* list, const std::string& shown_list, std::string* text) {
   const bool standard_input = std::strcmp(list, CLI_STANDARD_INPUT) == 0;
   FILE* file = standard_input ? stdin : std::fopen(list, "rb");
-  if (!file) return false;
-  std::string chunk(CLI_READ_CHUNK, '\0');
-  size_t got;
-  while ((got = std::fread(&chunk[0], 1, chunk.size(), file)) > 0) text->append(chunk, 0, got);
-  const bool failed = std::ferror(file) != 0;
+  if (!file) {
+    Complain("cannot read %s: %s", list, std::strerror(errno));
+    return false;
+  }
+  int line = 0;
+  const ListReading result = ReadBoundedList(file, text, &line);
   const int error = errno;
   if (!standard_input) std::fclose(file);
-  errno = error;
-  return !failed;
+  switch (result) {
+    case ListReading::Read:
+      return true;
+    case ListReading::Unreadable:
+      Complain("cannot read %s: %s", list, std::strerror(error));
+      return false;
+    case ListReading::LineTooLong:
+      std::fprintf(stderr, "%s:%d: line too long (over %zu bytes)\n", shown_list.c_str(), line,
+                   LIST_MAX_LINE_BYTES);
+      Complain("%s is not a list; nothing was written", shown_list.c_str());
+      return false;
+    case ListReading::TooManyLines:
+      break;
+  }
+  Complain("%s has more than %d lines; nothing was written", shown_list.c_str(), LIST_MAX_LINES);
+  return false;
 }
 
 int RunBatch(const char* list, const std::string& directory, bool quiet) {
+  const std::string shown_list = EscapeControlBytes(
+      std::strcmp(list, CLI_STANDARD_INPUT) == 0 ? CLI_STANDARD_INPUT_SHOWN : list);
   std::string text;
   if (std::strcmp(list, CLI_STANDARD_INPUT) != 0 && IsFolder(list)) {
-    Complain("cannot read %s: it is a folder, not a list", list);
+    Complain("cannot read %s: it is a folder, not a list", shown_list.c_str());
     return CLI_EXIT_USAGE;
   }
-  if (!ReadList(list, &text)) {
-    Complain("cannot read %s: %s", list, std::strerror(errno));
-    return CLI_EXIT_USAGE;
-  }
-  const char* shown_list =
-      std::strcmp(list, CLI_STANDARD_INPUT) == 0 ? CLI_STANDARD_INPUT_SHOWN : list;
+  if (!ReadList(list, shown_list, &text)) return CLI_EXIT_USAGE;
   const BatchList batch = ParseBatchList(text, directory.empty() ? nullptr : directory.c_str());
   if (!batch.problems.empty()) {
     for (const BatchProblem& problem : batch.problems) {
-      std::fprintf(stderr, "%s:%d: %s\n", shown_list, problem.line, problem.text.c_str());
+      std::fprintf(stderr, "%s:%d: %s\n", shown_list.c_str(), problem.line,
+                   EscapeControlBytes(problem.text).c_str());
     }
     Complain("%zu bad line%s in %s; nothing was written", batch.problems.size(),
-             batch.problems.size() == 1 ? "" : "s", shown_list);
+             batch.problems.size() == 1 ? "" : "s", shown_list.c_str());
     return CLI_EXIT_USAGE;
   }
   int written = 0;
@@ -308,6 +328,8 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
   SetBoxPresenter(PrintBox);
   PrepareConsoleOutput();
+  // A file over the size limit fails on its own; the rest of a batch is still written.
+  IgnoreFileSizeSignal();
   int status = Run(argc, argv);
   // A report that could not be written must not pass for a run that went well.
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -55,6 +55,18 @@ std::string FileStem(const char* preparedName) {
 
 }  // namespace
 
+bool ReadTypedLength(const char* text, double* number) {
+  const char* digit = text + (text[0] == '-' || text[0] == '+' ? 1 : 0);
+  if (!*digit) return false;
+  double magnitude = 0;
+  for (; *digit; ++digit) {
+    if (*digit < '0' || *digit > '9') return false;
+    if (magnitude <= SILENCE_MAX_SECONDS) magnitude = magnitude * 10 + (*digit - '0');
+  }
+  *number = text[0] == '-' ? -magnitude : magnitude;
+  return true;
+}
+
 int HoldSilenceSeconds(double value) {
   if (!(value > 0)) return 0;
   if (value >= SILENCE_MAX_SECONDS) return SILENCE_MAX_SECONDS;

@@ -23,6 +23,11 @@ constexpr const char* GENERATE_TEXT_FAILURE = "\n>>> Compilation has failed :(";
 // 0..SILENCE_MAX_SECONDS (never wrapped); anything that is not a number gives 0.
 int HoldSilenceSeconds(double value);
 
+// The length typed into the window's field: a whole decimal number with an optional sign
+// and nothing else. A longer number stops growing once past any length the program
+// allows, so it never wraps. False, with *number unchanged, for any other text.
+bool ReadTypedLength(const char* text, double* number);
+
 // Why a folder the user names cannot be a target folder.
 enum class DirectoryProblem {
   None,

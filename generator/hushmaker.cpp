@@ -33,6 +33,9 @@ constexpr int HM_GENRE_SPEECH = 101;
 constexpr const char* HM_TAG_TITLE = ">>> Empty file <<<";
 constexpr const char* HM_TAG_COMMENT = "Made by Hushmaker";
 constexpr BE_ERR HM_INJECTED_ENCODER_RESULT = BE_ERR_INVALID_FORMAT_PARAMETERS;
+constexpr const char* HM_TEXT_TARGET_KEPT = "\n>>> The target MP3 file was not changed";
+constexpr const char* HM_TEXT_TARGET_TORN = "\n>>> The target MP3 file may be incomplete";
+constexpr int64_t HM_BYTES_PER_MIB = 1024 * 1024;
 
 constexpr int HM_BYTES_PER_SAMPLE_SLOT = 4;  // the sample buffer holds 4 bytes per sample
 constexpr int HM_OUTPUT_DIVISOR = 5;         // the output buffer holds N / 5 bytes
@@ -76,6 +79,7 @@ struct Run {
   size_t outputSize = 0;  // N / 5 bytes
   HBE_STREAM stream = nullptr;
   FILE* file = nullptr;
+  std::string target;                  // native
   Replacement* replacement = nullptr;  // the file written to take the target's place
 
   // After an encoder step has failed: close the stream and the file, release the rest
@@ -94,9 +98,6 @@ struct Run {
     AbandonReplacement(replacement);
     replacement = nullptr;
   }
-
-  // The native path of the file being written.
-  const char* WrittenPath() const { return GetReplacementPath(replacement); }
 
   void Release() {
     delete tag;
@@ -137,12 +138,16 @@ void ReportEncoderFailure(Run* run, int line, const char* format) {
   FailWithOpenStream(run, line, format, static_cast<unsigned long>(run->encoderResult));
 }
 
-// A failed write to the file being written: its path and the reason that errno holds.
+// A failed write to the file being written: the target, the reason that errno holds, and
+// that the target is still as it was (only the finished file ever goes over it).
 void ReportWriteFailure(Run* run, int line, const char* format) {
   const std::string reason = std::strerror(errno);
-  const std::string path = run->WrittenPath();
-  FailWithOpenStream(run, line, format, path.c_str(), reason.c_str());
+  FailWithOpenStream(run, line, format, run->target.c_str(), reason.c_str(),
+                     HM_TEXT_TARGET_KEPT);
 }
+
+// Whole mebibytes, rounded up, so that a failed request never reads as 0.
+int64_t ToMebibytes(int64_t bytes) { return (bytes + HM_BYTES_PER_MIB - 1) / HM_BYTES_PER_MIB; }
 
 // The sample buffer comes zeroed from the system and is never touched by a clearing
 // loop, so eight hours of silence do not cost five gigabytes.
@@ -154,8 +159,8 @@ bool AllocateBuffers(Run* run, int64_t samples) {
   if (!run->samples) {
     Fail(run, HM_LINE_NO_SAMPLE_MEMORY,
          "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to allocate "
-         "%" PRId64 " of memory to store WAV data",
-         samples);
+         "%" PRId64 " MiB of memory to store WAV data",
+         ToMebibytes(samples * HM_BYTES_PER_SAMPLE_SLOT));
     return false;
   }
   run->outputSize = static_cast<size_t>(samples / HM_OUTPUT_DIVISOR);
@@ -163,8 +168,8 @@ bool AllocateBuffers(Run* run, int64_t samples) {
   if (!run->output) {
     Fail(run, HM_LINE_NO_OUTPUT_MEMORY,
          "CreateBlankMP3(): memory allocation failure\n>>> Operator new failed to allocate "
-         "%" PRId64 " of memory to store MP3 data",
-         samples);
+         "%" PRId64 " MiB of memory to store MP3 data",
+         ToMebibytes(static_cast<int64_t>(run->outputSize)));
     return false;
   }
   WriteLog("Blank WAV data initialized\n");
@@ -220,7 +225,7 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
     errno = writeError;
     ReportWriteFailure(run, HM_LINE_WRITE_ENCODED,
                        "CreateBlankMP3(): fwrite() failure\n>>> Cannot write encoded WAV data "
-                       "to target MP3 file\n>>> %s: %s");
+                       "to target MP3 file\n>>> %s: %s%s");
     return false;
   }
 
@@ -240,7 +245,7 @@ bool EncodeIntoFile(Run* run, uint32_t samples) {
   if (!WriteOutput(run, outputCount, WriterStep::WriteRemaining) || std::fflush(run->file) != 0) {
     ReportWriteFailure(run, HM_LINE_WRITE_REMAINING,
                        "CreateBlankMP3(): fwrite() failure\n>>> Cannot write remaining MP3 data "
-                       "to target MP3 file\n>>> %s: %s");
+                       "to target MP3 file\n>>> %s: %s%s");
     return false;
   }
   beCloseStream(run->stream);
@@ -256,7 +261,7 @@ bool TagAndClose(Run* run) {
   if (IsMadeToFail(WriterStep::WriteTag) || !CID3v1Tag::AppendTag(run->file, fields)) {
     ReportWriteFailure(run, HM_LINE_TAG,
                        "CreateBlankMP3(): AppendTag() failure\n>>> Cannot write the ID3v1 tag "
-                       "to target MP3 file\n>>> %s: %s");
+                       "to target MP3 file\n>>> %s: %s%s");
     return false;
   }
   const bool madeToFail = IsMadeToFail(WriterStep::CloseFile);
@@ -266,7 +271,7 @@ bool TagAndClose(Run* run) {
   if (!closed) {
     ReportWriteFailure(run, HM_LINE_CLOSE,
                        "CreateBlankMP3(): fclose() failure\n>>> Cannot write remaining MP3 "
-                       "data to target MP3 file\n>>> %s: %s");
+                       "data to target MP3 file\n>>> %s: %s%s");
     return false;
   }
   return true;
@@ -279,15 +284,15 @@ bool WriteXingFrame(Run* run) {
   errno = 0;
   const BE_ERR result = IsMadeToFail(WriterStep::WriteXingFrame)
                             ? HM_INJECTED_ENCODER_RESULT
-                            : beWriteVBRHeader(run->WrittenPath());
+                            : beWriteVBRHeader(GetReplacementPath(run->replacement));
   if (result != BE_ERR_SUCCESSFUL) {
     const std::string reason = errno != 0 ? std::strerror(errno) : "";
-    const std::string path = run->WrittenPath();
     if (!reason.empty()) {
       Fail(run, HM_LINE_XING,
            "CreateBlankMP3(): beWriteVBRHeader() failure\n>>> Unable to write the Xing frame "
-           "into the MP3 file>>> Error code: %lu\n>>> %s: %s",
-           static_cast<unsigned long>(result), path.c_str(), reason.c_str());
+           "into the MP3 file>>> Error code: %lu\n>>> %s: %s%s",
+           static_cast<unsigned long>(result), run->target.c_str(), reason.c_str(),
+           HM_TEXT_TARGET_KEPT);
     } else {
       Fail(run, HM_LINE_XING,
            "CreateBlankMP3(): beWriteVBRHeader() failure\n>>> Unable to write the Xing frame "
@@ -473,7 +478,8 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
     return -1;
   }
   const std::string target = ComposeTargetPath(directory, fileName);
-  const std::string nativeTarget = NativePath(target.c_str());
+  run.target = NativePath(target.c_str());
+  const std::string& nativeTarget = run.target;
 
   WriteLog("I am gonna create a %d second long MP3 file\n", seconds);
   InitEncoderConfig();
@@ -503,8 +509,9 @@ int CreateBlankMP3(int seconds, const char* directory, const char* fileName) {
   if (!replaced) {
     Fail(&run, HM_LINE_MOVE,
          "CreateBlankMP3(): rename() failure\n>>> Cannot put the finished MP3 file in place "
-         "of the target MP3 file\n>>> %s: %s",
-         failure.path.c_str(), failure.reason.c_str());
+         "of the target MP3 file\n>>> %s: %s%s",
+         failure.path.c_str(), failure.reason.c_str(),
+         failure.targetKept ? HM_TEXT_TARGET_KEPT : HM_TEXT_TARGET_TORN);
     return -1;
   }
   return FinishRun(&run);

@@ -13,7 +13,8 @@ constexpr int SILENCE_MAX_SECONDS = 28800;
 // Writes `seconds` (1..SILENCE_MAX_SECONDS) of silence as the MP3 file
 // ComposeTargetPath(directory, fileName); a given directory ends in a backslash.
 // Returns the elapsed whole seconds (never less than 0), or -1 after a failure shown in a
-// warning box; a box about a file ends with the line ">>> <native path>: <reason>".
+// warning box; a box about a file has the line ">>> <native path>: <reason>", where a
+// failure after the file was opened names the target and adds whether it was changed.
 // The file is written in full under another name and only then put in the target's place
 // (see BeginReplacement), so a failed or interrupted run leaves an existing file as it
 // was. A length out of range, and a name that CheckFileName does not find Writable, are

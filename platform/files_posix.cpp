@@ -1,10 +1,12 @@
 // POSIX implementation of the platform layer's file operations: a file is written in full
-// under another name, then put in its target's place.
+// under another name, or under none, then put in its target's place.
 #include "platform/native_calls.h"
 #include "platform/platform.h"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,9 +19,17 @@
 #include <vector>
 
 struct Replacement {
-  std::string target;   // the file to replace, symbolic links followed
-  std::string written;  // the file being written
-  int descriptor = -1;  // the handle the written file was created with
+  std::string target;      // the file to replace, symbolic links followed
+  std::string targetName;  // its last part, inside folder
+  int folder = -1;         // the target's folder, held so that a moved folder changes nothing
+  // The file being written: unnamed until it is linked in, or a hidden name in
+  // writtenFolder (the target's folder, or the system's temporary folder for an in-place
+  // write), which a signal removes.
+  int descriptor = -1;
+  int writtenFolder = -1;
+  std::string writtenName;  // empty while the file has no name
+  std::string writtenFolderPath;  // writtenFolder's path, ending in '/' or empty
+  std::string reopenPath;  // a path that reaches the written file for as long as it is open
   bool targetExists = false;
   struct stat targetInfo = {};
   // The target is written over instead of being replaced by renaming.
@@ -28,7 +38,9 @@ struct Replacement {
 
 namespace {
 
-constexpr char FILES_SYSTEM_TEMPORARY_FOLDER[] = "/tmp/";
+constexpr char FILES_SYSTEM_TEMPORARY_FOLDER[] = "/tmp";
+constexpr char FILES_DESCRIPTOR_PATH_FORMAT[] = "/proc/self/fd/%d";
+constexpr size_t FILES_DESCRIPTOR_PATH_SIZE = 32;
 constexpr int FILES_MAX_LINKS_FOLLOWED = 40;
 constexpr size_t FILES_COPY_BLOCK = 1 << 20;
 constexpr const char* FILES_NOT_REGULAR = "Not a regular file";
@@ -36,16 +48,17 @@ constexpr int FILES_CLEANUP_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGXFSZ};
 constexpr size_t FILES_CLEANUP_SIGNAL_COUNT =
     sizeof(FILES_CLEANUP_SIGNALS) / sizeof(FILES_CLEANUP_SIGNALS[0]);
 
-// The file that a signal removes. Filled before the handlers are armed; the handlers
-// only read it.
-char cleanup_path[PATH_MAX];
+// The named file that a signal removes, as a name inside a held folder. Filled before the
+// handlers are armed; the handlers only read it.
+char cleanup_name[NAME_MAX + 1];
+int cleanup_folder = -1;
 volatile sig_atomic_t cleanup_armed = 0;
 struct sigaction previous_actions[FILES_CLEANUP_SIGNAL_COUNT];
 bool handler_installed[FILES_CLEANUP_SIGNAL_COUNT];
 
 void RemoveWrittenFileAndEnd(int signal_number) {
   const int saved = errno;
-  if (cleanup_armed) unlink(cleanup_path);
+  if (cleanup_armed) unlinkat(cleanup_folder, cleanup_name, 0);
   errno = saved;
   // The default action is back (SA_RESETHAND); the signal raised again stays pending
   // until this handler returns and then ends the process as it would have at first.
@@ -71,8 +84,9 @@ sigset_t HoldSignals() {
 void ReleaseSignals(const sigset_t& previous) { sigprocmask(SIG_SETMASK, &previous, nullptr); }
 
 // A signal that the process ignores or handles itself is left as it is.
-void ArmCleanup(const std::string& path) {
-  std::snprintf(cleanup_path, sizeof(cleanup_path), "%s", path.c_str());
+void ArmCleanup(int folder, const std::string& name) {
+  std::snprintf(cleanup_name, sizeof(cleanup_name), "%s", name.c_str());
+  cleanup_folder = folder;
   cleanup_armed = 1;
   struct sigaction action = {};
   action.sa_handler = RemoveWrittenFileAndEnd;
@@ -138,19 +152,57 @@ bool IsNameTooLong(const std::string& path) {
   return longest > 0 && path.size() - directory.size() > static_cast<size_t>(longest);
 }
 
-// Creates a new file with a unique name in directory, readable and writable by the user
-// alone.
-bool CreateExclusively(const std::string& directory, Replacement* replacement, int* error) {
+// Holds a folder by a descriptor that needs no permission to read it.
+int OpenFolder(const std::string& path) {
+  return open(path.empty() ? "." : path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+void CloseIfOpen(int* descriptor) {
+  if (*descriptor >= 0) close(*descriptor);
+  *descriptor = -1;
+}
+
+std::string DescriptorPath(int descriptor) {
+  char path[FILES_DESCRIPTOR_PATH_SIZE];
+  std::snprintf(path, sizeof(path), FILES_DESCRIPTOR_PATH_FORMAT, descriptor);
+  return path;
+}
+
+// Makes the written file with no name at all, so that however the process ends it leaves
+// nothing behind. False, with error 0, where the file system or the system cannot.
+bool CreateUnnamed(int folder, Replacement* replacement, int* error) {
+  *error = 0;
+  const int descriptor = openat(folder, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (descriptor < 0) {
+    // Older systems read the flag as O_DIRECTORY and answer EISDIR.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) *error = errno;
+    return false;
+  }
+  // The Info frame is written through this path and the file named through it later.
+  const std::string path = DescriptorPath(descriptor);
+  if (access(path.c_str(), F_OK) != 0) {
+    close(descriptor);
+    return false;
+  }
+  replacement->descriptor = descriptor;
+  replacement->reopenPath = path;
+  return true;
+}
+
+// Creates a new file with a unique hidden name in folder.
+bool CreateNamed(int folder, Replacement* replacement, int* error) {
   for (int attempt = 0; attempt < TEMPORARY_NAME_ATTEMPTS; ++attempt) {
-    const std::string path = MakeTemporaryName(directory);
-    if (path.size() >= sizeof(cleanup_path)) {
-      *error = ENAMETOOLONG;
-      return false;
-    }
-    const int descriptor = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const std::string name = MakeTemporaryName("");
+    const int descriptor =
+        openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (descriptor >= 0) {
       replacement->descriptor = descriptor;
-      replacement->written = path;
+      replacement->writtenName = name;
+      replacement->reopenPath = DescriptorPath(descriptor);
+      // Without /proc the name is the only way back to the file.
+      if (access(replacement->reopenPath.c_str(), F_OK) != 0) {
+        replacement->reopenPath = replacement->writtenFolderPath + name;
+      }
       return true;
     }
     if (errno != EEXIST) {
@@ -162,19 +214,42 @@ bool CreateExclusively(const std::string& directory, Replacement* replacement, i
   return false;
 }
 
-void SetFailure(FileFailure* failure, const std::string& path, const char* reason) {
+// Makes the written file in folder, a descriptor that the replacement takes over, at
+// path: unnamed where the system can, else under a hidden name, whose removal a signal
+// then sees to. Called with the signals held.
+bool CreateWritten(int folder, const std::string& path, Replacement* replacement, int* error) {
+  CloseIfOpen(&replacement->writtenFolder);
+  replacement->writtenFolder = folder;
+  if (folder < 0) {
+    *error = errno;
+    return false;
+  }
+  replacement->writtenFolderPath = path.empty() || path.back() == '/' ? path : path + "/";
+  if (CreateUnnamed(folder, replacement, error)) return true;
+  if (*error != 0 || !CreateNamed(folder, replacement, error)) return false;
+  ArmCleanup(folder, replacement->writtenName);
+  return true;
+}
+
+void SetFailure(FileFailure* failure, const std::string& path, const char* reason,
+                bool targetKept = true) {
   if (!failure) return;
   failure->path = path;
   failure->reason = reason;
+  failure->targetKept = targetKept;
 }
 
-// Ends a replacement whose written file is not wanted: closes and removes it.
-void Discard(Replacement* replacement) {
+// Ends a replacement: closes the written file and, when asked, removes its name.
+void Close(Replacement* replacement, bool removeName) {
   const sigset_t previous = HoldSignals();
-  close(replacement->descriptor);
-  unlink(replacement->written.c_str());
+  CloseIfOpen(&replacement->descriptor);
+  if (removeName && !replacement->writtenName.empty()) {
+    unlinkat(replacement->writtenFolder, replacement->writtenName.c_str(), 0);
+  }
   DisarmCleanup();
   ReleaseSignals(previous);
+  CloseIfOpen(&replacement->writtenFolder);
+  CloseIfOpen(&replacement->folder);
 }
 
 mode_t ModeOfNewFile() {
@@ -183,16 +258,35 @@ mode_t ModeOfNewFile() {
   return 0666 & ~mask;
 }
 
+// Gives the unnamed written file a hidden name in the target's folder.
+bool LinkIn(Replacement* replacement) {
+  for (int attempt = 0; attempt < TEMPORARY_NAME_ATTEMPTS; ++attempt) {
+    const std::string name = MakeTemporaryName("");
+    if (linkat(AT_FDCWD, replacement->reopenPath.c_str(), replacement->folder, name.c_str(),
+               AT_SYMLINK_FOLLOW) == 0) {
+      replacement->writtenName = name;
+      return true;
+    }
+    if (errno != EEXIST) return false;
+  }
+  errno = EEXIST;
+  return false;
+}
+
 // Puts the written file in the target's place in one step.
-bool MoveOver(const Replacement& replacement, std::string* failed_path) {
-  *failed_path = replacement.written;
-  const mode_t mode = replacement.targetExists ? replacement.targetInfo.st_mode & 07777
-                                               : ModeOfNewFile();
-  if (fsync(replacement.descriptor) != 0 || fchmod(replacement.descriptor, mode) != 0) {
+bool MoveOver(Replacement* replacement) {
+  const mode_t mode = replacement->targetExists ? replacement->targetInfo.st_mode & 07777
+                                                : ModeOfNewFile();
+  if (fsync(replacement->descriptor) != 0 || fchmod(replacement->descriptor, mode) != 0) {
     return false;
   }
-  *failed_path = replacement.target;
-  return rename(replacement.written.c_str(), replacement.target.c_str()) == 0;
+  if (replacement->writtenName.empty() && !LinkIn(replacement)) return false;
+  if (renameat(replacement->folder, replacement->writtenName.c_str(), replacement->folder,
+               replacement->targetName.c_str()) != 0) {
+    return false;
+  }
+  replacement->writtenName.clear();
+  return true;
 }
 
 bool WriteAll(int descriptor, const char* bytes, size_t count) {
@@ -206,33 +300,65 @@ bool WriteAll(int descriptor, const char* bytes, size_t count) {
   return true;
 }
 
+// Makes sure the target can hold size bytes before any of its bytes change: a full disk
+// or a file-size limit then fails here with the target as it was.
+bool ReserveSpace(int target, off_t size, off_t oldSize) {
+  // Reserving room past the end does not meet the limit; writing there would.
+  rlimit limit;
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      static_cast<rlim_t>(size) > limit.rlim_cur) {
+    errno = EFBIG;
+    return false;
+  }
+  if (fallocate(target, FALLOC_FL_KEEP_SIZE, 0, size) == 0) return true;
+  if (errno != EOPNOTSUPP && errno != ENOSYS) return false;
+  // The bytes it already has need no new space on a file system that cannot reserve.
+  if (size <= oldSize) return true;
+  const int error = posix_fallocate(target, oldSize, size - oldSize);
+  if (error == 0 || error == EOPNOTSUPP) return true;
+  (void)!ftruncate(target, oldSize);
+  errno = error;
+  return false;
+}
+
+// Opens the target for an in-place write and waits until no other run writes it, so that
+// runs on one file follow one another.
+int OpenLocked(const Replacement& replacement) {
+  const int target =
+      openat(replacement.folder, replacement.targetName.c_str(), O_WRONLY | O_CLOEXEC);
+  if (target < 0) return -1;
+  int locked;
+  while ((locked = flock(target, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (locked != 0) {
+    const int error = errno;
+    close(target);
+    errno = error;
+    return -1;
+  }
+  return target;
+}
+
 // Writes the written file's bytes over the target, as a plain write of the target would.
-bool CopyOver(const Replacement& replacement, std::string* failed_path) {
-  *failed_path = replacement.target;
-  const int target = open(replacement.target.c_str(), O_WRONLY | O_CLOEXEC);
-  if (target < 0) return false;
+// *targetKept turns false once a byte of the target may have changed.
+bool CopyOver(const Replacement& replacement, int target, bool* targetKept) {
+  struct stat written, old;
+  if (fstat(replacement.descriptor, &written) != 0 || fstat(target, &old) != 0 ||
+      !ReserveSpace(target, written.st_size, old.st_size)) {
+    return false;
+  }
+  *targetKept = false;
   std::vector<char> block(FILES_COPY_BLOCK);
   off_t at = 0;
-  bool copied = true;
   for (;;) {
     const ssize_t got = pread(replacement.descriptor, block.data(), block.size(), at);
     if (got < 0 && errno == EINTR) continue;
-    if (got < 0) *failed_path = replacement.written;
-    if (got <= 0) {
-      copied = got == 0;
-      break;
-    }
-    if (!WriteAll(target, block.data(), static_cast<size_t>(got))) {
-      copied = false;
-      break;
-    }
+    if (got < 0) return false;
+    if (got == 0) break;
+    if (!WriteAll(target, block.data(), static_cast<size_t>(got))) return false;
     at += got;
   }
-  copied = copied && ftruncate(target, at) == 0 && fsync(target) == 0;
-  const int saved = errno;
-  const bool closed = close(target) == 0;
-  if (!copied) errno = saved;
-  return copied && closed;
+  return ftruncate(target, at) == 0 && fsync(target) == 0;
 }
 
 }  // namespace
@@ -252,6 +378,8 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
     return nullptr;
   }
   const std::string& final_path = replacement->target;
+  const std::string folder_path = DirectoryPartWithSlash(final_path);
+  replacement->targetName = final_path.substr(folder_path.size());
   struct stat info;
   if (stat(final_path.c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode)) {
@@ -277,20 +405,34 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
     SetFailure(failure, final_path, std::strerror(ENAMETOOLONG));
     return nullptr;
   }
+  replacement->folder = OpenFolder(folder_path);
+  struct stat folder_info;
+  if (replacement->folder >= 0 && fstat(replacement->folder, &folder_info) == 0 &&
+      folder_info.st_nlink == 0) {
+    // A removed folder (the working one, say) takes no new file.
+    errno = ENOENT;
+    CloseIfOpen(&replacement->folder);
+  }
+  if (replacement->folder < 0) {
+    SetFailure(failure, final_path, std::strerror(errno));
+    return nullptr;
+  }
 
   const sigset_t previous = HoldSignals();
   std::string failed_path = final_path;
-  bool made = CreateExclusively(DirectoryPartWithSlash(final_path), replacement.get(), &error);
+  bool made = CreateWritten(fcntl(replacement->folder, F_DUPFD_CLOEXEC, 0), folder_path,
+                            replacement.get(), &error);
   // A folder where no new file can be made still lets a writable file be written over.
   if (!made && replacement->targetExists && (error == EACCES || error == EPERM)) {
     replacement->inPlace = true;
     failed_path = FILES_SYSTEM_TEMPORARY_FOLDER;
-    made = CreateExclusively(FILES_SYSTEM_TEMPORARY_FOLDER, replacement.get(), &error);
+    made = CreateWritten(OpenFolder(FILES_SYSTEM_TEMPORARY_FOLDER), FILES_SYSTEM_TEMPORARY_FOLDER,
+                         replacement.get(), &error);
   }
-  if (made) ArmCleanup(replacement->written);
   ReleaseSignals(previous);
   if (!made) {
     SetFailure(failure, failed_path, std::strerror(error));
+    Close(replacement.get(), true);
     return nullptr;
   }
 
@@ -306,37 +448,47 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
   const int stream_descriptor = fcntl(replacement->descriptor, F_DUPFD_CLOEXEC, 0);
   *stream = stream_descriptor >= 0 ? fdopen(stream_descriptor, "w+b") : nullptr;
   if (!*stream) {
-    SetFailure(failure, replacement->written, std::strerror(errno));
+    SetFailure(failure, final_path, std::strerror(errno));
     if (stream_descriptor >= 0) close(stream_descriptor);
-    Discard(replacement.get());
+    Close(replacement.get(), true);
     return nullptr;
   }
   return replacement.release();
 }
 
 const char* GetReplacementPath(const Replacement* replacement) {
-  return replacement ? replacement->written.c_str() : "";
+  return replacement ? replacement->reopenPath.c_str() : "";
 }
 
 bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
   if (!replacement) return false;
   std::unique_ptr<Replacement> owned(replacement);
+  // Taken before the signals are held, so that a run waiting for another can be stopped.
+  const int target = replacement->inPlace ? OpenLocked(*replacement) : -1;
+  bool targetKept = true;
+  bool done = false;
   // The signals wait until the target is whole again and the written file is gone.
   const sigset_t previous = HoldSignals();
-  std::string failed_path;
-  const bool done = replacement->inPlace ? CopyOver(*replacement, &failed_path)
-                                         : MoveOver(*replacement, &failed_path);
-  const int error = errno;
-  close(replacement->descriptor);
-  if (!done || replacement->inPlace) unlink(replacement->written.c_str());
-  DisarmCleanup();
+  if (!replacement->inPlace) {
+    done = MoveOver(replacement);
+  } else if (target >= 0) {
+    done = CopyOver(*replacement, target, &targetKept);
+  }
+  int error = errno;
+  // The lock ends with the close; a write the system reports only now is a failure too.
+  if (target >= 0 && close(target) != 0 && done) {
+    error = errno;
+    done = false;
+    targetKept = false;
+  }
+  Close(replacement, true);
   ReleaseSignals(previous);
-  if (!done) SetFailure(failure, failed_path, std::strerror(error));
+  if (!done) SetFailure(failure, replacement->target, std::strerror(error), targetKept);
   return done;
 }
 
 void AbandonReplacement(Replacement* replacement) {
   if (!replacement) return;
   std::unique_ptr<Replacement> owned(replacement);
-  Discard(replacement);
+  Close(replacement, true);
 }

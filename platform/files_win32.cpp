@@ -78,14 +78,17 @@ std::string DescribeError(DWORD error) {
   return reason;
 }
 
-void SetFailure(FileFailure* failure, const std::string& path, const std::string& reason) {
+void SetFailure(FileFailure* failure, const std::string& path, const std::string& reason,
+                bool targetKept = true) {
   if (!failure) return;
   failure->path = path;
   failure->reason = reason;
+  failure->targetKept = targetKept;
 }
 
-void SetFailure(FileFailure* failure, const std::string& path, DWORD error) {
-  SetFailure(failure, path, DescribeError(error));
+void SetFailure(FileFailure* failure, const std::string& path, DWORD error,
+                bool targetKept = true) {
+  SetFailure(failure, path, DescribeError(error), targetKept);
 }
 
 // Both separators are Windows' own.
@@ -175,29 +178,55 @@ bool MoveOver(const Replacement& replacement, std::string* failed_path) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-// Writes the written file's bytes over the target, as a plain write of the target would.
-bool CopyOver(const Replacement& replacement, std::string* failed_path) {
-  *failed_path = replacement.target;
+// Opens the target for an in-place write and waits until no other run writes it, so that
+// runs on one file follow one another. The lock ends when the handle is closed.
+HANDLE OpenLocked(const Replacement& replacement) {
   HANDLE target = CreateFileA(replacement.target.c_str(), GENERIC_WRITE, FILES_SHARING, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (target == INVALID_HANDLE_VALUE) return false;
+  if (target == INVALID_HANDLE_VALUE) return target;
+  OVERLAPPED whole = {};
+  if (!LockFileEx(target, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+    const DWORD error = GetLastError();
+    CloseHandle(target);
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  return target;
+}
+
+// Makes the target as long as the new file before any of its bytes change, so that a full
+// disk fails here with the target as it was.
+bool ReserveSpace(HANDLE target, LARGE_INTEGER size) {
+  LARGE_INTEGER old_size = {};
+  if (!GetFileSizeEx(target, &old_size)) return false;
+  if (size.QuadPart <= old_size.QuadPart) return true;
+  if (SetFilePointerEx(target, size, nullptr, FILE_BEGIN) && SetEndOfFile(target)) return true;
+  const DWORD error = GetLastError();
+  SetFilePointerEx(target, old_size, nullptr, FILE_BEGIN);
+  SetEndOfFile(target);
+  SetLastError(error);
+  return false;
+}
+
+// Writes the written file's bytes over the locked target, as a plain write of the target
+// would. *targetKept turns false once a byte of the target may have changed.
+bool CopyOver(const Replacement& replacement, HANDLE target, bool* targetKept) {
+  LARGE_INTEGER size = {};
+  const LARGE_INTEGER start = {};
+  if (!GetFileSizeEx(replacement.handle, &size) || !ReserveSpace(target, size) ||
+      !SetFilePointerEx(target, start, nullptr, FILE_BEGIN) ||
+      !SetFilePointerEx(replacement.handle, start, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  *targetKept = false;
   std::vector<char> block(FILES_COPY_BLOCK);
-  bool copied = SetFilePointer(replacement.handle, 0, nullptr, FILE_BEGIN) == 0;
-  for (DWORD got = 0; copied;) {
-    if (!ReadFile(replacement.handle, block.data(), FILES_COPY_BLOCK, &got, nullptr)) {
-      *failed_path = replacement.written;
-      copied = false;
-      break;
-    }
+  for (DWORD got = 0;;) {
+    if (!ReadFile(replacement.handle, block.data(), FILES_COPY_BLOCK, &got, nullptr)) return false;
     if (got == 0) break;
     DWORD put = 0;
-    copied = WriteFile(target, block.data(), got, &put, nullptr) && put == got;
+    if (!WriteFile(target, block.data(), got, &put, nullptr) || put != got) return false;
   }
-  copied = copied && SetEndOfFile(target) && FlushFileBuffers(target);
-  const DWORD error = GetLastError();
-  const bool closed = CloseHandle(target);
-  if (!copied) SetLastError(error);
-  return copied && closed;
+  return SetEndOfFile(target) && FlushFileBuffers(target);
 }
 
 }  // namespace
@@ -278,10 +307,19 @@ const char* GetReplacementPath(const Replacement* replacement) {
 bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
   if (!replacement) return false;
   std::unique_ptr<Replacement> owned(replacement);
-  std::string failed_path = replacement->written;
+  std::string failed_path = replacement->target;
+  bool targetKept = true;
   bool done = FlushFileBuffers(replacement->handle);
   if (done && replacement->inPlace) {
-    done = CopyOver(*replacement, &failed_path);
+    HANDLE target = OpenLocked(*replacement);
+    done = target != INVALID_HANDLE_VALUE && CopyOver(*replacement, target, &targetKept);
+    const DWORD error = GetLastError();
+    if (target != INVALID_HANDLE_VALUE && !CloseHandle(target) && done) {
+      done = false;
+      targetKept = false;
+    } else {
+      SetLastError(error);
+    }
   }
   DWORD error = GetLastError();
   CloseHandle(replacement->handle);
@@ -291,7 +329,7 @@ bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
   }
   if (!done || replacement->inPlace) DeleteFileA(replacement->written.c_str());
   DisarmCleanup();
-  if (!done) SetFailure(failure, failed_path, error);
+  if (!done) SetFailure(failure, failed_path, error, targetKept);
   return done;
 }
 

@@ -47,6 +47,11 @@ void PresentBox(const char* caption, const char* text, BoxIcon icon);
 using BoxPresenter = void (*)(const char* caption, const char* text, BoxIcon icon);
 void SetBoxPresenter(BoxPresenter presenter);
 
+// Makes writing past the process's file-size limit an ordinary failure of that write
+// ("File too large") instead of a signal that ends the process. Each program calls it once
+// at start; there is nothing to do where no such signal exists.
+void IgnoreFileSizeSignal();
+
 // Paths
 
 // Writes the process's working directory, in native form, into buffer (always
@@ -104,6 +109,8 @@ void PrepareConsoleOutput();
 struct FileFailure {
   std::string path;
   std::string reason;
+  // False only when an in-place write failed after it began to change the target.
+  bool targetKept = true;
 };
 
 // A file being written to take a target's place.
@@ -111,22 +118,29 @@ struct Replacement;
 
 // Creates the file that is to replace target and opens *stream on it (binary, read and
 // write; the caller writes through it and closes it). The file is new, created
-// exclusively, readable by the user alone, and its name matches no pattern of the target's
-// extension. A symbolic link stands for the file it points to, which is created when
-// missing. Where no new file can be made beside the target, or the target has other hard
-// links or an owner and group that could not be kept, the file is made in the system's
-// temporary folder and the target is later written over in place. Until the replacement
-// ends, an interrupt, terminate, hang-up or file-size signal removes the file and then
-// ends the process as that signal does. Null, with failure filled in, when target cannot
-// be written (a missing folder, a folder of that name, no permission, a name too long).
+// exclusively, readable by the user alone, and has no name until it is complete where the
+// system allows (else a hidden name that matches no pattern of the target's extension).
+// A symbolic link stands for the file it points to, which is created when missing. The
+// target's folder is held from here on, so that the file ends up in that folder even if
+// it is moved or renamed meanwhile. Where no new file can be made beside the target, or
+// the target has other hard links or an owner and group that could not be kept, the file
+// is made in the system's temporary folder and the target is later written over in place.
+// Until the replacement ends, an interrupt, terminate, hang-up or file-size signal removes
+// a named file and then ends the process as that signal does. Null, with failure filled
+// in, when target cannot be written (a missing folder, a folder of that name, no
+// permission, a name too long).
 Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* failure);
 
-// The native path of the file being written, for steps that reopen it by name.
+// A native path that reaches the file being written for as long as the replacement lasts,
+// for steps that reopen it by name. It need not be the file's name (it may have none).
 const char* GetReplacementPath(const Replacement* replacement);
 
 // Flushes the written file to disk and puts it in the target's place, keeping an existing
-// target's mode, owner and group (a new target gets the mode of any new file). Ends the
-// replacement either way; on failure the written file is removed.
+// target's mode, owner and group (a new target gets the mode of any new file). An
+// in-place write first waits until no other run writes the target over, then makes sure
+// the whole new file fits, so that a full disk or a file-size limit leaves the target as
+// it was. Ends the replacement either way; on failure the written file is removed and
+// failure names the target.
 bool FinishReplacement(Replacement* replacement, FileFailure* failure);
 
 // Removes the written file and ends the replacement; the target stays as it was.

@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,6 +48,8 @@ void OpenNatively(const char* target) {
   while (waitpid(child, nullptr, 0) == -1 && errno == EINTR) {
   }
 }
+
+void IgnoreFileSizeSignal() { signal(SIGXFSZ, SIG_IGN); }
 
 bool GetWorkingDirectory(char* buffer, size_t size) {
   if (size == 0) return false;

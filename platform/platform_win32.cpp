@@ -73,6 +73,9 @@ void OpenNatively(const char* target) {
   ShellExecuteA(nullptr, "open", target, nullptr, nullptr, SW_HIDE);
 }
 
+// A write past a limit simply fails here.
+void IgnoreFileSizeSignal() {}
+
 bool GetWorkingDirectory(char* buffer, size_t size) {
   if (size == 0) return false;
   const DWORD capacity = size > MAXDWORD ? MAXDWORD : static_cast<DWORD>(size);

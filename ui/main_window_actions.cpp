@@ -47,20 +47,6 @@ void CopyText(char* buffer, size_t size, const char* text) {
   snprintf(buffer, size, "%s", text);
 }
 
-// A whole decimal number with an optional sign and nothing else; longer numbers stop
-// growing past any length the program allows, so they never wrap.
-bool ReadDecimalWholeNumber(const char* text, double* number) {
-  const char* digit = text + (text[0] == '-' || text[0] == '+' ? 1 : 0);
-  if (!*digit) return false;
-  double magnitude = 0;
-  for (; *digit; ++digit) {
-    if (*digit < '0' || *digit > '9') return false;
-    if (magnitude <= SILENCE_MAX_SECONDS) magnitude = magnitude * 10 + (*digit - '0');
-  }
-  *number = text[0] == '-' ? -magnitude : magnitude;
-  return true;
-}
-
 }  // namespace
 
 void MainWindowUI::cb_welcome_i(Fl_Button*, void*) {
@@ -96,7 +82,7 @@ void MainWindowUI::cb_silence_time_i(Fl_Value_Input*, void*) {
 
 void MainWindowUI::cb_silence_text_i(Fl_Input* field, void*) {
   double typed = 0;
-  const bool number = ReadDecimalWholeNumber(field->value(), &typed);
+  const bool number = ReadTypedLength(field->value(), &typed);
   const int held = HoldSilenceSeconds(typed);
   const double before = silence_time_input->value();
   if (number && held != typed) {

@@ -241,7 +241,9 @@ TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothin
   ScratchDirectory reference;
   ASSERT_GE(CreateBlankMP3(10, reference.Own().c_str(), "r"), 0);
   const rlim_t fileSize = ReadWholeFile(reference.path + "/r.mp3").size();
-  const std::string written = dir + "/.hushmaker-*.tmp: ";
+  // A failure while the new file is written names the target, which stays as it was.
+  const std::string written = dir + "/voice.mp3: ";
+  const std::string kKept = "\n>>> The target MP3 file was not changed";
   const std::string kOpen = "fopen() failure\n>>> Cannot open target MP3 file for writing "
                             "encoded WAV data\n>>> ";
   const std::string kWrite = "fwrite() failure\n>>> Cannot write encoded WAV data to target "
@@ -275,25 +277,26 @@ TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothin
        "path length failure\n>>> The target directory and file name are longer than 259 "
        "characters"},
       // Some 40 kB of audio in one write, which stops at the limit.
-      {FILE_SIZE_LIMIT, own, "voice", 335, kWrite + "File too large", 2000},
-      {FILE_SIZE_LIMIT, own, "voice", 411, kTag + "File too large", fileSize - 1},
+      {FILE_SIZE_LIMIT, own, "voice", 335, kWrite + "File too large" + kKept, 2000},
+      {FILE_SIZE_LIMIT, own, "voice", 411, kTag + "File too large" + kKept, fileSize - 1},
       {STEP, own, "voice", 252, "beInitStream() failure\n>>> Unable to open the encoding "
        "stream" + kEncoder, 0, WriterStep::InitStream},
       {STEP, own, "voice", 293, "beEncodeChunk() failure\n>>> Unable to encode the WAV "
        "frames" + kEncoder, 0, WriterStep::EncodeChunk},
-      {STEP, own, "voice", 335, kWrite + "Input/output error", 0, WriterStep::WriteEncoded},
+      {STEP, own, "voice", 335, kWrite + "Input/output error" + kKept, 0,
+       WriterStep::WriteEncoded},
       {STEP, own, "voice", 368, "beDeinitStream() failure\n>>> Unable to flush the encoder" +
        kEncoder, 0, WriterStep::DeinitStream},
-      {STEP, own, "voice", 404, "fwrite() failure\n>>> " + kRemaining + "Input/output error",
-       0, WriterStep::WriteRemaining},
-      {STEP, own, "voice", 411, kTag + "Input/output error", 0, WriterStep::WriteTag},
-      {STEP, own, "voice", 417, "fclose() failure\n>>> " + kRemaining + "Input/output error",
-       0, WriterStep::CloseFile},
+      {STEP, own, "voice", 404, "fwrite() failure\n>>> " + kRemaining + "Input/output error" +
+       kKept, 0, WriterStep::WriteRemaining},
+      {STEP, own, "voice", 411, kTag + "Input/output error" + kKept, 0, WriterStep::WriteTag},
+      {STEP, own, "voice", 417, "fclose() failure\n>>> " + kRemaining + "Input/output error" +
+       kKept, 0, WriterStep::CloseFile},
       {STEP, own, "voice", 437, "beWriteVBRHeader() failure\n>>> Unable to write the Xing "
-       "frame into the MP3 file" + kEncoder + "\n>>> " + written + "Input/output error", 0,
-       WriterStep::WriteXingFrame},
+       "frame into the MP3 file" + kEncoder + "\n>>> " + written + "Input/output error" + kKept,
+       0, WriterStep::WriteXingFrame},
       {STEP, own, "voice", 466, "rename() failure\n>>> Cannot put the finished MP3 file in "
-       "place of the target MP3 file\n>>> " + dir + "/voice.mp3: Input/output error", 0,
+       "place of the target MP3 file\n>>> " + dir + "/voice.mp3: Input/output error" + kKept, 0,
        WriterStep::ReplaceTarget},
   };
   for (const auto& row : rows) {
@@ -347,12 +350,10 @@ TEST_F(CreateBlankMP3Test, SignalsRemoveTheWrittenFileAndEndTheRunAsTheyWould) {
       close(ready[1]);
       char got = 0;
       if (signalNumber != 0 && read(ready[0], &got, 1) == 1) {
-        // The file being written: hidden, the user's alone, not matched by *.mp3.
-        const std::string listed = arranged.scratch.List();
-        EXPECT_TRUE(std::regex_match(listed, std::regex("\\.hushmaker-[a-z0-9]{8}\\.tmp\n"
-                                                        "folder\\.mp3\nvoice\\.mp3\n")))
-            << listed;
-        EXPECT_EQ(RunCommand("stat -c %a " + arranged.scratch.path + "/.hushmaker-*").output,
+        // The file being written has no name yet and is the user's alone.
+        EXPECT_EQ(arranged.scratch.List(), "folder.mp3\nvoice.mp3\n");
+        EXPECT_EQ(RunCommand("find /proc/" + std::to_string(child) +
+                             "/fd -lname '*(deleted)' -exec stat -L -c %a {} +").output,
                   "600\n");
         kill(child, signalNumber);
       }
