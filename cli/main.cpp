@@ -3,11 +3,13 @@
 // lengths, names and files is the core's.
 #include <getopt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "cli/batch_list.h"
 #include "cli/list_input.h"
@@ -16,6 +18,8 @@
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
+#include "strings/reading_time.h"
+#include "strings/string_package.h"
 #include "support/path_helpers.h"
 
 namespace {
@@ -30,12 +34,26 @@ constexpr int CLI_EXIT_FAILED = 1;
 constexpr int CLI_EXIT_USAGE = 2;
 
 // Values of the options that have no short form.
-enum { CLI_OPTION_BATCH = 256, CLI_OPTION_HELP, CLI_OPTION_VERSION };
+enum {
+  CLI_OPTION_BATCH = 256,
+  CLI_OPTION_HELP,
+  CLI_OPTION_VERSION,
+  CLI_OPTION_STRINGS,
+  CLI_OPTION_LIST,
+  CLI_OPTION_LANGUAGE,
+  CLI_OPTION_CPS,
+  CLI_OPTION_MIN_SECONDS,
+};
 
 const option CLI_OPTIONS[] = {
     {"directory", required_argument, nullptr, 'd'},
     {"quiet", no_argument, nullptr, 'q'},
     {"batch", required_argument, nullptr, CLI_OPTION_BATCH},
+    {"strings", required_argument, nullptr, CLI_OPTION_STRINGS},
+    {"list", no_argument, nullptr, CLI_OPTION_LIST},
+    {"language", required_argument, nullptr, CLI_OPTION_LANGUAGE},
+    {"cps", required_argument, nullptr, CLI_OPTION_CPS},
+    {"min-seconds", required_argument, nullptr, CLI_OPTION_MIN_SECONDS},
     {"help", no_argument, nullptr, CLI_OPTION_HELP},
     {"version", no_argument, nullptr, CLI_OPTION_VERSION},
     {nullptr, 0, nullptr, 0},
@@ -43,10 +61,12 @@ const option CLI_OPTIONS[] = {
 // The leading ':' has a missing option argument reported apart from an unknown option.
 constexpr const char* CLI_SHORT_OPTIONS = ":d:q";
 
-// Filled with the longest length and the game's limit.
+// Filled with the longest length; then the string packages' help, then the closing help.
 constexpr const char* CLI_HELP_FORMAT =
     "Usage: hushmaker-cli [-d DIR] [-q] SECONDS [NAME]\n"
     "  or:  hushmaker-cli [-d DIR] [-q] --batch LIST\n"
+    "  or:  hushmaker-cli [-d DIR] [-q] --strings PACKAGE [--list] [--language NAME]\n"
+    "                     [--cps N] [--min-seconds N]\n"
     "Writes MP3 files of pure silence, the same files as the Hushmaker window: 16-bit mono\n"
     "44,100 Hz MPEG-1 Layer III at 32 to 128 kbit/s, a Xing/Info frame first and an ID3v1\n"
     "tag last. It needs no display.\n"
@@ -61,6 +81,9 @@ constexpr const char* CLI_HELP_FORMAT =
     "Options:\n"
     "  -d, --directory DIR  write into the folder DIR instead of the current one\n"
     "      --batch LIST     write one file per line of the file LIST (- reads standard input)\n"
+    "      --strings PACKAGE\n"
+    "                       write one file per line of a level's string package (- reads\n"
+    "                       standard input); see String packages below\n"
     "  -q, --quiet          print nothing on standard output; warnings and failures still\n"
     "                       go to standard error\n"
     "      --help           print this help and exit\n"
@@ -74,7 +97,35 @@ constexpr const char* CLI_HELP_FORMAT =
     "then nothing is written. Otherwise the files are written in order, a file that fails\n"
     "does not stop the others, and a last line tells how many were written and how many\n"
     "failed.\n"
-    "\n"
+    "\n";
+
+// Filled with the longest length, the ranges and defaults of the reading time and the
+// default language.
+constexpr const char* CLI_HELP_STRINGS_FORMAT =
+    "String packages: a voice file for each line of a level's Jedi Outcast StripEd package\n"
+    "(strip/LEVEL.sp) or Jedi Academy StringEd file (strings/english/LEVEL.str), named after\n"
+    "the line's reference in lower case (KYLE_GREETING makes kyle_greeting.mp3) and as long\n"
+    "as its text takes to read, in whole seconds:\n"
+    "    max(MIN, ceil(CHARACTERS / CPS)), at most %d\n"
+    "CHARACTERS are those the player reads: colour codes (^ and a digit) do not count, a\n"
+    "line break (\\n) counts as a space, each run of spaces as one, and spaces at either end\n"
+    "not at all. The format is told by the content; texts are UTF-8 or Windows-1252.\n"
+    "      --cps N          CPS, characters read per second, %d to %d (default %d)\n"
+    "      --min-seconds N  MIN, the shortest file, %d to %d seconds (default %d)\n"
+    "      --language NAME  the texts' language (default %s): english, french, german,\n"
+    "                       british, korean, taiwanese, italian, spanish or japanese; a\n"
+    "                       line without a text in it takes its English text\n"
+    "      --list           write nothing; print the batch list of the files instead, each\n"
+    "                       line's text as a # comment and then SECONDS NAME: edit the\n"
+    "                       lengths you want longer and give it to --batch\n"
+    "The whole package is checked first; everything the game would read otherwise than\n"
+    "written, and every reference that cannot be a file name, is reported as\n"
+    "PACKAGE:LINE: what is wrong, and then nothing is written. A line with no text at all\n"
+    "is reported and gets no file. The files are then written as a batch list's are.\n"
+    "\n";
+
+// Filled with the game's limit.
+constexpr const char* CLI_HELP_CLOSING_FORMAT =
     "One line is printed for each file written (voice.mp3  3 s). A length over %d\n"
     "seconds is written with a warning: the game cannot load such a file.\n"
     "\n"
@@ -85,18 +136,33 @@ constexpr const char* CLI_HELP_FORMAT =
     "      # the guard at the gate\n"
     "      4 guard greeting\n"
     "      1:30 guard long speech\n"
+    "  hushmaker-cli --strings strip/mymap.sp -d sound/chars/mymap\n"
+    "                                       writes sound/chars/mymap/kyle_greeting.mp3 and\n"
+    "                                       the others of the package\n"
     "\n"
     "Exit status:\n"
     "  0  every file was written\n"
     "  1  at least one file could not be written (the others were)\n"
-    "  2  bad usage or a bad list; nothing was written\n";
+    "  2  bad usage, a bad list or a bad package; nothing was written\n";
 
 struct Options {
   const char* directory = nullptr;  // as given
   const char* batch = nullptr;
+  const char* strings = nullptr;
+  bool list = false;
+  const char* language = nullptr;  // the reading options as given
+  const char* cps = nullptr;
+  const char* minSeconds = nullptr;
   bool quiet = false;
   bool help = false;
   bool version = false;
+};
+
+// How a package's lines are timed.
+struct Reading {
+  PackageLanguage language = PackageLanguage::English;
+  int cps = READING_DEFAULT_CPS;
+  int minSeconds = READING_DEFAULT_MIN_SECONDS;
 };
 
 // Anything on stdout so far comes first, so the two streams read in order. Names and
@@ -150,6 +216,21 @@ bool ReadOptions(int argc, char** argv, Options* options, std::string* problem) 
       case CLI_OPTION_BATCH:
         options->batch = optarg;
         break;
+      case CLI_OPTION_STRINGS:
+        options->strings = optarg;
+        break;
+      case CLI_OPTION_LIST:
+        options->list = true;
+        break;
+      case CLI_OPTION_LANGUAGE:
+        options->language = optarg;
+        break;
+      case CLI_OPTION_CPS:
+        options->cps = optarg;
+        break;
+      case CLI_OPTION_MIN_SECONDS:
+        options->minSeconds = optarg;
+        break;
       case CLI_OPTION_HELP:
         options->help = true;
         break;
@@ -165,6 +246,14 @@ bool ReadOptions(int argc, char** argv, Options* options, std::string* problem) 
     }
   }
   return true;
+}
+
+void PrintHelp() {
+  std::printf(CLI_HELP_FORMAT, SILENCE_MAX_SECONDS);
+  std::printf(CLI_HELP_STRINGS_FORMAT, SILENCE_MAX_SECONDS, READING_MIN_CPS, READING_MAX_CPS,
+              READING_DEFAULT_CPS, READING_MIN_MIN_SECONDS, SILENCE_MAX_SECONDS,
+              READING_DEFAULT_MIN_SECONDS, GetPackageLanguageName(Reading().language));
+  std::printf(CLI_HELP_CLOSING_FORMAT, GENERATE_GAME_MAX_SECONDS);
 }
 
 void PrintVersion() {
@@ -216,8 +305,9 @@ bool WriteFile(int seconds, const std::string& directory, const std::string& nam
   return true;
 }
 
-// Reads the whole list; false after telling why it cannot be run.
-bool ReadList(const char* list, const std::string& shown_list, std::string* text) {
+// Reads the whole list (or package, as kind says); false after telling why it cannot be run.
+bool ReadList(const char* list, const std::string& shown_list, const char* kind,
+              std::string* text) {
   const bool standard_input = std::strcmp(list, CLI_STANDARD_INPUT) == 0;
   FILE* file = standard_input ? stdin : std::fopen(list, "rb");
   if (!file) {
@@ -237,7 +327,7 @@ bool ReadList(const char* list, const std::string& shown_list, std::string* text
     case ListReading::LineTooLong:
       std::fprintf(stderr, "%s:%d: line too long (over %zu bytes)\n", shown_list.c_str(), line,
                    LIST_MAX_LINE_BYTES);
-      Complain("%s is not a list; nothing was written", shown_list.c_str());
+      Complain("%s is not %s; nothing was written", shown_list.c_str(), kind);
       return false;
     case ListReading::TooManyLines:
       break;
@@ -246,28 +336,16 @@ bool ReadList(const char* list, const std::string& shown_list, std::string* text
   return false;
 }
 
-int RunBatch(const char* list, const std::string& directory, bool quiet) {
-  const std::string shown_list = EscapeControlBytes(
-      std::strcmp(list, CLI_STANDARD_INPUT) == 0 ? CLI_STANDARD_INPUT_SHOWN : list);
-  std::string text;
-  if (std::strcmp(list, CLI_STANDARD_INPUT) != 0 && IsFolder(list)) {
-    Complain("cannot read %s: it is a folder, not a list", shown_list.c_str());
-    return CLI_EXIT_USAGE;
-  }
-  if (!ReadList(list, shown_list, &text)) return CLI_EXIT_USAGE;
-  const BatchList batch = ParseBatchList(text, directory.empty() ? nullptr : directory.c_str());
-  if (!batch.problems.empty()) {
-    for (const BatchProblem& problem : batch.problems) {
-      std::fprintf(stderr, "%s:%d: %s\n", shown_list.c_str(), problem.line,
-                   EscapeControlBytes(problem.text).c_str());
-    }
-    Complain("%zu bad line%s in %s; nothing was written", batch.problems.size(),
-             batch.problems.size() == 1 ? "" : "s", shown_list.c_str());
-    return CLI_EXIT_USAGE;
-  }
+const char* ShowInputName(const char* name) {
+  return std::strcmp(name, CLI_STANDARD_INPUT) == 0 ? CLI_STANDARD_INPUT_SHOWN : name;
+}
+
+// Writes the files in order; a file that fails does not stop the others.
+int WriteEntries(const std::vector<BatchEntry>& entries, const std::string& directory,
+                 bool quiet) {
   int written = 0;
   int failed = 0;
-  for (const BatchEntry& entry : batch.entries) {
+  for (const BatchEntry& entry : entries) {
     if (WriteFile(entry.seconds, directory, entry.name, quiet)) {
       ++written;
     } else {
@@ -278,6 +356,146 @@ int RunBatch(const char* list, const std::string& directory, bool quiet) {
     std::printf("%d file%s written, %d failed\n", written, written == 1 ? "" : "s", failed);
   }
   return failed ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
+}
+
+int RunBatch(const char* list, const std::string& directory, bool quiet) {
+  const std::string shown_list = EscapeControlBytes(ShowInputName(list));
+  std::string text;
+  if (std::strcmp(list, CLI_STANDARD_INPUT) != 0 && IsFolder(list)) {
+    Complain("cannot read %s: it is a folder, not a list", shown_list.c_str());
+    return CLI_EXIT_USAGE;
+  }
+  if (!ReadList(list, shown_list, "a list", &text)) return CLI_EXIT_USAGE;
+  const BatchList batch = ParseBatchList(text, directory.empty() ? nullptr : directory.c_str());
+  if (!batch.problems.empty()) {
+    for (const BatchProblem& problem : batch.problems) {
+      std::fprintf(stderr, "%s:%d: %s\n", shown_list.c_str(), problem.line,
+                   EscapeControlBytes(problem.text).c_str());
+    }
+    Complain("%zu bad line%s in %s; nothing was written", batch.problems.size(),
+             batch.problems.size() == 1 ? "" : "s", shown_list.c_str());
+    return CLI_EXIT_USAGE;
+  }
+  return WriteEntries(batch.entries, directory, quiet);
+}
+
+// A whole number from lowest to highest, digits only.
+bool ReadWholeNumber(const char* text, int lowest, int highest, int* value) {
+  long long number = 0;
+  for (const char* digit = text; *digit; ++digit) {
+    if (*digit < '0' || *digit > '9') return false;
+    number = std::min<long long>(number * 10 + (*digit - '0'), highest + 1LL);
+  }
+  if (!*text || number < lowest || number > highest) return false;
+  *value = static_cast<int>(number);
+  return true;
+}
+
+bool ReadReadingOptions(const Options& options, Reading* reading, std::string* problem) {
+  if (options.language && !FindPackageLanguage(options.language, &reading->language)) {
+    *problem = "unknown language \"" + std::string(options.language) +
+               "\"; the languages are " + ListPackageLanguages();
+    return false;
+  }
+  if (options.cps &&
+      !ReadWholeNumber(options.cps, READING_MIN_CPS, READING_MAX_CPS, &reading->cps)) {
+    *problem = "--cps takes a whole number from " + std::to_string(READING_MIN_CPS) + " to " +
+               std::to_string(READING_MAX_CPS) + ", not \"" + options.cps + "\"";
+    return false;
+  }
+  if (options.minSeconds && !ReadWholeNumber(options.minSeconds, READING_MIN_MIN_SECONDS,
+                                             SILENCE_MAX_SECONDS, &reading->minSeconds)) {
+    *problem = "--min-seconds takes a whole number from " +
+               std::to_string(READING_MIN_MIN_SECONDS) + " to " +
+               std::to_string(SILENCE_MAX_SECONDS) + ", not \"" + options.minSeconds + "\"";
+    return false;
+  }
+  return true;
+}
+
+// The option that only goes with --strings, if one was given without it.
+const char* FindStringsOnlyOption(const Options& options) {
+  if (options.list) return "--list";
+  if (options.language) return "--language";
+  if (options.cps) return "--cps";
+  if (options.minSeconds) return "--min-seconds";
+  return nullptr;
+}
+
+// Which options go together; false with the reason in *problem.
+bool CheckCombination(const Options& options, int count, char** arguments,
+                      std::string* problem) {
+  const char* stringsOnly = FindStringsOnlyOption(options);
+  if (options.batch && options.strings) {
+    *problem = "--batch and --strings exclude each other";
+    return false;
+  }
+  if (stringsOnly && !options.strings) {
+    *problem = "option " + std::string(stringsOnly) + " goes with --strings only";
+    return false;
+  }
+  if ((options.batch || options.strings) && count > 0) {
+    *problem = "extra argument \"" + std::string(arguments[0]) + "\"";
+    return false;
+  }
+  return true;
+}
+
+// A text on one line, its line breaks written as the package writes them.
+std::string JoinTextLines(const std::string& text) {
+  std::string joined;
+  for (char c : text) joined += c == '\n' ? std::string("\\n") : std::string(1, c);
+  return joined;
+}
+
+// The list that --batch turns into the same files, each line's text as a comment.
+void PrintPackageList(const std::vector<VoiceLine>& lines, const std::vector<BatchEntry>& files) {
+  for (size_t index = 0; index < lines.size(); ++index) {
+    std::printf("# %s\n%d %s\n", JoinTextLines(lines[index].text).c_str(), files[index].seconds,
+                files[index].name.c_str());
+  }
+}
+
+std::vector<BatchEntry> TimeLines(const std::vector<VoiceLine>& lines, const Reading& reading) {
+  std::vector<BatchEntry> files;
+  for (const VoiceLine& line : lines) {
+    const long long characters = CountReadCharacters(line.text);
+    files.push_back({line.line, ComputeReadingSeconds(characters, reading.cps, reading.minSeconds),
+                     line.fileName});
+  }
+  return files;
+}
+
+// False, after the package's reports, when it is refused.
+bool ReportPackage(const StringPackage& package, const char* shownName) {
+  std::fflush(stdout);
+  size_t refusals = 0;
+  for (const PackageReport& report : package.reports) {
+    std::fprintf(stderr, "%s:%d: %s\n", shownName, report.line,
+                 EscapeControlBytes(report.text).c_str());
+    if (report.refusesPackage) ++refusals;
+  }
+  if (refusals == 0) return true;
+  Complain("%zu problem%s in %s; nothing was written", refusals, refusals == 1 ? "" : "s",
+           shownName);
+  return false;
+}
+
+int RunStrings(const Options& options, const std::string& directory) {
+  Reading reading;
+  std::string problem;
+  if (!ReadReadingOptions(options, &reading, &problem)) return ReportBadUsage(problem);
+  const std::string shownName = EscapeControlBytes(ShowInputName(options.strings));
+  std::string bytes;
+  if (!ReadList(options.strings, shownName, "a string package", &bytes)) return CLI_EXIT_USAGE;
+  const StringPackage package = ReadStringPackage(bytes, options.strings, reading.language);
+  if (!ReportPackage(package, shownName.c_str())) return CLI_EXIT_USAGE;
+  const std::vector<BatchEntry> files = TimeLines(package.lines, reading);
+  if (options.list) {
+    PrintPackageList(package.lines, files);
+    return CLI_EXIT_WRITTEN;
+  }
+  return WriteEntries(files, directory, options.quiet);
 }
 
 int RunSingle(int count, char** arguments, const std::string& directory, bool quiet) {
@@ -304,7 +522,7 @@ int Run(int argc, char** argv) {
   std::string problem;
   if (!ReadOptions(argc, argv, &options, &problem)) return ReportBadUsage(problem);
   if (options.help) {
-    std::printf(CLI_HELP_FORMAT, SILENCE_MAX_SECONDS, GENERATE_GAME_MAX_SECONDS);
+    PrintHelp();
     return CLI_EXIT_WRITTEN;
   }
   if (options.version) {
@@ -316,10 +534,9 @@ int Run(int argc, char** argv) {
     return ReportBadUsage(problem);
   }
   const int count = argc - optind;
-  if (options.batch) {
-    if (count > 0) return ReportBadUsage("extra argument \"" + std::string(argv[optind]) + "\"");
-    return RunBatch(options.batch, directory, options.quiet);
-  }
+  if (!CheckCombination(options, count, argv + optind, &problem)) return ReportBadUsage(problem);
+  if (options.batch) return RunBatch(options.batch, directory, options.quiet);
+  if (options.strings) return RunStrings(options, directory);
   return RunSingle(count, argv + optind, directory, options.quiet);
 }
 

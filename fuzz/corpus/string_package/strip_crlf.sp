@@ -1,0 +1,23 @@
+VERSION 1
+CONFIG W:\bin\striped.cfg
+ID 200
+REFERENCE MYMAP
+DESCRIPTION "the test level"
+COUNT 3
+INDEX 0
+{
+REFERENCE KYLE_GREETING
+FLAGS SP_FLAG1
+NOTES "first"
+TEXT_LANGUAGE1 "Hello there, ^1Kyle^7."
+TEXT_LANGUAGE2 "Salut, Kyle."
+}
+INDEX 1
+{
+REFERENCE GUARD_STOP
+TEXT_LANGUAGE1 "  Stop \"right\" there!\nNobody	passes. "
+}
+INDEX 2
+{
+REFERENCE SILENT_ONE
+}

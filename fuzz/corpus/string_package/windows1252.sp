@@ -1,0 +1,7 @@
+VERSION 1
+COUNT 1
+INDEX 0
+{
+REFERENCE CAFÉ
+TEXT_LANGUAGE1 "Grüß""e “""da” …"
+}
