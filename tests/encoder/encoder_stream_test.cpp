@@ -1,6 +1,6 @@
 // The encoder's stream calls where the writer's tests cannot reach them: the version text,
-// refusals, the output limit, the silent stream against a full encode call by call, and
-// which file a Xing/Info frame may go into.
+// refusals, the output limit, the silent stream against a full encode call by call and its
+// refusal of an Info frame it cannot extend, and which file a Xing/Info frame may go into.
 #include <lame/lame.h>
 
 #include <tuple>
@@ -73,6 +73,30 @@ TEST(SilentStream, GivesTheBytesOfAFullEncodeCallByCall) {
     const Encoded told = EncodeZeros(config, row.samples, row.chunk, true, scratch.path + "/t");
     EXPECT_EQ(told.calls, full.calls);
     EXPECT_TRUE(told.file == full.file);
+  }
+}
+
+// At 8 kbit/s and 8 kHz a frame (72 bytes) has no room for an Info frame, and the library
+// makes none. A stream that repeated frames then has no frame to extend over them and fails
+// the flush rather than finish a file whose first frame would not count them; told nothing,
+// the same stream flushes and simply leaves no frame.
+TEST(SilentStream, FailsTheFlushWhenTheEncodersInfoFrameCannotBeExtended) {
+  BE_CONFIG config = WriterSettings();
+  config.dwSampleRate = 8000;
+  config.dwMpegVersion = MPEG2;
+  config.bEnableVBR = 0;
+  config.dwBitrate = 8;
+  const std::vector<int16_t> pcm(8000 * 10, 0);
+  Bytes out(65536);
+  for (const bool told : {false, true}) {
+    uint32_t chunk = 0, bufferSize = 0, count = 0;
+    HBE_STREAM stream = nullptr;
+    ASSERT_EQ(beInitStream(&config, &chunk, &bufferSize, &stream), BE_ERR_SUCCESSFUL);
+    ASSERT_EQ(told ? SetStreamInputSilent(stream) : BE_ERR_SUCCESSFUL, BE_ERR_SUCCESSFUL);
+    ASSERT_EQ(beEncodeChunk(stream, 8000 * 10, pcm.data(), out.data(), &count), BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(beDeinitStream(stream, out.data(), &count),
+              told ? BE_ERR_INVALID_FORMAT : BE_ERR_SUCCESSFUL);
+    beCloseStream(stream);
   }
 }
 
