@@ -413,6 +413,9 @@ BE_ERR SetStreamInputSilent(HBE_STREAM hbeStream) {
   if (!IsUsable(hbeStream) || hbeStream->started || hbeStream->flushed) {
     return BE_ERR_INVALID_HANDLE;
   }
-  hbeStream->inputSilent = true;
+  // A repeated frame stands for a frame's worth of input samples only where the library
+  // keeps the input's sample rate; a stream it resamples encodes every frame.
+  hbeStream->inputSilent =
+      lame_get_in_samplerate(hbeStream->lame) == lame_get_out_samplerate(hbeStream->lame);
   return BE_ERR_SUCCESSFUL;
 }

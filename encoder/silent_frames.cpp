@@ -53,6 +53,7 @@ void SilentFrames::CountFrame() {
     firstFrameRead = true;
     firstFrameBytes = frame.length;
   }
+  padded = padded || frame.padding;
   lastFrame = frame;
   nextHeaderAt += frame.length;
 }
@@ -74,7 +75,7 @@ void SilentFrames::KeepLatest(const uint8_t* bytes, size_t count) {
 
 bool SilentFrames::HasSettled() const {
   const size_t length = lastFrame.length;
-  if (lost || libraryTable.Frames() < SILENT_FRAMES_BEFORE_REPEAT || length == 0 ||
+  if (lost || padded || libraryTable.Frames() < SILENT_FRAMES_BEFORE_REPEAT || length == 0 ||
       recent.size() < SILENT_FRAMES_ALIKE * length) {
     return false;
   }

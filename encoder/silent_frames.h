@@ -15,7 +15,8 @@ class SilentFrames {
   // Follows the library's output, every byte of it in order: walks its frame headers,
   // feeds the Info frame's CRCs and tables, keeps the latest bytes and notes when the
   // output has settled (well past the first frames, and its latest bytes one frame's
-  // length of bytes repeated). Once settled, it stays so.
+  // length of bytes repeated). Once settled, it stays so. Output with a padded frame never
+  // settles: the library pads frames in a pattern that no one frame repeats.
   void Follow(const uint8_t* bytes, size_t count);
 
   bool Settled() const { return settled; }
@@ -47,6 +48,7 @@ class SilentFrames {
 
   bool settled = false;
   bool lost = false;          // the output stopped being a chain of frames: never repeat
+  bool padded = false;        // a frame was padded: never repeat
   uint64_t libraryBytes = 0;  // the library's output so far, its kept first frame included
   uint64_t nextHeaderAt = 0;  // where in that output the next frame header starts
   uint8_t header[MPEG_HEADER_BYTES] = {};

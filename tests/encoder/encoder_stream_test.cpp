@@ -52,23 +52,37 @@ TEST(StreamCalls, RefuseWhatTheyCannotUseAndNeverWritePastTheOutputLimit) {
 // Lengths run from below the point where the encoder's output settles to well past it,
 // ending at every kind of place within a frame of 1,152 samples; chunks are the whole
 // length, the 1,152 samples the stream asks for, a size that leaves a remainder in every
-// call, and one shorter than a frame, which is never repeated.
+// call, and one shorter than a frame, which is never repeated. Besides the writer's
+// settings: joint stereo; joint stereo at 22,050 Hz from 8 kbit/s, whose output is not yet
+// one frame repeated when the stream first looks; 128 kbit/s constant, whose frames the
+// encoder pads in a pattern; and output resampled to 22,050 Hz.
 TEST(SilentStream, GivesTheBytesOfAFullEncodeCallByCall) {
-  BE_CONFIG joint = WriterSettings();
-  joint.nMode = BE_MP3_MODE_JSTEREO;
+  const BE_CONFIG writer = WriterSettings();
+  BE_CONFIG joint = writer, slow = writer, padded = writer, resampled = writer;
+  joint.nMode = slow.nMode = BE_MP3_MODE_JSTEREO;
+  slow.dwSampleRate = 22050;
+  slow.dwMpegVersion = MPEG2;
+  slow.dwBitrate = 8;
+  padded.bEnableVBR = 0;
+  padded.dwBitrate = 128;
+  resampled.dwReSampleRate = 22050;
   constexpr size_t kFrame = 1152;
-  const struct { size_t samples, chunk; bool stereo = false; } rows[] = {
+  const struct { size_t samples, chunk; const BE_CONFIG* config = nullptr; const char* name = ""; }
+      rows[] = {
       {1000, 1000}, {kFrame, kFrame}, {2 * kFrame + 1, 5000}, {3 * kFrame + 575, 5000},
       {10 * kFrame, 10 * kFrame}, {59 * kFrame + 576, 59 * kFrame + 576},
       {60 * kFrame + 577, kFrame}, {61 * kFrame + 1151, 61 * kFrame + 1151},
       {600 * kFrame + 1, 5000}, {1151 * kFrame + 1151, 1151 * kFrame + 1151},
-      {1151 * kFrame, 1151}, {100 * kFrame + 300, 7777, true},
+      {1151 * kFrame, 1151}, {100 * kFrame + 300, 7777, &joint, "joint stereo"},
+      {100 * kFrame + 300, 7777, &slow, "joint stereo from 8 kbit/s at 22,050 Hz"},
+      {100 * kFrame + 300, 7777, &padded, "128 kbit/s constant"},
+      {100 * kFrame + 300, 7777, &resampled, "resampled"},
   };
   ScratchDirectory scratch;
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.samples) + " samples in chunks of " +
-                 std::to_string(row.chunk) + (row.stereo ? ", joint stereo" : ""));
-    const BE_CONFIG config = row.stereo ? joint : WriterSettings();
+                 std::to_string(row.chunk) + " " + row.name);
+    const BE_CONFIG& config = row.config ? *row.config : writer;
     const Encoded full = EncodeZeros(config, row.samples, row.chunk, false, scratch.path + "/f");
     const Encoded told = EncodeZeros(config, row.samples, row.chunk, true, scratch.path + "/t");
     EXPECT_EQ(told.calls, full.calls);
