@@ -170,6 +170,7 @@ BE_ERR SetStreamOutputLimit(HBE_STREAM hbeStream, uint32_t bytes);
 // each further whole frame of silence as a copy of that frame without reading its samples,
 // and fills the Info frame for the whole stream: the same bytes, call by call, as a full
 // encode, at the speed of copying them. Should the encoder's own Info frame disagree with
-// what the stream saw of its output, beDeinitStream fails instead of guessing. Refused
-// once a chunk has been encoded.
+// what the stream saw of its output, beDeinitStream fails instead of guessing. A stream
+// whose encoder resamples its input, or pads some frames as it does at constant bit rates
+// from 44,100 Hz, encodes every frame. Refused once a chunk has been encoded.
 BE_ERR SetStreamInputSilent(HBE_STREAM hbeStream);

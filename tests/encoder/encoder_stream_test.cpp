@@ -1,6 +1,6 @@
 // The encoder's stream calls where the writer's tests cannot reach them: the version text,
-// refusals, the output limit, the silent stream against a full encode call by call, and
-// which file a Xing/Info frame may go into.
+// refusals, the output limit, the silent stream against a full encode call by call and its
+// refusal of an Info frame it cannot extend, and which file a Xing/Info frame may go into.
 #include <lame/lame.h>
 
 #include <tuple>
@@ -52,27 +52,65 @@ TEST(StreamCalls, RefuseWhatTheyCannotUseAndNeverWritePastTheOutputLimit) {
 // Lengths run from below the point where the encoder's output settles to well past it,
 // ending at every kind of place within a frame of 1,152 samples; chunks are the whole
 // length, the 1,152 samples the stream asks for, a size that leaves a remainder in every
-// call, and one shorter than a frame, which is never repeated.
+// call, and one shorter than a frame, which is never repeated. Besides the writer's
+// settings: joint stereo; joint stereo at 22,050 Hz from 8 kbit/s, whose output is not yet
+// one frame repeated when the stream first looks; 128 kbit/s constant, whose frames the
+// encoder pads in a pattern; and output resampled to 22,050 Hz.
 TEST(SilentStream, GivesTheBytesOfAFullEncodeCallByCall) {
-  BE_CONFIG joint = WriterSettings();
-  joint.nMode = BE_MP3_MODE_JSTEREO;
+  const BE_CONFIG writer = WriterSettings();
+  BE_CONFIG joint = writer, slow = writer, padded = writer, resampled = writer;
+  joint.nMode = slow.nMode = BE_MP3_MODE_JSTEREO;
+  slow.dwSampleRate = 22050;
+  slow.dwMpegVersion = MPEG2;
+  slow.dwBitrate = 8;
+  padded.bEnableVBR = 0;
+  padded.dwBitrate = 128;
+  resampled.dwReSampleRate = 22050;
   constexpr size_t kFrame = 1152;
-  const struct { size_t samples, chunk; bool stereo = false; } rows[] = {
+  const struct { size_t samples, chunk; const BE_CONFIG* config = nullptr; const char* name = ""; }
+      rows[] = {
       {1000, 1000}, {kFrame, kFrame}, {2 * kFrame + 1, 5000}, {3 * kFrame + 575, 5000},
       {10 * kFrame, 10 * kFrame}, {59 * kFrame + 576, 59 * kFrame + 576},
       {60 * kFrame + 577, kFrame}, {61 * kFrame + 1151, 61 * kFrame + 1151},
       {600 * kFrame + 1, 5000}, {1151 * kFrame + 1151, 1151 * kFrame + 1151},
-      {1151 * kFrame, 1151}, {100 * kFrame + 300, 7777, true},
+      {1151 * kFrame, 1151}, {100 * kFrame + 300, 7777, &joint, "joint stereo"},
+      {100 * kFrame + 300, 7777, &slow, "joint stereo from 8 kbit/s at 22,050 Hz"},
+      {100 * kFrame + 300, 7777, &padded, "128 kbit/s constant"},
+      {100 * kFrame + 300, 7777, &resampled, "resampled"},
   };
   ScratchDirectory scratch;
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.samples) + " samples in chunks of " +
-                 std::to_string(row.chunk) + (row.stereo ? ", joint stereo" : ""));
-    const BE_CONFIG config = row.stereo ? joint : WriterSettings();
+                 std::to_string(row.chunk) + " " + row.name);
+    const BE_CONFIG& config = row.config ? *row.config : writer;
     const Encoded full = EncodeZeros(config, row.samples, row.chunk, false, scratch.path + "/f");
     const Encoded told = EncodeZeros(config, row.samples, row.chunk, true, scratch.path + "/t");
     EXPECT_EQ(told.calls, full.calls);
     EXPECT_TRUE(told.file == full.file);
+  }
+}
+
+// At 8 kbit/s and 8 kHz a frame (72 bytes) has no room for an Info frame, and the library
+// makes none. A stream that repeated frames then has no frame to extend over them and fails
+// the flush rather than finish a file whose first frame would not count them; told nothing,
+// the same stream flushes and simply leaves no frame.
+TEST(SilentStream, FailsTheFlushWhenTheEncodersInfoFrameCannotBeExtended) {
+  BE_CONFIG config = WriterSettings();
+  config.dwSampleRate = 8000;
+  config.dwMpegVersion = MPEG2;
+  config.bEnableVBR = 0;
+  config.dwBitrate = 8;
+  const std::vector<int16_t> pcm(8000 * 10, 0);
+  Bytes out(65536);
+  for (const bool told : {false, true}) {
+    uint32_t chunk = 0, bufferSize = 0, count = 0;
+    HBE_STREAM stream = nullptr;
+    ASSERT_EQ(beInitStream(&config, &chunk, &bufferSize, &stream), BE_ERR_SUCCESSFUL);
+    ASSERT_EQ(told ? SetStreamInputSilent(stream) : BE_ERR_SUCCESSFUL, BE_ERR_SUCCESSFUL);
+    ASSERT_EQ(beEncodeChunk(stream, 8000 * 10, pcm.data(), out.data(), &count), BE_ERR_SUCCESSFUL);
+    EXPECT_EQ(beDeinitStream(stream, out.data(), &count),
+              told ? BE_ERR_INVALID_FORMAT : BE_ERR_SUCCESSFUL);
+    beCloseStream(stream);
   }
 }
 
