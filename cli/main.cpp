@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/voice_check.h"
 #include "cli/batch_list.h"
 #include "cli/list_input.h"
 #include "encoder/encoder_version.h"
@@ -43,6 +44,7 @@ enum {
   CLI_OPTION_LANGUAGE,
   CLI_OPTION_CPS,
   CLI_OPTION_MIN_SECONDS,
+  CLI_OPTION_CHECK,
 };
 
 const option CLI_OPTIONS[] = {
@@ -54,6 +56,7 @@ const option CLI_OPTIONS[] = {
     {"language", required_argument, nullptr, CLI_OPTION_LANGUAGE},
     {"cps", required_argument, nullptr, CLI_OPTION_CPS},
     {"min-seconds", required_argument, nullptr, CLI_OPTION_MIN_SECONDS},
+    {"check", no_argument, nullptr, CLI_OPTION_CHECK},
     {"help", no_argument, nullptr, CLI_OPTION_HELP},
     {"version", no_argument, nullptr, CLI_OPTION_VERSION},
     {nullptr, 0, nullptr, 0},
@@ -67,6 +70,7 @@ constexpr const char* CLI_HELP_FORMAT =
     "  or:  hushmaker-cli [-d DIR] [-q] --batch LIST\n"
     "  or:  hushmaker-cli [-d DIR] [-q] --strings PACKAGE [--list] [--language NAME]\n"
     "                     [--cps N] [--min-seconds N]\n"
+    "  or:  hushmaker-cli [-q] --check FILE...\n"
     "Writes MP3 files of pure silence, the same files as the Hushmaker window: 16-bit mono\n"
     "44,100 Hz MPEG-1 Layer III at 32 to 128 kbit/s, a Xing/Info frame first and an ID3v1\n"
     "tag last. It needs no display.\n"
@@ -84,6 +88,7 @@ constexpr const char* CLI_HELP_FORMAT =
     "      --strings PACKAGE\n"
     "                       write one file per line of a level's string package (- reads\n"
     "                       standard input); see String packages below\n"
+    "      --check          write nothing; tell for each FILE whether the game plays it\n"
     "  -q, --quiet          print nothing on standard output; warnings and failures still\n"
     "                       go to standard error\n"
     "      --help           print this help and exit\n"
@@ -124,14 +129,27 @@ constexpr const char* CLI_HELP_STRINGS_FORMAT =
     "is reported and gets no file. The files are then written as a batch list's are.\n"
     "\n";
 
-// Filled with the game's limit.
+// Filled with the game's limit, for the writer and the checker.
 constexpr const char* CLI_HELP_CLOSING_FORMAT =
     "One line is printed for each file written (voice.mp3  3 s). A length over %d\n"
     "seconds is written with a warning: the game cannot load such a file.\n"
     "\n"
+    "--check reads voice files, yours or recorded ones, by the rules of Jedi Outcast's own\n"
+    "sound loader, and prints one line a file: that the game plays it and how long the\n"
+    "caption stays up (the loader's count of samples, which is not the file's exact length),\n"
+    "or why it does not. A folder stands for every .mp3 and .wav file in it and its\n"
+    "subfolders, in name order, and ends with a count. What it finds:\n"
+    "  - an MP3 file must be sampled at 44,100 Hz. LAME's small-file setting -V 9 makes\n"
+    "    22,050 Hz, and a 48 kHz stereo recording at 64 kbit/s becomes 24,000 Hz.\n"
+    "  - an ID3v2 tag at the start (many sound editors write one) is read as sound and the\n"
+    "    file refused; the tag must go. An ID3v1 tag at the end is fine.\n"
+    "  - over %d seconds the game quits with a fatal memory error, mono or stereo.\n"
+    "  - a WAV file must be mono and plain 8- or 16-bit PCM, at any sample rate.\n"
+    "\n"
     "Examples:\n"
     "  hushmaker-cli 3 voice                writes voice.mp3, 3 seconds long\n"
     "  hushmaker-cli -d sounds 1:30 intro   writes sounds/intro.mp3, 90 seconds long\n"
+    "  hushmaker-cli --check sound/chars    checks every voice file under sound/chars\n"
     "  hushmaker-cli --batch lines.txt      where lines.txt holds, for instance:\n"
     "      # the guard at the gate\n"
     "      4 guard greeting\n"
@@ -143,7 +161,9 @@ constexpr const char* CLI_HELP_CLOSING_FORMAT =
     "Exit status:\n"
     "  0  every file was written\n"
     "  1  at least one file could not be written (the others were)\n"
-    "  2  bad usage, a bad list or a bad package; nothing was written\n";
+    "  2  bad usage, a bad list or a bad package; nothing was written\n"
+    "With --check: 0 the game plays every file, 1 it does not play one or one cannot be\n"
+    "read, 2 bad usage.\n";
 
 struct Options {
   const char* directory = nullptr;  // as given
@@ -156,6 +176,7 @@ struct Options {
   bool quiet = false;
   bool help = false;
   bool version = false;
+  bool check = false;
 };
 
 // How a package's lines are timed.
@@ -237,6 +258,9 @@ bool ReadOptions(int argc, char** argv, Options* options, std::string* problem) 
       case CLI_OPTION_VERSION:
         options->version = true;
         break;
+      case CLI_OPTION_CHECK:
+        options->check = true;
+        break;
       case ':':
         *problem = "option " + GetOffendingOption(argv) + " needs a value";
         return false;
@@ -253,7 +277,8 @@ void PrintHelp() {
   std::printf(CLI_HELP_STRINGS_FORMAT, SILENCE_MAX_SECONDS, READING_MIN_CPS, READING_MAX_CPS,
               READING_DEFAULT_CPS, READING_MIN_MIN_SECONDS, SILENCE_MAX_SECONDS,
               READING_DEFAULT_MIN_SECONDS, GetPackageLanguageName(Reading().language));
-  std::printf(CLI_HELP_CLOSING_FORMAT, GENERATE_GAME_MAX_SECONDS);
+  std::printf(CLI_HELP_CLOSING_FORMAT, GENERATE_GAME_MAX_SECONDS,
+              static_cast<int>(CHECK_MP3_LONGEST_SECONDS));
 }
 
 void PrintVersion() {
@@ -517,6 +542,59 @@ int RunSingle(int count, char** arguments, const std::string& directory, bool qu
   return WriteFile(seconds, directory, name, quiet) ? CLI_EXIT_WRITTEN : CLI_EXIT_FAILED;
 }
 
+// Tallies the files of a --check run and prints each one's line: those the game plays on
+// stdout (none when quiet), the others on stdout or, when quiet, on stderr.
+struct CheckRun {
+  bool quiet = false;
+  int plays = 0;
+  int doNot = 0;
+
+  void Report(const std::string& path) {
+    const VoiceCheck check = CheckVoiceFile(path);
+    const std::string line = DescribeVoiceCheck(path, check);
+    if (check.verdict == VoiceVerdict::Plays) {
+      ++plays;
+      if (!quiet) std::printf("%s\n", line.c_str());
+      return;
+    }
+    ++doNot;
+    if (check.verdict == VoiceVerdict::Unreadable) {
+      Complain("%s", line.c_str());
+    } else if (quiet) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "%s\n", line.c_str());
+    } else {
+      std::printf("%s\n", line.c_str());
+    }
+  }
+};
+
+int RunCheck(int count, char** paths, bool quiet) {
+  if (count == 0) return ReportBadUsage("--check needs a file or a folder");
+  CheckRun run;
+  run.quiet = quiet;
+  bool counted = count > 1;
+  for (int i = 0; i < count; ++i) {
+    if (!IsFolder(paths[i])) {
+      run.Report(paths[i]);
+      continue;
+    }
+    counted = true;
+    const VoiceFolder folder = ListVoiceFiles(paths[i]);
+    for (const VoiceFolder::Failure& failure : folder.failures) {
+      Complain("cannot read the folder %s: %s", failure.path.c_str(), failure.reason.c_str());
+      ++run.doNot;
+    }
+    for (const std::string& file : folder.files) run.Report(file);
+  }
+  if (counted && !quiet) {
+    const int files = run.plays + run.doNot;
+    std::printf("%d file%s: %d play%s, %d do%s not\n", files, files == 1 ? "" : "s", run.plays,
+                run.plays == 1 ? "s" : "", run.doNot, run.doNot == 1 ? "es" : "");
+  }
+  return run.doNot > 0 ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
+}
+
 int Run(int argc, char** argv) {
   Options options;
   std::string problem;
@@ -529,11 +607,20 @@ int Run(int argc, char** argv) {
     PrintVersion();
     return CLI_EXIT_WRITTEN;
   }
+  const int count = argc - optind;
+  if (options.check) {
+    if (options.batch || options.directory) {
+      return ReportBadUsage("--check writes nothing; it takes neither -d nor --batch");
+    }
+    if (options.strings || FindStringsOnlyOption(options)) {
+      return ReportBadUsage("--check and --strings exclude each other");
+    }
+    return RunCheck(count, argv + optind, options.quiet);
+  }
   std::string directory;
   if (options.directory && !PrepareDirectory(options.directory, &directory, &problem)) {
     return ReportBadUsage(problem);
   }
-  const int count = argc - optind;
   if (!CheckCombination(options, count, argv + optind, &problem)) return ReportBadUsage(problem);
   if (options.batch) return RunBatch(options.batch, directory, options.quiet);
   if (options.strings) return RunStrings(options, directory);

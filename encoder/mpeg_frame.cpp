@@ -63,28 +63,48 @@ void MeasureFrame(MpegFrameHeader* header) {
 
 }  // namespace
 
-bool ReadMpegFrameHeader(const uint8_t* bytes, size_t available, MpegFrameHeader* header) {
-  *header = MpegFrameHeader();
+bool ReadMpegHeaderFields(const uint8_t* bytes, size_t available, MpegHeaderFields* fields) {
+  *fields = MpegHeaderFields();
   if (available < MPEG_HEADER_BYTES || bytes[0] != 0xFF || (bytes[1] & 0xE0) != 0xE0) {
     return false;
   }
-  const int version = (bytes[1] >> 3) & 3;
-  const int layerField = (bytes[1] >> 1) & 3;
-  const int rateIndex = (bytes[2] >> 4) & 15;
-  const int sampleIndex = (bytes[2] >> 2) & 3;
-  if (version == MPEG_VERSION_RESERVED || layerField == MPEG_LAYER_RESERVED ||
-      rateIndex == MPEG_RATE_INDEX_FREE || rateIndex == MPEG_RATE_INDEX_BAD ||
-      sampleIndex == MPEG_SAMPLE_INDEX_RESERVED) {
+  fields->versionField = (bytes[1] >> 3) & 3;
+  fields->layerField = (bytes[1] >> 1) & 3;
+  fields->crcProtected = (bytes[1] & 1) == 0;
+  fields->rateIndex = (bytes[2] >> 4) & 15;
+  fields->sampleIndex = (bytes[2] >> 2) & 3;
+  fields->padding = (bytes[2] >> 1) & 1;
+  fields->modeField = bytes[3] >> 6;
+  return true;
+}
+
+int MpegBitRate(MpegVersion version, int layer, int rateIndex) {
+  if (layer < 1 || layer > 3 || rateIndex < 0 || rateIndex > 15) return 0;
+  return MPEG_BIT_RATES[version == MpegVersion::Mpeg1][layer - 1][rateIndex];
+}
+
+int MpegSampleRate(int versionField, int sampleIndex) {
+  if (versionField < 0 || versionField > 3 || sampleIndex < 0 || sampleIndex > 2) return 0;
+  return MPEG_SAMPLE_RATES[versionField][sampleIndex];
+}
+
+bool ReadMpegFrameHeader(const uint8_t* bytes, size_t available, MpegFrameHeader* header) {
+  *header = MpegFrameHeader();
+  MpegHeaderFields fields;
+  if (!ReadMpegHeaderFields(bytes, available, &fields) ||
+      fields.versionField == MPEG_VERSION_RESERVED || fields.layerField == MPEG_LAYER_RESERVED ||
+      fields.rateIndex == MPEG_RATE_INDEX_FREE || fields.rateIndex == MPEG_RATE_INDEX_BAD ||
+      fields.sampleIndex == MPEG_SAMPLE_INDEX_RESERVED) {
     return false;
   }
   MpegFrameHeader read;
-  read.version = VersionOfField(version);
-  read.layer = 4 - layerField;
-  read.crcProtected = (bytes[1] & 1) == 0;
-  read.bitRate = MPEG_BIT_RATES[read.version == MpegVersion::Mpeg1][read.layer - 1][rateIndex];
-  read.sampleRate = MPEG_SAMPLE_RATES[version][sampleIndex];
-  read.padding = (bytes[2] >> 1) & 1;
-  read.mode = static_cast<MpegChannelMode>(bytes[3] >> 6);
+  read.version = VersionOfField(fields.versionField);
+  read.layer = 4 - fields.layerField;
+  read.crcProtected = fields.crcProtected;
+  read.bitRate = MpegBitRate(read.version, read.layer, fields.rateIndex);
+  read.sampleRate = MpegSampleRate(fields.versionField, fields.sampleIndex);
+  read.padding = fields.padding;
+  read.mode = static_cast<MpegChannelMode>(fields.modeField);
   MeasureFrame(&read);
   *header = read;
   return true;

@@ -28,6 +28,29 @@ struct MpegFrameHeader {
   size_t sideInfo = 0;  // Layer III side information behind the header (and its CRC); else 0
 };
 
+// The header's fields as the four bytes hold them, none judged yet: what a reader that
+// follows another decoder's rules (the game's loader) starts from.
+struct MpegHeaderFields {
+  int versionField = 0;  // 0 MPEG-2.5, 1 reserved, 2 MPEG-2, 3 MPEG-1
+  int layerField = 0;    // 0 reserved, 1 Layer III, 2 Layer II, 3 Layer I
+  bool crcProtected = false;
+  int rateIndex = 0;    // 0 free format, 15 bad
+  int sampleIndex = 0;  // 3 reserved
+  bool padding = false;
+  int modeField = 0;  // in MpegChannelMode's order
+};
+
+// Reads the fields at bytes, of which `available` may be read; fields is cleared first.
+// False when there are fewer than four bytes or no 11-bit sync.
+bool ReadMpegHeaderFields(const uint8_t* bytes, size_t available, MpegHeaderFields* fields);
+
+// kbit/s of a rate index for a version and layer (1..3); MPEG-2.5 has MPEG-2's rates.
+// 0 for free format and the bad index.
+int MpegBitRate(MpegVersion version, int layer, int rateIndex);
+
+// Hz of a sample rate index under a version field; 0 for the reserved version or index.
+int MpegSampleRate(int versionField, int sampleIndex);
+
 // Reads the frame header at bytes, of which `available` may be read; header is cleared
 // first. False when there is none: fewer than four bytes, no sync, a reserved version,
 // layer, bit rate or sample rate, or a free-format bit rate (whose frame length no header

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# hushmaker-cli --check as a map maker runs it on a folder of voice files: the lines, the
+# count, the exit status, and that it writes nothing. $1: hushmaker-cli.
+set -u
+unset DISPLAY
+cli=$(realpath "$1")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+work=$scratch/work
+mkdir "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run ARG...: runs the program in $work; sets status, out, err.
+run() {
+  (cd "$work" && "$cli" "$@" >"$scratch/stdout" 2>"$scratch/stderr")
+  status=$?
+  out=$(cat "$scratch/stdout")
+  err=$(cat "$scratch/stderr")
+}
+
+cd "$work" || exit 1
+mkdir -p voices/guard
+sox -R -D -n -r 44100 -c 1 -b 16 tone.wav synth 2 sine 440 vol 0.5
+lame --quiet -b 128 tone.wav voices/guard/hello.mp3
+lame --quiet -V 9 tone.wav voices/guard/small.mp3
+cp tone.wav voices/line.wav
+echo notes >voices/notes.txt
+"$cli" -q 4 voices/own
+listing=$(find . | sort; cat voices/guard/*.mp3 | md5sum)
+
+# Captions: the decoded bytes that the loader's own routine counts in these files, and the
+# frame that the game adds to a voice file it keeps as MP3.
+run --check voices
+[ "$status" -eq 1 ] && [ -z "$err" ] && [ "$out" = "voices/guard/hello.mp3: Jedi Outcast plays it, caption 2.089 s (MPEG-1 Layer III, 44,100 Hz, mono, CBR)
+voices/guard/small.mp3: Jedi Outcast refuses it: sampled at 22,050 Hz; the game takes only 44,100 Hz
+voices/line.wav: Jedi Outcast plays it, caption 2.000 s (WAV, 16-bit PCM, 44,100 Hz, mono)
+voices/own.mp3: Jedi Outcast plays it, caption 3.996 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)
+4 files: 3 play, 1 does not" ] || fail "a folder: status $status, stdout '$out', stderr '$err'"
+[ "$(find . | sort; cat voices/guard/*.mp3 | md5sum)" = "$listing" ] || fail "--check changed the folder"
+
+# Quiet: only what does not play, on stderr; a single file and no count.
+run -q --check voices
+[ "$status" -eq 1 ] && [ -z "$out" ] &&
+  [ "$err" = "voices/guard/small.mp3: Jedi Outcast refuses it: sampled at 22,050 Hz; the game takes only 44,100 Hz" ] ||
+  fail "quiet: status $status, stdout '$out', stderr '$err'"
+run --check voices/own.mp3 voices/guard/hello.mp3
+[ "$status" -eq 0 ] && [ "$(tail -n 1 <<<"$out")" = "2 files: 2 play, 0 do not" ] ||
+  fail "two good files: status $status, stdout '$out'"
+run --check voices/own.mp3
+[ "$status" -eq 0 ] && [ "$(wc -l <<<"$out")" -eq 1 ] || fail "one file: status $status, stdout '$out'"
+
+run --check voices/gone.mp3
+[ "$status" -eq 1 ] && [ -z "$out" ] &&
+  [ "$err" = "hushmaker-cli: voices/gone.mp3: cannot be read: No such file or directory" ] ||
+  fail "a missing file: status $status, stdout '$out', stderr '$err'"
+
+# Bad usage writes nothing on stdout.
+for arguments in "--check" "--check -d voices voices" "--check --batch list voices"; do
+  run $arguments
+  [ "$status" -eq 2 ] && [ -z "$out" ] && grep -q "^Try 'hushmaker-cli --help'" <<<"$err" ||
+    fail "$arguments: status $status, stdout '$out', stderr '$err'"
+done
+run --help
+grep -q -- "--check" <<<"$out" && grep -q "ID3v2" <<<"$out" || fail "--help tells nothing of --check"
+
+[ "$failures" -eq 0 ] && echo "all --check cases passed"
+exit $((failures > 0))
