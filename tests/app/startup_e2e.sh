@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real program used as a person would, every way in and out, under a scratch home
-# that must stay empty. $1: the hushmaker program, $2: the build folder. DISPLAY: 1024x768.
+# that must stay empty. $1: the hushmaker program, $2: the build folder, $3: hushmaker-cli,
+# $4: send_close_request. DISPLAY: 1024x768.
 set -u
 program=$(readlink -f "$1")
+cli=$(readlink -f "$3") close_request=$(readlink -f "$4")
 artifacts=$2/test-artifacts
 mkdir -p "$artifacts"
 scratch=$(mktemp -d)
@@ -47,7 +49,7 @@ expect_end() {
 # window that is gone and leaves the key held down for every later program.
 key() { xdotool windowfocus --sync "${2:-$window}" key "$1" 2>/dev/null; }
 
-if [ "${3:-}" = "--print-placement" ]; then
+if [ "${5:-}" = "--print-placement" ]; then
   start_program >/dev/null && position && kill "$pid"
   exit 0
 fi
@@ -75,8 +77,7 @@ if start_program; then
   samples=$(($(mpg123 -q -s "$made" | wc -c) / 2))
   [ "$samples" -eq $((3 * 44100)) ] || fail "voice.mp3 decodes to $samples samples, not 3 s"
   # The command line makes the same bytes, the tag's year (35 bytes from the end) aside.
-  (cd "$scratch/cli" && env -u DISPLAY "$2/cli/hushmaker-cli" -q 3 voice.wav) ||
-    fail "hushmaker-cli failed"
+  (cd "$scratch/cli" && env -u DISPLAY "$cli" -q 3 voice.wav) || fail "hushmaker-cli failed"
   for part in "head -c -35" "tail -c 31"; do
     cmp -s <($part "$made") <($part "$scratch/cli/voice.mp3") ||
       fail "the window's voice.mp3 differs ($part)"
@@ -87,7 +88,7 @@ fi
 
 start_program && key KP_Enter && expect_end "keypad Enter"
 start_program && xdotool mousemove --window "$window" 300 369 click 1 && expect_end "a click on Exit"
-start_program && "$2/tests/app/send_close_request" "$window" &&
+start_program && "$close_request" "$window" &&
   expect_end "the window manager's close request"
 
 # Alt+O opens the chooser and Escape closes it, then the links.
@@ -125,7 +126,7 @@ if start_program; then
 fi
 
 # On 800x600 the same centring gives ((800-598)/2, (600-396)/2).
-placed=$(xvfb-run -a -s "-screen 0 800x600x24 -noreset" bash "$0" "$1" "$2" --print-placement 2>/dev/null)
+placed=$(xvfb-run -a -s "-screen 0 800x600x24 -noreset" bash "$0" "$@" --print-placement 2>/dev/null)
 [ "$placed" = "101 102 598 396" ] || fail "on 800x600 the window is at '$placed', expected '101 102 598 396'"
 
 (cd "$work_dir" && HOME=$home env -u DISPLAY "$program" 2>"$scratch/stderr" >/dev/null)
