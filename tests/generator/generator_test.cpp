@@ -21,7 +21,7 @@
 #include "platform/platform.h"
 #include "resources/version_info.h"
 #include "support/io_time.h"
-#include "tests/mp3_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Message boxes as the user sees them, fatal errors, and the log switched off.
 #include "support/io_tools.h"
-#include "support_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "support/io_tools.h"
-#include "support_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The process log with the LOG_TO_FILE switch on: layout, entries and failure reports.
 #include "support/io_time.h"
 #include "support/io_tools.h"
-#include "support_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
-// What the writer's and the encoder's tests share: whole files, shell commands, scratch
-// folders, the writer's settings written out apart from the writer, and full encodes.
+// What the core's tests share: scratch folders, whole files, shell commands, a box
+// recorder, and the writer's settings with full encodes made apart from the writer.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "encoder/encoder_stream.h"
+#include "platform/platform.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -27,8 +29,15 @@ inline void WriteWholeFile(const std::string& path, const Bytes& bytes) {
                                               static_cast<std::streamsize>(bytes.size()));
 }
 
+// Reads a text file as text: the log has CRLF line ends on Windows.
+inline std::string ReadFile(const char* name) {
+  std::ifstream file(name);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
 // A shell command's wait status (0: it exited with 0), its output up to a megabyte, and
-// how many bytes it wrote and how many of them were not zero.
+// how many bytes it wrote and how many of them were not zero: a decoder's output of
+// silence is all zero.
 struct CommandRun { int status = -1; std::string output; uint64_t bytes = 0, nonZero = 0; };
 
 inline CommandRun RunCommand(const std::string& command) {
@@ -48,10 +57,9 @@ inline CommandRun RunCommand(const std::string& command) {
 // end of the scope. Its name has no character the shell would read, so commands take its
 // path as it is.
 struct ScratchDirectory {
-  std::string path;  // native, no trailing separator
+  std::string path = "/nonexistent";  // native, no trailing separator
   ScratchDirectory() {
     std::random_device random;
-    path = "/nonexistent";
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
                                               ("hushmaker-test-" + std::to_string(random()));
@@ -83,6 +91,36 @@ struct ScratchDirectory {
     return list;
   }
 };
+
+// Runs each test in a scratch folder as its working directory, since process.log is
+// opened by its relative name.
+class ScratchDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::current_path(scratch_.path); }
+  void TearDown() override { std::filesystem::current_path(previous_); }
+  std::filesystem::path previous_ = std::filesystem::current_path();
+  ScratchDirectory scratch_;
+};
+
+// Boxes shown since the last RecordBoxes, each as "[box N, icon I] caption | text" with
+// I = 0 warning, 1 error, 2 information.
+inline std::string g_shown_boxes;
+
+// Replaces the real box with a recorder that also writes each box to stderr, for death
+// tests and child processes. A box beyond the allowed count ends the process with status
+// 7, so a report that keeps raising reports shows up as the wrong status instead of a
+// stack overflow.
+inline void RecordBoxes(int allowed = 99) {
+  g_shown_boxes.clear();
+  ReplaceBoxPresenter([allowed, shown = 0](const char* caption, const char* text,
+                                           BoxIcon icon) mutable {
+    const std::string box = "[box " + std::to_string(++shown) + ", icon " +
+                            std::to_string(static_cast<int>(icon)) + "] " + caption + " | " + text;
+    fputs(box.c_str(), stderr);
+    g_shown_boxes += box;
+    if (shown > allowed) std::_Exit(7);
+  });
+}
 
 // The files the program must make: 44,100 Hz mono MPEG-1, VBR quality 9 between 32 and
 // 128 kbit/s, copyright and original bits, a Xing/Info frame.
