@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Hushmaker's window and command line twice (plain, and
-# with AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test of both; the
-# window's under a virtual 1024x768 display, the command line's with no display. Then
-# cross-builds both for Windows and tests them under Wine on the same display (skipped
-# when the FLTK and LAME sources are not at hand; see build-windows.sh).
+# with AddressSanitizer and UndefinedBehaviorSanitizer) and runs every test of the first and
+# the unit tests of the second; the window's under a virtual 1024x768 display, the command
+# line's with no display. Then cross-builds both for Windows and tests them under Wine on
+# the same display (skipped when the FLTK and LAME sources are not at hand; see
+# build-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./setup.sh
@@ -26,6 +27,8 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1"
 
+# The files of hours (label slow) run in the plain build only: under the sanitizers they
+# would take minutes, and the shorter files run through the same code of ours.
 echo "== Unit tests with sanitizers =="
 ctest --test-dir build-asan -L unit --output-on-failure
 echo "== All tests =="
