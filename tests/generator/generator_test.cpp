@@ -165,6 +165,8 @@ TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothin
   const std::string kRemaining = "Cannot write remaining MP3 data to target MP3 file\n>>> " +
                                  written;
   const std::string kEncoder = ">>> Error code: 2";
+  const std::string kControl = "file name failure\n>>> The file name holds a control character "
+                               "(a line break or a tab, for instance); type the name without it";
   const std::string n252(252, 'n');  // with ".mp3" one over the longest name, in a short path
   enum How { REAL, AS_NOBODY, IN_DELETED_FOLDER, FILE_SIZE_LIMIT, STEP };
   const struct {
@@ -180,14 +182,17 @@ TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothin
       {IN_DELETED_FOLDER, "", "voice", 215, kOpen + "./voice.mp3: No such file or directory"},
       {AS_NOBODY, own, "voice", 215, kOpen + dir + "/voice.mp3: Permission denied"},
       {AS_NOBODY, own, "fresh", 215, kOpen + dir + "/fresh.mp3: Permission denied"},
-      {REAL, own, "npc\nline", 124, "file name failure\n>>> The file name holds a control "
-       "character (a line break or a tab, for instance); type the name without it"},
+      {REAL, own, "npc\nline", 124, kControl},
+      {REAL, own, "npc\x7F", 124, kControl},  // DEL, a control character too
       {REAL, own + std::string(250 - own.size(), 'd') + "\\", "voice", 131,
        "path length failure\n>>> The target directory and file name are longer than 259 "
        "characters"},
       // Some 40 kB of audio in one write, which stops at the limit.
       {FILE_SIZE_LIMIT, own, "voice", 335, "fwrite() failure\n>>> Cannot write encoded WAV data "
        "to target MP3 file\n>>> " + written + "File too large", 2000},
+      // The limit one byte short of the audio: the flush of the audio's last bytes fails.
+      {FILE_SIZE_LIMIT, own, "voice", 404, "fwrite() failure\n>>> " + kRemaining +
+       "File too large", fileSize - 128 - 1},
       {FILE_SIZE_LIMIT, own, "voice", 411, "AppendTag() failure\n>>> Cannot write the ID3v1 tag "
        "to target MP3 file\n>>> " + written + "File too large", fileSize - 1},
       {STEP, own, "voice", 252, "beInitStream() failure\n>>> Unable to open the encoding "
@@ -293,6 +298,10 @@ TEST_F(CreateBlankMP3Test, ReplacingKeepsLinksOwnersAndModesAndWritesInPlaceWher
       {"owner, group and mode stay", false, false,
        "chown nobody: voice.mp3 && chmod 604 voice.mp3", "voice.mp3", "604 nobody:nogroup",
        "voice.mp3\n"},
+      {"a group other than the owner's stays", false, false, "chgrp audio voice.mp3",
+       "voice.mp3", "644 root:audio", "voice.mp3\n"},
+      {"the setgid and sticky bits stay", false, false, "chmod 3644 voice.mp3", "voice.mp3",
+       "3644 root:root", "voice.mp3\n"},
       {"a file its user may write but not read", true, false,
        "chown nobody: voice.mp3 . && chmod 200 voice.mp3", "voice.mp3", "200 nobody:nogroup",
        "voice.mp3\n"},

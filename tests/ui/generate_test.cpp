@@ -132,7 +132,7 @@ TEST_F(GenerateTest, TypedLengthIsTheDecimalNumberShownHeldToTheRange) {
   const struct { const char *typed, *shown; int used; } rows[] = {
       {"010", "010", 10}, {"0x10", "0x10", 0}, {"09", "09", 9}, {"3.7", "37", 37},
       {"-65535", "05535", 5535},  // "-6" is held to 0, and the rest is typed after it
-      {"1e3", "13", 13}, {" 5", "5", 5}, {"28801", "28800", 28800},
+      {"1e3", "13", 13}, {" 5", "5", 5}, {"+5", "+5", 5}, {"28801", "28800", 28800},
       {"99999999999999999999", "28800", 28800}, {"", "", 0},
   };
   for (const auto& row : rows) {
