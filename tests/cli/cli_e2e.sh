@@ -126,6 +126,23 @@ done <<'END'
 --batch list extra
 END
 
+# A list that cannot be read is a usage failure that names it and why; nothing is written.
+for list in missing.txt out; do
+  run --batch "$list"
+  reason=$([ "$list" = out ] && echo "Is a directory" || echo "No such file or directory")
+  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read $list: $reason" ] &&
+    [ -z "$out" ] && [ -z "$(made)" ] || fail "--batch $list: status $status, stderr '$err'"
+done
+
+# A report that cannot be written to standard output fails the run, though the file is made.
+(cd "$work" && "$cli" 1 voice >/dev/full 2>"$scratch/stderr")
+status=$?
+err=$(cat "$scratch/stderr")
+[ "$status" -eq 1 ] &&
+  [ "$err" = "hushmaker-cli: cannot write to standard output: No space left on device" ] ||
+  fail "stdout on a full device: status $status, stderr '$err'"
+[ "$(made)" = ./voice.mp3 ] || fail "stdout on a full device: made $(made)"
+
 # A folder that is not there: the game's warning for this length, the writer's box on
 # stderr, the file named, status 1.
 run -d missing 24348 long
