@@ -43,7 +43,7 @@ if find_windows_sources; then
   prepare_wine build-windows
   trap 'wineserver -k 2>/dev/null; kill "$xvfb_pid" 2>/dev/null || true' EXIT
   ctest --test-dir build-windows/hushmaker -L unit --output-on-failure
-  bash tests/windows/windows_e2e.sh "$(windows_zip)" build/app/hushmaker
+  bash tests/windows/windows_e2e.sh "$(windows_zip)" build/cli/hushmaker-cli
 else
   echo "Windows leg skipped: $WINDOWS_SOURCES_MISSING"
 fi
