@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real program used as a person would, every way in and out, under a scratch home
-# that must stay empty. $1: the hushmaker program, $2: the build folder. DISPLAY: 1024x768.
+# that must stay empty. $1: the hushmaker program, $2: the build folder, $3: hushmaker-cli,
+# $4: send_close_request. DISPLAY: 1024x768.
 set -u
 program=$(readlink -f "$1")
+cli=$(readlink -f "$3") close_request=$(readlink -f "$4")
 artifacts=$2/test-artifacts
 mkdir -p "$artifacts"
 scratch=$(mktemp -d)
@@ -47,36 +49,28 @@ expect_end() {
 # window that is gone and leaves the key held down for every later program.
 key() { xdotool windowfocus --sync "${2:-$window}" key "$1" 2>/dev/null; }
 
-if [ "${3:-}" = "--print-placement" ]; then
+if [ "${5:-}" = "--print-placement" ]; then
   start_program >/dev/null && position && kill "$pid"
   exit 0
 fi
 
-# Placement, icon and welcome text; then the name typed into the focused name field, 3 s
-# into "Silence Time:", Alt+G, and Return to end.
+# Placement and icon; then the name typed into the focused name field, 3 s into "Silence
+# Time:", Alt+G, and Return once the file is there, which ends the program after the
+# run's last pauses.
 if start_program; then
   [ "$(position)" = "213 186 598 396" ] || fail "window at '$(position)', expected '213 186 598 396'"
   xprop -id "$window" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
-  shot=$artifacts/startup-1024x768.png
-  import -window "$window" "$shot"
-  # The bands just above and below the welcome button (y 17..69) hold no text.
-  for band in 567x15+15+1 567x13+15+71; do
-    dark=$(convert "$shot" -crop "$band" +repage -colorspace gray -threshold 35% -negate \
-      -format '%[fx:round(mean*w*h)]' info:)
-    [ "$dark" -eq 0 ] || fail "text outside the welcome button in band $band (see $shot)"
-  done
+  import -window "$window" "$artifacts/startup-1024x768.png"  # for a person to look at
   xdotool windowfocus --sync "$window" type --delay 50 voice.wav
   xdotool mousemove --window "$window" 480 160 click 1 key --clearmodifiers End BackSpace
   xdotool type --delay 50 3
-  xdotool key --clearmodifiers alt+g sleep 9
+  xdotool key --clearmodifiers alt+g
+  made=$work_dir/voice.mp3
+  wait_until test -e "$made" || fail "Alt+G made no voice.mp3"
   key Return
   expect_end Return
-  made=$work_dir/voice.mp3
-  samples=$(($(mpg123 -q -s "$made" | wc -c) / 2))
-  [ "$samples" -eq $((3 * 44100)) ] || fail "voice.mp3 decodes to $samples samples, not 3 s"
   # The command line makes the same bytes, the tag's year (35 bytes from the end) aside.
-  (cd "$scratch/cli" && env -u DISPLAY "$2/cli/hushmaker-cli" -q 3 voice.wav) ||
-    fail "hushmaker-cli failed"
+  (cd "$scratch/cli" && env -u DISPLAY "$cli" -q 3 voice.wav) || fail "hushmaker-cli failed"
   for part in "head -c -35" "tail -c 31"; do
     cmp -s <($part "$made") <($part "$scratch/cli/voice.mp3") ||
       fail "the window's voice.mp3 differs ($part)"
@@ -87,10 +81,10 @@ fi
 
 start_program && key KP_Enter && expect_end "keypad Enter"
 start_program && xdotool mousemove --window "$window" 300 369 click 1 && expect_end "a click on Exit"
-start_program && "$2/tests/app/send_close_request" "$window" &&
+start_program && "$close_request" "$window" &&
   expect_end "the window manager's close request"
 
-# Alt+O opens the chooser and Escape closes it, then the links.
+# Alt+O opens the chooser and Escape closes it; then the credit line starts the opener.
 if start_program; then
   key alt+o
   find_chooser() {
@@ -106,26 +100,18 @@ if start_program; then
     fail "Alt+O opened no chooser"
   fi
   kill -0 "$pid" 2>/dev/null || fail "the program ended with the chooser"
-  # The banner, then the credit line, each start the opener once with exactly its address.
-  xdotool mousemove --window "$window" 138 218 click 1
-  wait_until test -s "$opened" || fail "the banner started no opener"  # after 5.5 s
-  sleep 1.2
+  # The opener gets the link as one argument, spaces and quotes encoded.
   xdotool mousemove --window "$window" 494 378 click 1
-  wait_until eval '[ "$(wc -l <"$opened")" -ge 2 ]' || fail "the credit line started no opener"
+  wait_until test -s "$opened" || fail "the credit line started no opener"
   sleep 1.2
   key Escape
-  expect_end "Escape after the chooser and the links"
-  banner=$(sed -n 1p "$opened") mail=$(sed -n 2p "$opened")
-  grep -qxF -e "1|https://lame.sourceforge.io/" -e "1|https://en.wikipedia.org/wiki/MP3" \
-    -e "1|https://wiki.hydrogenaudio.org/index.php?title=LAME" <<<"$banner" ||
-    fail "the banner opened '$banner'"
-  [ "$mail" = "1|mailto:feedback@hushmaker.invalid?subject=%22Hushmaker%20feedback%22" ] ||
-    fail "the credit line opened '$mail'"
-  [ "$(wc -l <"$opened")" -eq 2 ] || fail "the opener ran $(wc -l <"$opened") times"
+  expect_end "Escape after the chooser and the link"
+  [ "$(cat "$opened")" = "1|mailto:feedback@hushmaker.invalid?subject=%22Hushmaker%20feedback%22" ] ||
+    fail "the credit line opened '$(cat "$opened")'"
 fi
 
 # On 800x600 the same centring gives ((800-598)/2, (600-396)/2).
-placed=$(xvfb-run -a -s "-screen 0 800x600x24 -noreset" bash "$0" "$1" "$2" --print-placement 2>/dev/null)
+placed=$(xvfb-run -a -s "-screen 0 800x600x24 -noreset" bash "$0" "$@" --print-placement 2>/dev/null)
 [ "$placed" = "101 102 598 396" ] || fail "on 800x600 the window is at '$placed', expected '101 102 598 396'"
 
 (cd "$work_dir" && HOME=$home env -u DISPLAY "$program" 2>"$scratch/stderr" >/dev/null)

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "checker/voice_check.h"
-#include "tests/mp3_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // this test is labelled slow.
 #include "checker/voice_check.h"
 #include "generator/hushmaker.h"
-#include "tests/mp3_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

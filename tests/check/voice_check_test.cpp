@@ -7,7 +7,7 @@
 
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
-#include "tests/mp3_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

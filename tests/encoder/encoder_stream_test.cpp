@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "encoder/encoder_version.h"
-#include "tests/mp3_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

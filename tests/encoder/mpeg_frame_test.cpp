@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "tests/mp3_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

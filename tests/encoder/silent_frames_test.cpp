@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tests/mp3_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package with CPack and checks its fields, its files and lintian's
-# verdict. Skipped (status 77) where Debian's packaging tools are missing.
+# verdict, hardening included. Skipped (status 77) where Debian's packaging tools are
+# missing.
 # $1: the build folder, $2: the version, $3: the application id, $4...: the programs built.
 set -u
 build=$1 version=$2 id=$3
@@ -35,8 +36,13 @@ actual=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print $6}' | LC_ALL=C sor
 [ "$actual" = "$expected" ] || fail "package files differ from the expected list:
 $(diff <(echo "$expected") <(echo "$actual"))"
 
-lintian --fail-on error "$deb" 2>&1 | grep -v "running with root privileges"
-[ "${PIPESTATUS[0]}" -eq 0 ] || fail "lintian reports errors"
+# Errors fail the package, and so does any hardening note (some are only information):
+# the programs are built with Debian's hardening flags.
+report=$(lintian --fail-on error --display-info "$deb" 2>&1)
+lintian_status=$?
+grep -v "running with root privileges" <<<"$report"
+[ "$lintian_status" -eq 0 ] || fail "lintian reports errors"
+grep -q " hardening-" <<<"$report" && fail "lintian finds a program built without hardening"
 
 [ "$failures" -eq 0 ] || { echo "$failures package check(s) failed"; exit 1; }
 echo "package checks passed: $deb"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs into a scratch DESTDIR and checks each installed piece with the tool that
-# validates it, then starts the installed program like the desktop would.
+# validates it, then starts the installed program.
 # $1: cmake, $2: the build folder, $3: the application id, $4...: the programs built.
 # DISPLAY: the test screen.
 set -u
@@ -48,23 +48,13 @@ for page in "$root"/share/man/man1/*.1; do
   [ -z "$report" ] || fail "man warns on $(basename "$page"): $report"
 done
 
-# The installed program, started from an empty folder: its window carries the entry's
-# class, Escape ends it with status 18, and it leaves nothing behind.
-mkdir "$scratch/work"
-(cd "$scratch/work" && exec "$root/bin/hushmaker" 2>/dev/null) &
+# The installed program's window carries the entry's class. (How it starts and ends is
+# the start-up test's.)
+(cd "$scratch" && exec "$root/bin/hushmaker" 2>/dev/null) &
 pid=$!
-window=$(timeout 10 xdotool search --sync --all --onlyvisible --pid "$pid" --classname "^$id\$" |
-  head -n 1)
-[ -n "$window" ] || fail "the installed program shows no window of class $id"
-# Through the server's keyboard, so that the release is not sent to a window already gone
-# and the key is not left held down for later tests.
-xdotool windowfocus --sync "$window" key Escape 2>/dev/null
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null && sleep 0.1; done
-kill "$pid" 2>/dev/null && fail "Escape did not end the installed program"
-wait "$pid"
-status=$?
-[ "$status" -eq 18 ] || fail "the installed program ended with status $status, expected 18"
-[ -z "$(ls -A "$scratch/work")" ] || fail "the program left files: $(ls -A "$scratch/work")"
+timeout 10 xdotool search --sync --all --onlyvisible --pid "$pid" --classname "^$id\$" >/dev/null ||
+  fail "the installed program shows no window of class $id"
+kill "$pid" && wait "$pid" 2>/dev/null
 
 [ "$failures" -eq 0 ] || { echo "$failures install check(s) failed"; exit 1; }
 echo "install checks passed"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "support/path_helpers.h"
-#include "support_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "support/message_box.h"
 #include "support/process_log.h"
-#include "support_test_tools.h"
+#include "tests/test_support.h"
 
 namespace {
 

@@ -34,18 +34,19 @@ TEST_F(GenerateTest, RunsAnnounceTheFileWrittenWarnPastTheGameLimitAndWriteBackT
     TypeLength(row.length);
     ui->filename_input->value(row.typed);
     ui->feedback_output->value("earlier");
-    recorded.clear();
+    ClearRecord();
     ui->generate_button->do_callback();
 
     const bool ok = row.chosen != &missing, warned = std::string(row.length) == "24348";
     const std::string said = "\n>>> Output file: \"" + std::string(row.file) +
                              "\"\n>>> Target directory: \"" + where.string() + "/\"" +
                              (warned ? "\n>>> " + std::string(GENERATE_TEXT_GAME_LIMIT) : "");
-    Steps expected = {{"pause 500", "earlier", "Idle"},
-                      {warned ? "pause 4000" : "pause 1000", said, "Idle"},
-                      {"pause 1000", said, ok ? "Success" : "Failure"}, {"pause 1000", "", "Idle"}};
-    if (!ok) expected.insert(expected.begin() + 2, {"box", said, "Working"});
+    std::vector<std::string> expected = {"earlier | Idle", said + " | Idle",
+                                         said + (ok ? " | Success" : " | Failure"), " | Idle"};
+    if (!ok) expected.insert(expected.begin() + 2, "box: " + said + " | Working");
     EXPECT_EQ(recorded, expected) << row.typed;
+    // Time to read the announcement, and more to read the warning.
+    EXPECT_EQ(paused[said + " | Idle"], warned ? 4000u : 1000u) << row.typed;
     const std::string seconds = std::to_string(ui->encode_result);
     const std::string result = OK + seconds + (seconds == "1" ? " second" : " seconds");
     EXPECT_EQ(Text(ui->feedback_output->value()), ok ? result : "\n>>> Compilation has failed :(");
@@ -58,9 +59,9 @@ TEST_F(GenerateTest, RunsAnnounceTheFileWrittenWarnPastTheGameLimitAndWriteBackT
 
   // A name too long for the feedback text is cut, never the warning.
   ui->filename_input->value(std::string(600, 'n').c_str());
-  recorded.clear();
+  ClearRecord();
   ui->generate_button->do_callback();
-  const std::string& said = recorded.at(1)[1];
+  const std::string said = recorded.at(1).substr(0, recorded.at(1).rfind(" | Idle"));
   EXPECT_EQ(said.size(), 511u);
   EXPECT_EQ(said.substr(511 - strlen(GENERATE_TEXT_GAME_LIMIT)), GENERATE_TEXT_GAME_LIMIT);
 }
@@ -80,10 +81,9 @@ TEST_F(GenerateTest, RefusesAFolderItCannotNameBeforeWritingAnything) {
   for (const auto& row : rows) {
     if (!row.chosen.empty()) ChooseDirectory(row.chosen);
     ui->feedback_output->value("earlier");
-    recorded.clear();
-    box_texts.clear();
+    ClearRecord();
     ui->generate_button->do_callback();
-    EXPECT_EQ(recorded, Steps({{"pause 500", "earlier", "Idle"}, {"box", "earlier", "Idle"}}));
+    EXPECT_EQ(recorded, (std::vector<std::string>{"earlier | Idle", "box: earlier | Idle"}));
     ASSERT_EQ(box_texts.size(), 1u);
     EXPECT_NE(box_texts[0].find(row.said), std::string::npos) << box_texts[0];
     EXPECT_EQ(Text(ui->target_dir), "");
@@ -107,7 +107,7 @@ TEST_F(GenerateTest, TypedLengthIsTheDecimalNumberShownHeldToTheRange) {
   const struct { const char *typed, *shown; int used; } rows[] = {
       {"010", "010", 10}, {"0x10", "0x10", 0}, {"09", "09", 9}, {"3.7", "37", 37},
       {"-65535", "05535", 5535},  // "-6" is held to 0, and the rest is typed after it
-      {"1e3", "13", 13}, {" 5", "5", 5}, {"28801", "28800", 28800},
+      {"1e3", "13", 13}, {" 5", "5", 5}, {"+5", "+5", 5}, {"28801", "28800", 28800},
       {"99999999999999999999", "28800", 28800}, {"", "", 0},
   };
   for (const auto& row : rows) {

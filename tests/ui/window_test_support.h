@@ -8,11 +8,11 @@
 #include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Tooltip.H>
 
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,10 +23,6 @@
 #include "ui/main_window_ui.h"
 
 namespace fs = std::filesystem;
-
-// What a recorder saw ("pause 500", "open <target>", "box"), then what the feedback and
-// the status field showed at that moment.
-using Steps = std::vector<std::array<std::string, 3>>;
 
 inline std::string Text(const char* text) { return text ? text : ""; }
 
@@ -62,10 +58,10 @@ class WindowTest : public testing::Test {
     fs::current_path(work);
     current_dir = work_own_form.data();
     ui = new MainWindowUI;
-    ReplacePause([this](unsigned int ms) { Record("pause " + std::to_string(ms)); });
-    ReplaceOpener([this](const char* target) { Record(std::string("open ") + target); });
+    ReplacePause([this](unsigned int ms) { Record("", ms); });
+    ReplaceOpener([this](const char* target) { Record(std::string("open ") + target + ": "); });
     ReplaceBoxPresenter([this](const char*, const char* text, BoxIcon) {
-      Record("box");
+      Record("box: ");
       box_texts.push_back(text);
     });
     ui->show_window();
@@ -83,9 +79,19 @@ class WindowTest : public testing::Test {
     fs::remove_all(work);
   }
 
-  void Record(const std::string& event) {
-    recorded.push_back(
-        {event, Text(ui->feedback_output->value()), Text(ui->status_output->value())});
+  // What the user sees at each pause ("<feedback> | <status>"), while a box is up ("box: "
+  // before it) and when a link is opened ("open <target>: "); a sight held over several
+  // pauses is recorded once, with the time it was held in paused.
+  void Record(const std::string& event, unsigned int ms = 0) {
+    const std::string seen = event + Text(ui->feedback_output->value()) + " | " +
+                             Text(ui->status_output->value());
+    if (recorded.empty() || recorded.back() != seen) recorded.push_back(seen);
+    paused[seen] += ms;
+  }
+  void ClearRecord() {
+    recorded.clear();
+    paused.clear();
+    box_texts.clear();
   }
 
   // Sends one key through the toolkit's own event handling.
@@ -132,6 +138,7 @@ class WindowTest : public testing::Test {
   double answer_delay = 0, processor_seconds_open = 0;
   clock_t open_since = 0;
   MainWindowUI* ui = nullptr;
-  Steps recorded;
+  std::vector<std::string> recorded;
+  std::map<std::string, unsigned int> paused;
   std::vector<std::string> box_texts;
 };

@@ -1,0 +1,224 @@
+// What the core's tests share: scratch folders, whole files, shell commands and the
+// decoders they run, a box recorder, and the writer's settings with full encodes made
+// apart from the writer.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "encoder/encoder_stream.h"
+#include "platform/platform.h"
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes ReadWholeFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+inline void WriteWholeFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+// Reads a text file as text: the log has CRLF line ends on Windows.
+inline std::string ReadFile(const char* name) {
+  std::ifstream file(name);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
+
+// A shell command's wait status (0: it exited with 0), its output up to a megabyte, and
+// how many bytes it wrote and how many of them were not zero: a decoder's output of
+// silence is all zero.
+struct CommandRun { int status = -1; std::string output; uint64_t bytes = 0, nonZero = 0; };
+
+inline CommandRun RunCommand(const std::string& command) {
+  CommandRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  static char block[65536];
+  for (size_t got; pipe && (got = std::fread(block, 1, sizeof(block), pipe)) > 0;) {
+    if (run.output.size() < (1 << 20)) run.output.append(block, got);
+    run.bytes += got;
+    run.nonZero += got - static_cast<size_t>(std::count(block, block + got, '\0'));
+  }
+  run.status = pipe ? pclose(pipe) : -1;
+  return run;
+}
+
+// Independent decoders read the file at path as exactly `seconds` of 44,100 Hz silence:
+// mpg123, and unless `oneDecoder` also ffmpeg, ffprobe's view of the stream and mp3val's
+// verdict.
+inline void ExpectDecodersReadSilence(const std::string& path, uint64_t seconds,
+                                      bool oneDecoder = false) {
+  std::vector<std::string> decoders = {"mpg123 -q -s " + path};
+  if (!oneDecoder) decoders.push_back("ffmpeg -v error -i " + path + " -f s16le -");
+  for (const std::string& decoder : decoders) {
+    const CommandRun pcm = RunCommand(decoder);
+    EXPECT_EQ(pcm.bytes, seconds * 44100 * 2) << decoder;
+    EXPECT_TRUE(pcm.status == 0 && pcm.nonZero == 0) << decoder;
+  }
+  if (oneDecoder) return;
+  EXPECT_EQ(RunCommand("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels "
+                       "-of default=nw=1 " + path).output,
+            "codec_name=mp3\nsample_rate=44100\nchannels=1\n");
+  // mp3val reports INFO for what it found and WARNING or ERROR for any problem.
+  const std::string report = RunCommand("mp3val " + path + " 2>&1").output;
+  EXPECT_TRUE(report.find("WARNING") == report.npos && report.find("ERROR") == report.npos &&
+              report.find("MPEG 1 Layer III") != report.npos) << report;
+}
+
+// Walks the MPEG-1 Layer III 44.1 kHz frames chained from the file's start, reading only
+// their headers: each must follow the writer's settings, the Xing/Info first frame must
+// count the frames after it, and the chain must end where the 128-byte ID3v1 tag starts.
+// Gives the number of frames, the Xing/Info frame included.
+inline size_t ExpectWellFormedFrames(const Bytes& bytes) {
+  static const int kBitRates[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224,
+                                    256, 320, 0};  // kbit/s; 0: no frame may use it
+  constexpr size_t kXingAt = 4 + 17;  // behind the header and a mono frame's side information
+  size_t frames = 0, offFrames = 0, at = 0;
+  uint32_t xingFrames = 0;
+  const size_t end = bytes.size() >= 128 ? bytes.size() - 128 : 0;
+  while (at + 4 <= end) {
+    const uint8_t* p = &bytes[at];
+    const int rate = kBitRates[p[2] >> 4];
+    // Sync, MPEG-1, Layer III, 44.1 kHz; anything else ends the chain.
+    if (p[0] != 0xFF || (p[1] & 0xFE) != 0xFA || rate == 0 || (p[2] & 0x0C) != 0) break;
+    const size_t length = 144 * rate * 1000 / 44100 + ((p[2] >> 1) & 1);
+    if (at + length > end) break;
+    // Off: a CRC, the private bit, not mono, copyright or original not set, over 128 kbit/s.
+    offFrames += !(p[1] & 1) || (p[2] & 1) || (p[3] & 0xCC) != 0xCC || rate > 128;
+    const uint8_t* x = p + kXingAt;  // the frame count follows the four flag bytes
+    if (frames++ == 0 && at + kXingAt + 12 <= end &&
+        (std::memcmp(x, "Xing", 4) == 0 || std::memcmp(x, "Info", 4) == 0)) {
+      xingFrames = uint32_t{x[8]} << 24 | uint32_t{x[9]} << 16 | x[10] << 8 | x[11];
+    }
+    at += length;
+  }
+  EXPECT_GT(frames, 1u);
+  EXPECT_EQ(offFrames, 0u);
+  EXPECT_EQ(xingFrames, frames - 1);
+  EXPECT_TRUE(frames > 0 && at == end && std::memcmp(&bytes[end], "TAG", 3) == 0);
+  return frames;
+}
+
+// A new empty folder in the system's temporary folder, removed with its contents at the
+// end of the scope. Its name has no character the shell would read, so commands take its
+// path as it is.
+struct ScratchDirectory {
+  std::string path = "/nonexistent";  // native, no trailing separator
+  ScratchDirectory() {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
+                                              ("hushmaker-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) {
+        path = candidate.string();
+        break;
+      }
+    }
+  }
+  ~ScratchDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+  // The program's form: backslashes, one at the end.
+  std::string Own() const {
+    std::string own = path + "/";
+    std::replace(own.begin(), own.end(), '/', '\\');
+    return own;
+  }
+  // Entry names, one a line, sorted byte by byte.
+  std::string List() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::string list;
+    for (const std::string& name : names) list += name + "\n";
+    return list;
+  }
+};
+
+// Runs each test in a scratch folder as its working directory, since process.log is
+// opened by its relative name.
+class ScratchDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::current_path(scratch_.path); }
+  void TearDown() override { std::filesystem::current_path(previous_); }
+  std::filesystem::path previous_ = std::filesystem::current_path();
+  ScratchDirectory scratch_;
+};
+
+// Boxes shown since the last RecordBoxes, each as "[box N, icon I] caption | text" with
+// I = 0 warning, 1 error, 2 information.
+inline std::string g_shown_boxes;
+
+// Replaces the real box with a recorder that also writes each box to stderr, for death
+// tests and child processes. A box beyond the allowed count ends the process with status
+// 7, so a report that keeps raising reports shows up as the wrong status instead of a
+// stack overflow.
+inline void RecordBoxes(int allowed = 99) {
+  g_shown_boxes.clear();
+  ReplaceBoxPresenter([allowed, shown = 0](const char* caption, const char* text,
+                                           BoxIcon icon) mutable {
+    const std::string box = "[box " + std::to_string(++shown) + ", icon " +
+                            std::to_string(static_cast<int>(icon)) + "] " + caption + " | " + text;
+    fputs(box.c_str(), stderr);
+    g_shown_boxes += box;
+    if (shown > allowed) std::_Exit(7);
+  });
+}
+
+// The files the program must make: 44,100 Hz mono MPEG-1, VBR quality 9 between 32 and
+// 128 kbit/s, copyright and original bits, a Xing/Info frame.
+inline BE_CONFIG WriterSettings() {
+  // dwConfig, dwStructVersion, dwStructSize, dwSampleRate, dwReSampleRate, nMode, dwBitrate,
+  // dwMaxBitrate, nPreset, dwMpegVersion, dwPsyModel, dwEmphasis, bPrivate, bCRC, bCopyright,
+  // bOriginal, bWriteVBRHeader, bEnableVBR, nVBRQuality, and the rest.
+  return {BE_CONFIG_LAME, 1, BE_CONFIG_SIZE, 44100, 0, BE_MP3_MODE_MONO, 32, 128, 0, MPEG1,
+          0, 0, 0, 0, 1, 1, 1, 1, 9, 0, 0, 0, 0, 0, {}};
+}
+
+// What one stream gave: the byte count of each call (the chunks' and then the flush's)
+// and the file they make once its Xing/Info frame is written into it.
+struct Encoded { std::vector<uint32_t> calls; Bytes file; };
+
+// Encodes `samples` zero samples per channel through the six calls, `chunk` a call, the
+// stream told first that they are silence when `told`, into the file at path.
+inline Encoded EncodeZeros(const BE_CONFIG& config, uint64_t samples, uint64_t chunk,
+                           bool told, const std::string& path) {
+  Encoded encoded;
+  uint32_t chunkSamples = 0, bufferSize = 0, count = 0;
+  HBE_STREAM stream = nullptr;
+  EXPECT_EQ(beInitStream(&config, &chunkSamples, &bufferSize, &stream), BE_ERR_SUCCESSFUL);
+  EXPECT_EQ(told ? SetStreamInputSilent(stream) : BE_ERR_SUCCESSFUL, BE_ERR_SUCCESSFUL);
+  const uint64_t channels = config.nMode == BE_MP3_MODE_MONO ? 1 : 2;
+  const std::vector<int16_t> zeros(std::min(chunk, samples) * channels, 0);
+  Bytes output(zeros.size() * 5 / 4 + 7200);
+  FILE* file = std::fopen(path.c_str(), "wb");
+  for (uint64_t done = 0; done < samples; done += chunk) {
+    const auto pass = static_cast<uint32_t>(std::min(chunk, samples - done) * channels);
+    EXPECT_EQ(beEncodeChunk(stream, pass, zeros.data(), output.data(), &count), BE_ERR_SUCCESSFUL);
+    encoded.calls.push_back(count);
+    std::fwrite(output.data(), 1, count, file);
+  }
+  EXPECT_EQ(beDeinitStream(stream, output.data(), &count), BE_ERR_SUCCESSFUL);
+  encoded.calls.push_back(count);
+  std::fwrite(output.data(), 1, count, file);
+  std::fclose(file);
+  EXPECT_EQ(beCloseStream(stream), BE_ERR_SUCCESSFUL);
+  EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
+  encoded.file = ReadWholeFile(path);
+  return encoded;
+}
