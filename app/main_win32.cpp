@@ -39,17 +39,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   SetBoxPresenter(PresentWindowBox);
   main_ui = new MainWindowUI;
 
-  WNDCLASSEXA window_class = {};
-  window_class.cbSize = sizeof(window_class);
-  window_class.style = HOST_CLASS_STYLE;
-  window_class.lpfnWndProc = WndProc;
-  window_class.hInstance = instance;
-  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(HOST_ICON_RESOURCE));
-  window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  window_class.lpszClassName = HOST_CLASS_NAME;
-  window_class.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(HOST_ICON_RESOURCE));
-  RegisterClassExA(&window_class);
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = HOST_CLASS_STYLE;
+  windowClass.lpfnWndProc = WndProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(HOST_ICON_RESOURCE));
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = HOST_CLASS_NAME;
+  windowClass.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(HOST_ICON_RESOURCE));
+  RegisterClassExA(&windowClass);
 
   const int x = (GetSystemMetrics(SM_CXSCREEN) - HOST_WIDTH) / 2;
   const int y = (GetSystemMetrics(SM_CYSCREEN) - HOST_HEIGHT) / 2;

@@ -23,9 +23,9 @@ namespace {
 BE_VERSION lame_version;
 
 void SetWindowIcon() {
-  static Fl_Pixmap icon_pixmap(hushmaker_icon_xpm);
-  static Fl_RGB_Image icon_image(&icon_pixmap);
-  main_ui->main_window->icon(&icon_image);
+  static Fl_Pixmap iconPixmap(hushmaker_icon_xpm);
+  static Fl_RGB_Image iconImage(&iconPixmap);
+  main_ui->main_window->icon(&iconImage);
 }
 
 }  // namespace

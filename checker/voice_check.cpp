@@ -50,10 +50,10 @@ std::string Seconds(uint64_t milliseconds) {
 std::string Hertz(int rate) { return WithThousands(static_cast<uint64_t>(rate)) + " Hz"; }
 
 std::string DescribeMpeg(const VoiceCheck& check) {
-  static const char* const VERSIONS[] = {"MPEG-1", "MPEG-2", "MPEG-2.5"};
-  static const char* const LAYERS[] = {"", "Layer I", "Layer II", "Layer III"};
-  return std::string(VERSIONS[static_cast<int>(check.version)]) + " " +
-         LAYERS[check.layer < 0 || check.layer > 3 ? 0 : check.layer] + ", " +
+  static const char* const versions[] = {"MPEG-1", "MPEG-2", "MPEG-2.5"};
+  static const char* const layers[] = {"", "Layer I", "Layer II", "Layer III"};
+  return std::string(versions[static_cast<int>(check.version)]) + " " +
+         layers[check.layer < 0 || check.layer > 3 ? 0 : check.layer] + ", " +
          Hertz(check.sampleRate) + ", " + (check.channels == 1 ? "mono" : "stereo") + ", " +
          (check.vbr ? "VBR" : "CBR");
 }

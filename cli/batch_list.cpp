@@ -135,8 +135,8 @@ bool ParseLength(const std::string& text, int* seconds, std::string* problem) {
     const std::string field =
         text.substr(start, colon == std::string::npos ? std::string::npos : colon - start);
     ++fields;
-    const bool after_colon = fields > 1;
-    if (field.empty() || fields > BATCH_MAX_FIELDS || (after_colon && field.size() != 2)) {
+    const bool afterColon = fields > 1;
+    if (field.empty() || fields > BATCH_MAX_FIELDS || (afterColon && field.size() != 2)) {
       *problem = DescribeBadLength(text);
       return false;
     }
@@ -148,7 +148,7 @@ bool ParseLength(const std::string& text, int* seconds, std::string* problem) {
       }
       value = std::min(value * 10 + (c - '0'), BATCH_FIELD_CAP);
     }
-    if (after_colon && value >= BATCH_FIELD_BASE) {
+    if (afterColon && value >= BATCH_FIELD_BASE) {
       *problem = DescribeBadLength(text);
       return false;
     }
@@ -179,7 +179,7 @@ std::string DecodeListText(const std::string& bytes) {
 BatchList ParseBatchList(const std::string& bytes, const char* directory) {
   const std::string text = DecodeListText(bytes);
   BatchList list;
-  std::map<std::string, int> first_line_of_file;
+  std::map<std::string, int> firstLineOfFile;
   size_t start = 0;
   for (int line = 1; start < text.size(); ++line) {
     size_t end = text.find_first_of("\r\n", start);
@@ -192,10 +192,10 @@ BatchList ParseBatchList(const std::string& bytes, const char* directory) {
     const size_t first = content.find_first_not_of(BATCH_BLANKS);
     if (first == std::string::npos || content[first] == '#') continue;
 
-    const size_t length_end = content.find_first_of(BATCH_BLANKS, first);
-    const std::string length = content.substr(first, length_end - first);
-    const size_t name_start = content.find_first_not_of(BATCH_BLANKS, length_end);
-    const std::string name = name_start == std::string::npos ? "" : content.substr(name_start);
+    const size_t lengthEnd = content.find_first_of(BATCH_BLANKS, first);
+    const std::string length = content.substr(first, lengthEnd - first);
+    const size_t nameStart = content.find_first_not_of(BATCH_BLANKS, lengthEnd);
+    const std::string name = nameStart == std::string::npos ? "" : content.substr(nameStart);
 
     BatchEntry entry = {line, 0, ""};
     std::string problem;
@@ -208,7 +208,7 @@ BatchList ParseBatchList(const std::string& bytes, const char* directory) {
     }
     if (problem.empty()) {
       const std::string file = GetTargetFileKey(directory, entry.name.c_str());
-      const auto [earlier, is_new] = first_line_of_file.emplace(file, line);
+      const auto [earlier, is_new] = firstLineOfFile.emplace(file, line);
       if (!is_new) {
         problem = "makes the same file as line " + std::to_string(earlier->second) + ": " +
                   NativePath(MakeMP3FileName(entry.name.c_str()).c_str());

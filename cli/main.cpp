@@ -284,11 +284,11 @@ void PrintHelp() {
 void PrintVersion() {
   BE_VERSION encoder = {};
   beVersion(&encoder);
-  char encoder_text[CLI_VERSION_TEXT_SIZE];
-  ComposeVersionText(encoder, encoder_text, sizeof encoder_text);
+  char encoderText[CLI_VERSION_TEXT_SIZE];
+  ComposeVersionText(encoder, encoderText, sizeof encoderText);
   std::printf("%s (%s) %d.%d.%d\n%s\n%s\n\nEncoder:%s\n", CLI_NAME, VERSION_PRODUCT_NAME,
               VERSION_NUMBER[0], VERSION_NUMBER[1], VERSION_NUMBER[2], VERSION_FILE_DESCRIPTION,
-              VERSION_LEGAL_COPYRIGHT, encoder_text);
+              VERSION_LEGAL_COPYRIGHT, encoderText);
 }
 
 // The folder given with -d in the program's own form, ending in one backslash.
@@ -319,10 +319,10 @@ bool PrepareDirectory(const char* given, std::string* own, std::string* problem)
 
 // Writes one file, then tells which on stdout, or on stderr that it failed.
 bool WriteFile(int seconds, const std::string& directory, const std::string& name, bool quiet) {
-  const char* given_name = name.empty() ? nullptr : name.c_str();
-  const std::string shown = NativePath(ComposeTargetPath(directory.c_str(), given_name).c_str());
+  const char* givenName = name.empty() ? nullptr : name.c_str();
+  const std::string shown = NativePath(ComposeTargetPath(directory.c_str(), givenName).c_str());
   if (seconds > GENERATE_GAME_MAX_SECONDS) Complain("%s: %s", shown.c_str(), GENERATE_TEXT_GAME_LIMIT);
-  if (CreateBlankMP3(seconds, directory.empty() ? nullptr : directory.c_str(), given_name) == -1) {
+  if (CreateBlankMP3(seconds, directory.empty() ? nullptr : directory.c_str(), givenName) == -1) {
     Complain("%s was not written", shown.c_str());
     return false;
   }
@@ -331,10 +331,10 @@ bool WriteFile(int seconds, const std::string& directory, const std::string& nam
 }
 
 // Reads the whole list (or package, as kind says); false after telling why it cannot be run.
-bool ReadList(const char* list, const std::string& shown_list, const char* kind,
+bool ReadList(const char* list, const std::string& shownList, const char* kind,
               std::string* text) {
-  const bool standard_input = std::strcmp(list, CLI_STANDARD_INPUT) == 0;
-  FILE* file = standard_input ? stdin : std::fopen(list, "rb");
+  const bool standardInput = std::strcmp(list, CLI_STANDARD_INPUT) == 0;
+  FILE* file = standardInput ? stdin : std::fopen(list, "rb");
   if (!file) {
     Complain("cannot read %s: %s", list, std::strerror(errno));
     return false;
@@ -342,7 +342,7 @@ bool ReadList(const char* list, const std::string& shown_list, const char* kind,
   int line = 0;
   const ListReading result = ReadBoundedList(file, text, &line);
   const int error = errno;
-  if (!standard_input) std::fclose(file);
+  if (!standardInput) std::fclose(file);
   switch (result) {
     case ListReading::Read:
       return true;
@@ -350,14 +350,14 @@ bool ReadList(const char* list, const std::string& shown_list, const char* kind,
       Complain("cannot read %s: %s", list, std::strerror(error));
       return false;
     case ListReading::LineTooLong:
-      std::fprintf(stderr, "%s:%d: line too long (over %zu bytes)\n", shown_list.c_str(), line,
+      std::fprintf(stderr, "%s:%d: line too long (over %zu bytes)\n", shownList.c_str(), line,
                    LIST_MAX_LINE_BYTES);
-      Complain("%s is not %s; nothing was written", shown_list.c_str(), kind);
+      Complain("%s is not %s; nothing was written", shownList.c_str(), kind);
       return false;
     case ListReading::TooManyLines:
       break;
   }
-  Complain("%s has more than %d lines; nothing was written", shown_list.c_str(), LIST_MAX_LINES);
+  Complain("%s has more than %d lines; nothing was written", shownList.c_str(), LIST_MAX_LINES);
   return false;
 }
 
@@ -384,21 +384,21 @@ int WriteEntries(const std::vector<BatchEntry>& entries, const std::string& dire
 }
 
 int RunBatch(const char* list, const std::string& directory, bool quiet) {
-  const std::string shown_list = EscapeControlBytes(ShowInputName(list));
+  const std::string shownList = EscapeControlBytes(ShowInputName(list));
   std::string text;
   if (std::strcmp(list, CLI_STANDARD_INPUT) != 0 && IsFolder(list)) {
-    Complain("cannot read %s: it is a folder, not a list", shown_list.c_str());
+    Complain("cannot read %s: it is a folder, not a list", shownList.c_str());
     return CLI_EXIT_USAGE;
   }
-  if (!ReadList(list, shown_list, "a list", &text)) return CLI_EXIT_USAGE;
+  if (!ReadList(list, shownList, "a list", &text)) return CLI_EXIT_USAGE;
   const BatchList batch = ParseBatchList(text, directory.empty() ? nullptr : directory.c_str());
   if (!batch.problems.empty()) {
     for (const BatchProblem& problem : batch.problems) {
-      std::fprintf(stderr, "%s:%d: %s\n", shown_list.c_str(), problem.line,
+      std::fprintf(stderr, "%s:%d: %s\n", shownList.c_str(), problem.line,
                    EscapeControlBytes(problem.text).c_str());
     }
     Complain("%zu bad line%s in %s; nothing was written", batch.problems.size(),
-             batch.problems.size() == 1 ? "" : "s", shown_list.c_str());
+             batch.problems.size() == 1 ? "" : "s", shownList.c_str());
     return CLI_EXIT_USAGE;
   }
   return WriteEntries(batch.entries, directory, quiet);
@@ -535,8 +535,8 @@ int RunSingle(int count, char** arguments, const std::string& directory, bool qu
                     "\" holds a backslash, which cannot be written here; use / between folders");
   }
   // Refused here, like a bad list line, rather than as a failed write.
-  const char* given_directory = directory.empty() ? nullptr : directory.c_str();
-  if (CheckFileName(given_directory, name.c_str(), &problem) != NameVerdict::Writable) {
+  const char* givenDirectory = directory.empty() ? nullptr : directory.c_str();
+  if (CheckFileName(givenDirectory, name.c_str(), &problem) != NameVerdict::Writable) {
     return ReportBadUsage(problem);
   }
   return WriteFile(seconds, directory, name, quiet) ? CLI_EXIT_WRITTEN : CLI_EXIT_FAILED;

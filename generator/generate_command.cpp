@@ -136,12 +136,12 @@ void ComposeAnnouncement(char* buffer, size_t size, const char* name, const char
     snprintf(warning, sizeof warning, GENERATE_FORMAT_WARNING, GENERATE_TEXT_GAME_LIMIT);
   }
   const size_t room = size - std::min(size - 1, strlen(warning));
-  const std::string shown_directory = NativePath(directory);
+  const std::string shownDirectory = NativePath(directory);
   if (name && name[0]) {
     FormatCut(buffer, room, GENERATE_FORMAT_NAMED, NativePath(FileStem(name).c_str()).c_str(),
-              shown_directory.c_str());
+              shownDirectory.c_str());
   } else {
-    FormatCut(buffer, room, GENERATE_FORMAT_DEFAULT_NAME, shown_directory.c_str());
+    FormatCut(buffer, room, GENERATE_FORMAT_DEFAULT_NAME, shownDirectory.c_str());
   }
   const size_t length = strlen(buffer);
   snprintf(buffer + length, size - length, "%s", warning);

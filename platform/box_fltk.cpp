@@ -89,36 +89,36 @@ void HideBox(Fl_Widget* widget, void*) {
 
 // Size of the text area: as wide as the longest line, wrapped to the screen when wider,
 // and clipped when taller than the screen, so the OK button always stays on it.
-void MeasureText(const char* text, int max_w, int max_h, int* text_w, int* text_h) {
+void MeasureText(const char* text, int maxW, int maxH, int* textW, int* textH) {
   fl_font(BOX_FONT, BOX_FONT_SIZE);
   int w = 0, h = 0;
   fl_measure(text, w, h, 0);
-  if (w > max_w) {
-    w = max_w;
+  if (w > maxW) {
+    w = maxW;
     h = 0;
     fl_measure(text, w, h, 0);
   }
-  *text_w = std::max(w, BOX_MIN_TEXT_WIDTH);
-  *text_h = std::min(std::max(h, BOX_ICON_SIZE), max_h);
+  *textW = std::max(w, BOX_MIN_TEXT_WIDTH);
+  *textH = std::min(std::max(h, BOX_ICON_SIZE), maxH);
 }
 
 void RunBox(const char* caption, const char* text, BoxIcon icon) {
-  int screen_x = 0, screen_y = 0, screen_w = 0, screen_h = 0;
-  Fl::screen_xywh(screen_x, screen_y, screen_w, screen_h, 0);
-  const int text_x = 2 * BOX_MARGIN + BOX_ICON_SIZE;
-  int text_w = 0, text_h = 0;
-  MeasureText(text, screen_w - text_x - 3 * BOX_MARGIN,
-              screen_h - 6 * BOX_MARGIN - BOX_BUTTON_HEIGHT, &text_w, &text_h);
-  const int window_w = text_x + text_w + BOX_MARGIN;
-  const int window_h = 3 * BOX_MARGIN + text_h + BOX_BUTTON_HEIGHT;
+  int screenX = 0, screenY = 0, screenW = 0, screenH = 0;
+  Fl::screen_xywh(screenX, screenY, screenW, screenH, 0);
+  const int textX = 2 * BOX_MARGIN + BOX_ICON_SIZE;
+  int textW = 0, textH = 0;
+  MeasureText(text, screenW - textX - 3 * BOX_MARGIN,
+              screenH - 6 * BOX_MARGIN - BOX_BUTTON_HEIGHT, &textW, &textH);
+  const int windowW = textX + textW + BOX_MARGIN;
+  const int windowH = 3 * BOX_MARGIN + textH + BOX_BUTTON_HEIGHT;
 
-  Fl_Double_Window window(screen_x + (screen_w - window_w) / 2,
-                          screen_y + (screen_h - window_h) / 2, window_w, window_h);
+  Fl_Double_Window window(screenX + (screenW - windowW) / 2,
+                          screenY + (screenH - windowH) / 2, windowW, windowH);
   window.copy_label(caption);
   new BoxIconWidget(BOX_MARGIN, BOX_MARGIN, icon);
-  new BoxTextWidget(text_x, BOX_MARGIN, text_w, text_h, text);
-  Fl_Return_Button* ok = new Fl_Return_Button((window_w - BOX_BUTTON_WIDTH) / 2,
-                                              window_h - BOX_MARGIN - BOX_BUTTON_HEIGHT,
+  new BoxTextWidget(textX, BOX_MARGIN, textW, textH, text);
+  Fl_Return_Button* ok = new Fl_Return_Button((windowW - BOX_BUTTON_WIDTH) / 2,
+                                              windowH - BOX_MARGIN - BOX_BUTTON_HEIGHT,
                                               BOX_BUTTON_WIDTH, BOX_BUTTON_HEIGHT, "OK");
   ok->callback(HideBox);
   window.end();

@@ -56,19 +56,19 @@ volatile sig_atomic_t cleanup_armed = 0;
 struct sigaction previous_actions[FILES_CLEANUP_SIGNAL_COUNT];
 bool handler_installed[FILES_CLEANUP_SIGNAL_COUNT];
 
-void RemoveWrittenFileAndEnd(int signal_number) {
+void RemoveWrittenFileAndEnd(int signalNumber) {
   const int saved = errno;
   if (cleanup_armed) unlinkat(cleanup_folder, cleanup_name, 0);
   errno = saved;
   // The default action is back (SA_RESETHAND); the signal raised again stays pending
   // until this handler returns and then ends the process as it would have at first.
-  raise(signal_number);
+  raise(signalNumber);
 }
 
 sigset_t CleanupSignalSet() {
   sigset_t set;
   sigemptyset(&set);
-  for (int signal_number : FILES_CLEANUP_SIGNALS) sigaddset(&set, signal_number);
+  for (int signalNumber : FILES_CLEANUP_SIGNALS) sigaddset(&set, signalNumber);
   return set;
 }
 
@@ -377,19 +377,19 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
     SetFailure(failure, target, std::strerror(error));
     return nullptr;
   }
-  const std::string& final_path = replacement->target;
-  const std::string folder_path = DirectoryPartWithSlash(final_path);
-  replacement->targetName = final_path.substr(folder_path.size());
+  const std::string& finalPath = replacement->target;
+  const std::string folderPath = DirectoryPartWithSlash(finalPath);
+  replacement->targetName = finalPath.substr(folderPath.size());
   struct stat info;
-  if (stat(final_path.c_str(), &info) == 0) {
+  if (stat(finalPath.c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode)) {
-      SetFailure(failure, final_path,
+      SetFailure(failure, finalPath,
                  S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : FILES_NOT_REGULAR);
       return nullptr;
     }
     // A target this user may not write is refused, however its folder stands.
-    if (faccessat(AT_FDCWD, final_path.c_str(), W_OK, AT_EACCESS) != 0) {
-      SetFailure(failure, final_path, std::strerror(errno));
+    if (faccessat(AT_FDCWD, finalPath.c_str(), W_OK, AT_EACCESS) != 0) {
+      SetFailure(failure, finalPath, std::strerror(errno));
       return nullptr;
     }
     replacement->targetExists = true;
@@ -397,59 +397,59 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
     // Renaming would part the target from its other names.
     replacement->inPlace = info.st_nlink > 1;
   } else if (errno != ENOENT) {
-    SetFailure(failure, final_path, std::strerror(errno));
+    SetFailure(failure, finalPath, std::strerror(errno));
     return nullptr;
   }
   // Found now, not when the finished file is renamed after the whole encode.
-  if (IsNameTooLong(final_path)) {
-    SetFailure(failure, final_path, std::strerror(ENAMETOOLONG));
+  if (IsNameTooLong(finalPath)) {
+    SetFailure(failure, finalPath, std::strerror(ENAMETOOLONG));
     return nullptr;
   }
-  replacement->folder = OpenFolder(folder_path);
-  struct stat folder_info;
-  if (replacement->folder >= 0 && fstat(replacement->folder, &folder_info) == 0 &&
-      folder_info.st_nlink == 0) {
+  replacement->folder = OpenFolder(folderPath);
+  struct stat folderInfo;
+  if (replacement->folder >= 0 && fstat(replacement->folder, &folderInfo) == 0 &&
+      folderInfo.st_nlink == 0) {
     // A removed folder (the working one, say) takes no new file.
     errno = ENOENT;
     CloseIfOpen(&replacement->folder);
   }
   if (replacement->folder < 0) {
-    SetFailure(failure, final_path, std::strerror(errno));
+    SetFailure(failure, finalPath, std::strerror(errno));
     return nullptr;
   }
 
   const sigset_t previous = HoldSignals();
-  std::string failed_path = final_path;
-  bool made = CreateWritten(fcntl(replacement->folder, F_DUPFD_CLOEXEC, 0), folder_path,
+  std::string failedPath = finalPath;
+  bool made = CreateWritten(fcntl(replacement->folder, F_DUPFD_CLOEXEC, 0), folderPath,
                             replacement.get(), &error);
   // A folder where no new file can be made still lets a writable file be written over.
   if (!made && replacement->targetExists && (error == EACCES || error == EPERM)) {
     replacement->inPlace = true;
-    failed_path = FILES_SYSTEM_TEMPORARY_FOLDER;
+    failedPath = FILES_SYSTEM_TEMPORARY_FOLDER;
     made = CreateWritten(OpenFolder(FILES_SYSTEM_TEMPORARY_FOLDER), FILES_SYSTEM_TEMPORARY_FOLDER,
                          replacement.get(), &error);
   }
   ReleaseSignals(previous);
   if (!made) {
-    SetFailure(failure, failed_path, std::strerror(error));
+    SetFailure(failure, failedPath, std::strerror(error));
     Close(replacement.get(), true);
     return nullptr;
   }
 
-  struct stat written_info;
+  struct stat writtenInfo;
   if (replacement->targetExists && !replacement->inPlace &&
-      fstat(replacement->descriptor, &written_info) == 0 &&
-      (written_info.st_uid != info.st_uid || written_info.st_gid != info.st_gid) &&
+      fstat(replacement->descriptor, &writtenInfo) == 0 &&
+      (writtenInfo.st_uid != info.st_uid || writtenInfo.st_gid != info.st_gid) &&
       fchown(replacement->descriptor, info.st_uid, info.st_gid) != 0) {
     // Renaming would hand the target to another owner or group.
     replacement->inPlace = true;
   }
 
-  const int stream_descriptor = fcntl(replacement->descriptor, F_DUPFD_CLOEXEC, 0);
-  *stream = stream_descriptor >= 0 ? fdopen(stream_descriptor, "w+b") : nullptr;
+  const int streamDescriptor = fcntl(replacement->descriptor, F_DUPFD_CLOEXEC, 0);
+  *stream = streamDescriptor >= 0 ? fdopen(streamDescriptor, "w+b") : nullptr;
   if (!*stream) {
-    SetFailure(failure, final_path, std::strerror(errno));
-    if (stream_descriptor >= 0) close(stream_descriptor);
+    SetFailure(failure, finalPath, std::strerror(errno));
+    if (streamDescriptor >= 0) close(streamDescriptor);
     Close(replacement.get(), true);
     return nullptr;
   }

@@ -165,8 +165,8 @@ void Discard(Replacement* replacement) {
 
 // Puts the written file in the target's place in one step; an existing target keeps its
 // attributes and permissions.
-bool MoveOver(const Replacement& replacement, std::string* failed_path) {
-  *failed_path = replacement.target;
+bool MoveOver(const Replacement& replacement, std::string* failedPath) {
+  *failedPath = replacement.target;
   // Written hidden, like a POSIX dot file; the finished file is not.
   SetFileAttributesA(replacement.written.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (replacement.targetExists &&
@@ -197,12 +197,12 @@ HANDLE OpenLocked(const Replacement& replacement) {
 // Makes the target as long as the new file before any of its bytes change, so that a full
 // disk fails here with the target as it was.
 bool ReserveSpace(HANDLE target, LARGE_INTEGER size) {
-  LARGE_INTEGER old_size = {};
-  if (!GetFileSizeEx(target, &old_size)) return false;
-  if (size.QuadPart <= old_size.QuadPart) return true;
+  LARGE_INTEGER oldSize = {};
+  if (!GetFileSizeEx(target, &oldSize)) return false;
+  if (size.QuadPart <= oldSize.QuadPart) return true;
   if (SetFilePointerEx(target, size, nullptr, FILE_BEGIN) && SetEndOfFile(target)) return true;
   const DWORD error = GetLastError();
-  SetFilePointerEx(target, old_size, nullptr, FILE_BEGIN);
+  SetFilePointerEx(target, oldSize, nullptr, FILE_BEGIN);
   SetEndOfFile(target);
   SetLastError(error);
   return false;
@@ -241,23 +241,23 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
   }
   auto replacement = std::make_unique<Replacement>();
   replacement->target = FollowLink(target);
-  const std::string& final_path = replacement->target;
+  const std::string& finalPath = replacement->target;
   // Found now, not when the finished file is renamed after the whole encode.
-  if (final_path.size() >= MAX_PATH) {
-    SetFailure(failure, final_path, ERROR_FILENAME_EXCED_RANGE);
+  if (finalPath.size() >= MAX_PATH) {
+    SetFailure(failure, finalPath, ERROR_FILENAME_EXCED_RANGE);
     return nullptr;
   }
-  const DWORD attributes = GetFileAttributesA(final_path.c_str());
+  const DWORD attributes = GetFileAttributesA(finalPath.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      SetFailure(failure, final_path, FILES_IS_A_FOLDER);
+      SetFailure(failure, finalPath, FILES_IS_A_FOLDER);
       return nullptr;
     }
     // A target this user may not write is refused, however its folder stands.
-    HANDLE existing = CreateFileA(final_path.c_str(), GENERIC_WRITE, FILES_SHARING, nullptr,
+    HANDLE existing = CreateFileA(finalPath.c_str(), GENERIC_WRITE, FILES_SHARING, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (existing == INVALID_HANDLE_VALUE) {
-      SetFailure(failure, final_path, GetLastError());
+      SetFailure(failure, finalPath, GetLastError());
       return nullptr;
     }
     BY_HANDLE_FILE_INFORMATION information = {};
@@ -267,26 +267,26 @@ Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* fa
     CloseHandle(existing);
     replacement->targetExists = true;
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-    SetFailure(failure, final_path, GetLastError());
+    SetFailure(failure, finalPath, GetLastError());
     return nullptr;
   }
 
   DWORD error = 0;
-  std::string failed_path = final_path;
+  std::string failedPath = finalPath;
   bool made =
-      CreateExclusively(DirectoryPartWithSeparator(final_path), replacement.get(), &error);
+      CreateExclusively(DirectoryPartWithSeparator(finalPath), replacement.get(), &error);
   // A folder where no new file can be made still lets a writable file be written over.
   if (!made && replacement->targetExists && error == ERROR_ACCESS_DENIED) {
-    char temporary_folder[MAX_PATH + 1] = "";
-    const DWORD length = GetTempPathA(sizeof(temporary_folder), temporary_folder);
-    if (length > 0 && length < sizeof(temporary_folder)) {
+    char temporaryFolder[MAX_PATH + 1] = "";
+    const DWORD length = GetTempPathA(sizeof(temporaryFolder), temporaryFolder);
+    if (length > 0 && length < sizeof(temporaryFolder)) {
       replacement->inPlace = true;
-      failed_path = temporary_folder;
-      made = CreateExclusively(temporary_folder, replacement.get(), &error);
+      failedPath = temporaryFolder;
+      made = CreateExclusively(temporaryFolder, replacement.get(), &error);
     }
   }
   if (!made) {
-    SetFailure(failure, failed_path, error);
+    SetFailure(failure, failedPath, error);
     return nullptr;
   }
   ArmCleanup(replacement->written);
@@ -307,7 +307,7 @@ const char* GetReplacementPath(const Replacement* replacement) {
 bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
   if (!replacement) return false;
   std::unique_ptr<Replacement> owned(replacement);
-  std::string failed_path = replacement->target;
+  std::string failedPath = replacement->target;
   bool targetKept = true;
   bool done = FlushFileBuffers(replacement->handle);
   if (done && replacement->inPlace) {
@@ -324,12 +324,12 @@ bool FinishReplacement(Replacement* replacement, FileFailure* failure) {
   DWORD error = GetLastError();
   CloseHandle(replacement->handle);
   if (done && !replacement->inPlace) {
-    done = MoveOver(*replacement, &failed_path);
+    done = MoveOver(*replacement, &failedPath);
     error = GetLastError();
   }
   if (!done || replacement->inPlace) DeleteFileA(replacement->written.c_str());
   DisarmCleanup();
-  if (!done) SetFailure(failure, failed_path, error, targetKept);
+  if (!done) SetFailure(failure, failedPath, error, targetKept);
   return done;
 }
 

@@ -36,11 +36,11 @@ void OpenNatively(const char* target) {
   if (child == 0) {
     setsid();
     if (fork() != 0) _exit(0);
-    int null_device = open("/dev/null", O_RDWR);
-    if (null_device >= 0) {
-      dup2(null_device, STDIN_FILENO);
-      dup2(null_device, STDOUT_FILENO);
-      dup2(null_device, STDERR_FILENO);
+    int nullDevice = open("/dev/null", O_RDWR);
+    if (nullDevice >= 0) {
+      dup2(nullDevice, STDIN_FILENO);
+      dup2(nullDevice, STDOUT_FILENO);
+      dup2(nullDevice, STDERR_FILENO);
     }
     execlp("xdg-open", "xdg-open", target, static_cast<char*>(nullptr));
     _exit(127);

@@ -35,7 +35,7 @@ void ShowMessageBox(int kind, const char* source, int line, const char* format, 
   if (kind < BOX_WARNING || kind > BOX_HELP) return;
   // Fixed buffers on the stack: a report must work when the heap is exhausted.
   char message[IO_BOX_TEXT_SIZE];
-  char box_text[IO_BOX_TEXT_SIZE];
+  char boxText[IO_BOX_TEXT_SIZE];
   char caption[IO_CAPTION_SIZE];
   va_list arguments;
   va_start(arguments, format);
@@ -44,8 +44,8 @@ void ShowMessageBox(int kind, const char* source, int line, const char* format, 
   FormatCut(caption, sizeof caption, BOX_CAPTION, FindFileName(source), line);
 
   const BoxKind& box = BOX_KINDS[kind];
-  FormatCut(box_text, sizeof box_text, box.frame, message);
-  PresentBox(caption, box_text, box.icon);
+  FormatCut(boxText, sizeof boxText, box.frame, message);
+  PresentBox(caption, boxText, box.icon);
   WriteLog("%s", box.log_text);
   if (kind != BOX_ERROR) return;
   CloseLogForErrorExit();
@@ -54,11 +54,11 @@ void ShowMessageBox(int kind, const char* source, int line, const char* format, 
 
 void ShowDebugBox(const char* format, ...) {
   char message[IO_BOX_TEXT_SIZE];
-  char box_text[IO_BOX_TEXT_SIZE];
+  char boxText[IO_BOX_TEXT_SIZE];
   va_list arguments;
   va_start(arguments, format);
   VFormatCut(message, sizeof message, format, arguments);
   va_end(arguments);
-  FormatCut(box_text, sizeof box_text, BOX_DEBUG_FRAME, message);
-  PresentBox(BOX_DEBUG_CAPTION, box_text, BoxIcon::Warning);
+  FormatCut(boxText, sizeof boxText, BOX_DEBUG_FRAME, message);
+  PresentBox(BOX_DEBUG_CAPTION, boxText, BoxIcon::Warning);
 }

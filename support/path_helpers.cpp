@@ -39,8 +39,8 @@ char* NextSlot(DirectoryRing* ring) {
 char* StripExtensionInto(char* buffer, const char* path, char separator) {
   CopyCut(buffer, IO_PATH_BUFFER_SIZE, path);
   char* dot = strrchr(buffer, '.');
-  char* last_separator = strrchr(buffer, separator);
-  if (dot != nullptr && (last_separator == nullptr || dot > last_separator)) *dot = '\0';
+  char* lastSeparator = strrchr(buffer, separator);
+  if (dot != nullptr && (lastSeparator == nullptr || dot > lastSeparator)) *dot = '\0';
   return buffer;
 }
 
@@ -50,8 +50,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // separator before it ("D:/x/." and "D:\x\.." both name D:\x). A bare "." or ".."
 // names the directory it was chosen in, which the program writes as ".". A name that
 // merely ends in dots ("take.") is a real directory on this system and stays whole.
-size_t KeptLength(const char* path, size_t length, bool* is_current_directory) {
-  *is_current_directory = false;
+size_t KeptLength(const char* path, size_t length, bool* isCurrentDirectory) {
+  *isCurrentDirectory = false;
   size_t dots = 0;
   if (length >= 2 && path[length - 1] == '.' && path[length - 2] == '.')
     dots = 2;
@@ -59,7 +59,7 @@ size_t KeptLength(const char* path, size_t length, bool* is_current_directory) {
     dots = 1;
   if (dots == 0) return length;
   if (length == dots) {
-    *is_current_directory = true;
+    *isCurrentDirectory = true;
     return 0;
   }
   if (!IsSeparator(path[length - dots - 1])) return length;
@@ -133,9 +133,9 @@ char* NormalizeDirectory(const char* path, bool addTrailingBackslash) {
   if (block == nullptr) return nullptr;
   // Room for the trailing backslash is kept so that a cut result still ends in one.
   const size_t limit = IO_DIRECTORY_BLOCK_SIZE - 1 - (addTrailingBackslash ? 1 : 0);
-  bool is_current_directory = false;
-  size_t kept = KeptLength(path, strlen(path), &is_current_directory);
-  if (is_current_directory) {
+  bool isCurrentDirectory = false;
+  size_t kept = KeptLength(path, strlen(path), &isCurrentDirectory);
+  if (isCurrentDirectory) {
     block[0] = '.';
     kept = 1;
   } else {

@@ -77,9 +77,9 @@ void WriteOneUnit(double value, const char* word) {
   CloseLogFile(log);
 }
 
-void WriteTwoUnits(double major, const char* major_word, double minor, const char* minor_word) {
+void WriteTwoUnits(double major, const char* majorWord, double minor, const char* minorWord) {
   FILE* log = OpenLogForAppend();
-  fprintf(log, LOG_TIME_TWO_UNITS, major, major_word, minor, minor_word);
+  fprintf(log, LOG_TIME_TWO_UNITS, major, majorWord, minor, minorWord);
   CloseLogFile(log);
 }
 
@@ -140,28 +140,28 @@ void LogExecutionTime(double seconds) {
   if (seconds < TIME_MINUTE) return WriteOneUnit(seconds, seconds < 2 ? "second" : "seconds");
 
   double major;
-  const char* major_word;
-  const char* minor_singular;
-  const char* minor_plural;
+  const char* majorWord;
+  const char* minorSingular;
+  const char* minorPlural;
   if (seconds < TIME_HOUR) {
     major = seconds / TIME_MINUTE;
-    major_word = major < 2 ? "minute" : "minutes";
-    minor_singular = "second";
-    minor_plural = "seconds";
+    majorWord = major < 2 ? "minute" : "minutes";
+    minorSingular = "second";
+    minorPlural = "seconds";
   } else {
     major = seconds / TIME_HOUR;
-    major_word = major < 2 ? "hour" : "hours";
-    minor_singular = "minute";
-    minor_plural = "minutes";
+    majorWord = major < 2 ? "hour" : "hours";
+    minorSingular = "minute";
+    minorPlural = "minutes";
   }
 
   double whole;
   double fraction = modf(major, &whole);
-  if (fraction == 0) return WriteOneUnit(major, major_word);
+  if (fraction == 0) return WriteOneUnit(major, majorWord);
   double minor = fraction * 30.0 / 0.5;
-  if (minor < TIME_MINOR_SHOWN) return WriteOneUnit(major, major_word);
-  WriteTwoUnits(whole, major_word, floor(minor + TIME_MINOR_ROUNDING),
-                minor <= TIME_MINOR_SINGULAR ? minor_singular : minor_plural);
+  if (minor < TIME_MINOR_SHOWN) return WriteOneUnit(major, majorWord);
+  WriteTwoUnits(whole, majorWord, floor(minor + TIME_MINOR_ROUNDING),
+                minor <= TIME_MINOR_SINGULAR ? minorSingular : minorPlural);
 }
 
 void CloseLogForErrorExit() {

@@ -84,7 +84,7 @@ inline void ExpectDecodersReadSilence(const std::string& path, uint64_t seconds,
 inline size_t ExpectWellFormedFrames(const Bytes& bytes) {
   static const int kBitRates[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224,
                                     256, 320, 0};  // kbit/s; 0: no frame may use it
-  constexpr size_t kXingAt = 4 + 17;  // behind the header and a mono frame's side information
+  constexpr size_t K_XING_AT = 4 + 17;  // behind the header and a mono frame's side information
   size_t frames = 0, offFrames = 0, at = 0;
   uint32_t xingFrames = 0;
   const size_t end = bytes.size() >= 128 ? bytes.size() - 128 : 0;
@@ -97,8 +97,8 @@ inline size_t ExpectWellFormedFrames(const Bytes& bytes) {
     if (at + length > end) break;
     // Off: a CRC, the private bit, not mono, copyright or original not set, over 128 kbit/s.
     offFrames += !(p[1] & 1) || (p[2] & 1) || (p[3] & 0xCC) != 0xCC || rate > 128;
-    const uint8_t* x = p + kXingAt;  // the frame count follows the four flag bytes
-    if (frames++ == 0 && at + kXingAt + 12 <= end &&
+    const uint8_t* x = p + K_XING_AT;  // the frame count follows the four flag bytes
+    if (frames++ == 0 && at + K_XING_AT + 12 <= end &&
         (std::memcmp(x, "Xing", 4) == 0 || std::memcmp(x, "Info", 4) == 0)) {
       xingFrames = uint32_t{x[8]} << 24 | uint32_t{x[9]} << 16 | x[10] << 8 | x[11];
     }

@@ -195,9 +195,9 @@ MainWindowUI::MainWindowUI() {
   tooltips_button->callback(reinterpret_cast<Fl_Callback*>(cb_tooltips));
   tooltips_button->set();
 
-  Fl_Box* version_label = new Fl_Box(485, 343, 103, 15, "Version 1.0.0");
-  version_label->labelfont(FL_COURIER);
-  version_label->labelsize(11);
+  Fl_Box* versionLabel = new Fl_Box(485, 343, 103, 15, "Version 1.0.0");
+  versionLabel->labelfont(FL_COURIER);
+  versionLabel->labelsize(11);
 
   mail_button = new Fl_Button(396, 366, 197, 25, UI_CREDIT_LABEL);
   mail_button->tooltip("Should you want to email me, click here!");
@@ -222,10 +222,10 @@ MainWindowUI::~MainWindowUI() {
 }
 
 void MainWindowUI::show_window() {
-  int screen_width = 0, screen_height = 0;
-  GetScreenSize(&screen_width, &screen_height);
-  main_window->resize((screen_width - UI_WINDOW_WIDTH) / 2,
-                      (screen_height - UI_WINDOW_HEIGHT) / 2, UI_WINDOW_WIDTH,
+  int screenWidth = 0, screenHeight = 0;
+  GetScreenSize(&screenWidth, &screenHeight);
+  main_window->resize((screenWidth - UI_WINDOW_WIDTH) / 2,
+                      (screenHeight - UI_WINDOW_HEIGHT) / 2, UI_WINDOW_WIDTH,
                       UI_WINDOW_HEIGHT);
 
   if (pick_banner() == 0) {

@@ -71,9 +71,9 @@ void KeepToolkitSettingsInMemory() {
   Fl::option(Fl::OPTION_SHOW_TOOLTIPS, true);
   Fl::option(Fl::OPTION_FNFC_USES_GTK, true);
 
-  Fl_Preferences** chooser_settings = AddressOf(ChooserSettings{});
+  Fl_Preferences** chooserSettings = AddressOf(ChooserSettings{});
   // A null parent gives the toolkit's store that is never read from or written to disk.
-  if (!*chooser_settings) {
-    *chooser_settings = new Fl_Preferences(static_cast<Fl_Preferences*>(nullptr), "filechooser");
+  if (!*chooserSettings) {
+    *chooserSettings = new Fl_Preferences(static_cast<Fl_Preferences*>(nullptr), "filechooser");
   }
 }

@@ -52,12 +52,12 @@ TEST(StartDirectory, IsHeldWholeOrLeftEmptyWhenItCannotBeNamed) {
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string base = pattern, gone = base + "/gone";
   const fs::path previous = fs::current_path();
-  const auto of_length = [&](size_t length) {
+  const auto ofLength = [&](size_t length) {
     return base + "/" + std::string(200, 'a') + "/" + std::string(length - base.size() - 202, 'b');
   };
   // 254 characters and the trailing backslash fill the 256-byte block.
   const struct { std::string folder; bool held; } rows[] = {
-      {of_length(254), true}, {of_length(255), false}, {of_length(306), false},
+      {ofLength(254), true}, {ofLength(255), false}, {ofLength(306), false},
       {base + "/a\\b", false}, {gone, false}};
   for (const auto& row : rows) {
     fs::create_directories(row.folder);

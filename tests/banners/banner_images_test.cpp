@@ -19,11 +19,11 @@ TEST(BannerImages, CompactXpmDecodedOpaqueToTheColoursOfItsMap) {
     ASSERT_TRUE(w == 245 && h == 35) << xpm[0];
     EXPECT_NE(xpm[1][0], ' ') << "the toolkit takes a leading ' ' entry as transparent";
     // Entries of four raw bytes (zero allowed): key, red, green, blue.
-    std::map<unsigned char, unsigned> rgb_of_key;
+    std::map<unsigned char, unsigned> rgbOfKey;
     const auto* entry = reinterpret_cast<const unsigned char*>(xpm[1]);
     for (int i = 0; i < colours; ++i, entry += 4)
-      rgb_of_key[entry[0]] = (entry[1] << 16) | (entry[2] << 8) | entry[3];
-    ASSERT_EQ(static_cast<int>(rgb_of_key.size()), colours) << "a key repeats";
+      rgbOfKey[entry[0]] = (entry[1] << 16) | (entry[2] << 8) | entry[3];
+    ASSERT_EQ(static_cast<int>(rgbOfKey.size()), colours) << "a key repeats";
 
     Fl_Pixmap pixmap(xpm);
     ASSERT_TRUE(pixmap.w() == 245 && pixmap.h() == 35);
@@ -32,8 +32,8 @@ TEST(BannerImages, CompactXpmDecodedOpaqueToTheColoursOfItsMap) {
     for (int y = 0; y < 35; ++y) {
       ASSERT_EQ(strlen(xpm[2 + y]), 245u) << "pixel line " << y;
       for (int x = 0; x < 245; ++x, pixels += 4) {
-        const auto key = rgb_of_key.find(static_cast<unsigned char>(xpm[2 + y][x]));
-        ASSERT_NE(key, rgb_of_key.end()) << "pixel " << x << "," << y << " has no colour";
+        const auto key = rgbOfKey.find(static_cast<unsigned char>(xpm[2 + y][x]));
+        ASSERT_NE(key, rgbOfKey.end()) << "pixel " << x << "," << y << " has no colour";
         ASSERT_EQ(static_cast<unsigned>((pixels[0] << 16) | (pixels[1] << 8) | pixels[2]),
                   key->second) << x << "," << y;
         ASSERT_EQ(pixels[3], 255) << "pixel " << x << "," << y << " is transparent";

@@ -30,8 +30,8 @@ Bytes operator+(Bytes a, const Bytes& b) {
 // Layer III, MPEG-1, no CRC, 44,100 Hz, mono: 128 kbit/s frames are 417 bytes, 320 kbit/s
 // ones 1,044. The game adds a frame to the count of a file it keeps as MP3, which it does
 // when the file is more than 31,760 bytes smaller than that: from 16 such frames on.
-const Bytes kFrame128 = Frames({0xFF, 0xFB, 0x90, 0xC4}, 417, 1);
-const Bytes kFrame320 = Frames({0xFF, 0xFB, 0xE0, 0xC4}, 1044, 1);
+const Bytes K_FRAME128 = Frames({0xFF, 0xFB, 0x90, 0xC4}, 417, 1);
+const Bytes K_FRAME320 = Frames({0xFF, 0xFB, 0xE0, 0xC4}, 1044, 1);
 
 Bytes Repeat(const Bytes& frame, size_t count) {
   Bytes frames;
@@ -40,12 +40,12 @@ Bytes Repeat(const Bytes& frame, size_t count) {
 }
 
 TEST(Mp3LoaderRules, CountsTheFramesTheGameCounts) {
-  Bytes lostSync = Repeat(kFrame128, 16);
+  Bytes lostSync = Repeat(K_FRAME128, 16);
   lostSync[5 * 417 + 1] = 0xEB;  // the twelfth sync bit cleared
-  Bytes lastCut = Repeat(kFrame128, 16) + kFrame320;
+  Bytes lastCut = Repeat(K_FRAME128, 16) + K_FRAME320;
   lastCut.resize(lastCut.size() - 500);
   // The tag's bytes would complete a frame cut short, if they were counted as sound.
-  Bytes tagged = Repeat(kFrame128, 17);
+  Bytes tagged = Repeat(K_FRAME128, 17);
   tagged.resize(tagged.size() - 100);
   tagged = tagged + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
   const struct {
@@ -54,8 +54,8 @@ TEST(Mp3LoaderRules, CountsTheFramesTheGameCounts) {
     uint64_t frames;
     uint32_t captionMs;
   } rows[] = {
-      {"15 frames: decoded whole", Repeat(kFrame128, 15), 15, 391},
-      {"16 frames: kept as MP3, a frame longer", Repeat(kFrame128, 16), 16, 444},
+      {"15 frames: decoded whole", Repeat(K_FRAME128, 15), 15, 391},
+      {"16 frames: kept as MP3, a frame longer", Repeat(K_FRAME128, 16), 16, 444},
       {"a frame that lost its sync ends the count", lostSync, 5, 130},
       {"a last frame that runs past the end is left out", lastCut, 16, 444},
       {"an ID3v1 tag is no sound", tagged, 16, 444},
@@ -89,10 +89,10 @@ TEST(Mp3LoaderRules, RefusesOrQuitsWhereTheLoaderDoes) {
        VoiceVerdict::Quits, VoiceProblem::DividesByZero},
       {"nothing but a tag that claims 256 MB", hugeTag, VoiceVerdict::Refuses,
        VoiceProblem::Id3v2AtStart},
-      {"frames right behind a tag that claims 256 MB", hugeTag + Repeat(kFrame128, 16),
+      {"frames right behind a tag that claims 256 MB", hugeTag + Repeat(K_FRAME128, 16),
        VoiceVerdict::Plays, VoiceProblem::None},
       {"a single byte", Bytes{0xFF}, VoiceVerdict::Refuses, VoiceProblem::NotMpeg},
-      {"frames in the second half only", Bytes(2000, 0) + Repeat(kFrame128, 4),
+      {"frames in the second half only", Bytes(2000, 0) + Repeat(K_FRAME128, 4),
        VoiceVerdict::Refuses, VoiceProblem::NotMpeg},
   };
   for (const auto& row : rows) {

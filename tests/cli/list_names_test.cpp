@@ -14,29 +14,29 @@
 namespace {
 
 #ifdef _WIN32
-constexpr bool kWindows = true;
+constexpr bool K_WINDOWS = true;
 #else
-constexpr bool kWindows = false;
+constexpr bool K_WINDOWS = false;
 #endif
 
 constexpr NameVerdict OK = NameVerdict::Writable;
 constexpr NameVerdict REFUSED = NameVerdict::Refused;
 constexpr NameVerdict LONG = NameVerdict::TooLong;
 
-const std::string kControl =
+const std::string K_CONTROL =
     "the file name holds a control character (a line break or a tab, for instance); type the "
     "name without it";
-const std::string kFullPath =
+const std::string K_FULL_PATH =
     "the name starts with a separator, as a full path does; a name is relative to the target "
     "folder, which is given apart";
-const std::string kFolder = "the name ends in a separator, so it names a folder, not a file";
-const std::string kDots = "the name's last part is only dots, which names no file";
-const std::string kColon =
+const std::string K_FOLDER = "the name ends in a separator, so it names a folder, not a file";
+const std::string K_DOTS = "the name's last part is only dots, which names no file";
+const std::string K_COLON =
     "the name holds ':', which names a drive or a stream here, not a file; a name is relative "
     "to the target folder and cannot hold ':'";
-const std::string kReserved =
+const std::string K_RESERVED =
     "the name holds one of < > \" | ? *, which this system does not allow in names";
-const std::string kPartTooLong = "a file or folder name in the path is longer than 255 characters";
+const std::string K_PART_TOO_LONG = "a file or folder name in the path is longer than 255 characters";
 
 std::string Device(const std::string& part) {
   return "\"" + part + "\" is a device name that this system reserves (CON, PRN, AUX, NUL, "
@@ -58,28 +58,28 @@ TEST(CheckFileName, RefusesWhatNoSystemOrOnlyWindowsCanMakeAndSaysWhy) {
       {"sub\\.\\voice", OK, OK, ""},
       {"Gr\xC3\xBC\xC3\x9F" "e", OK, OK, ""},
       {n251, OK, LONG, ""},  // Windows counts the working folder too
-      {"na\tme", REFUSED, REFUSED, kControl},
-      {"a\x1B[2J", REFUSED, REFUSED, kControl},
-      {"a\x7F", REFUSED, REFUSED, kControl},
-      {"\\home\\ann\\voice", REFUSED, REFUSED, kFullPath},
-      {"\\", REFUSED, REFUSED, kFullPath},
-      {"sub\\", REFUSED, REFUSED, kFolder},
-      {".", REFUSED, REFUSED, kDots},
-      {"..", REFUSED, REFUSED, kDots},
-      {"...", REFUSED, REFUSED, kDots},
-      {"sub\\..", REFUSED, REFUSED, kDots},
-      {n251 + "n", LONG, LONG, kPartTooLong},
-      {std::string(256, 'd') + "\\voice", LONG, LONG, kPartTooLong},
+      {"na\tme", REFUSED, REFUSED, K_CONTROL},
+      {"a\x1B[2J", REFUSED, REFUSED, K_CONTROL},
+      {"a\x7F", REFUSED, REFUSED, K_CONTROL},
+      {"\\home\\ann\\voice", REFUSED, REFUSED, K_FULL_PATH},
+      {"\\", REFUSED, REFUSED, K_FULL_PATH},
+      {"sub\\", REFUSED, REFUSED, K_FOLDER},
+      {".", REFUSED, REFUSED, K_DOTS},
+      {"..", REFUSED, REFUSED, K_DOTS},
+      {"...", REFUSED, REFUSED, K_DOTS},
+      {"sub\\..", REFUSED, REFUSED, K_DOTS},
+      {n251 + "n", LONG, LONG, K_PART_TOO_LONG},
+      {std::string(256, 'd') + "\\voice", LONG, LONG, K_PART_TOO_LONG},
       // Legal names on POSIX systems; a drive, a stream or a device on Windows.
-      {"a:b", OK, REFUSED, kColon},
-      {"C:voice", OK, REFUSED, kColon},
-      {"C:\\work\\abs\\voice", OK, REFUSED, kColon},
-      {"a<b", OK, REFUSED, kReserved},
-      {"a>b", OK, REFUSED, kReserved},
-      {"out\"", OK, REFUSED, kReserved},
-      {"a|b", OK, REFUSED, kReserved},
-      {"a?b", OK, REFUSED, kReserved},
-      {"a*", OK, REFUSED, kReserved},
+      {"a:b", OK, REFUSED, K_COLON},
+      {"C:voice", OK, REFUSED, K_COLON},
+      {"C:\\work\\abs\\voice", OK, REFUSED, K_COLON},
+      {"a<b", OK, REFUSED, K_RESERVED},
+      {"a>b", OK, REFUSED, K_RESERVED},
+      {"out\"", OK, REFUSED, K_RESERVED},
+      {"a|b", OK, REFUSED, K_RESERVED},
+      {"a?b", OK, REFUSED, K_RESERVED},
+      {"a*", OK, REFUSED, K_RESERVED},
       {"CON", OK, REFUSED, Device("CON")},
       {"con.wav", OK, REFUSED, Device("con.wav")},
       {"PRN.tar.gz", OK, REFUSED, Device("PRN.tar.gz")},
@@ -96,7 +96,7 @@ TEST(CheckFileName, RefusesWhatNoSystemOrOnlyWindowsCanMakeAndSaysWhy) {
       {"LPT", OK, OK, ""},
   };
   for (const auto& row : rows) {
-    const NameVerdict expected = kWindows ? row.windows : row.posix;
+    const NameVerdict expected = K_WINDOWS ? row.windows : row.posix;
     std::string problem;
     EXPECT_EQ(CheckFileName(nullptr, row.name.c_str(), &problem), expected) << row.name;
     if (expected == OK || !row.text.empty()) {
@@ -110,7 +110,7 @@ TEST(CheckFileName, RefusesWhatNoSystemOrOnlyWindowsCanMakeAndSaysWhy) {
 TEST(CheckFileName, MeasuresTheWholePathBeforeAnythingIsWritten) {
   std::string problem;
   const std::string directory = std::string(250, 'd') + "\\";
-  EXPECT_EQ(CheckFileName(directory.c_str(), "v", &problem), kWindows ? LONG : OK);
+  EXPECT_EQ(CheckFileName(directory.c_str(), "v", &problem), K_WINDOWS ? LONG : OK);
   EXPECT_EQ(CheckFileName(directory.c_str(), "voice", &problem), LONG);
   EXPECT_EQ(problem, "the target directory and file name are longer than 259 characters");
 
@@ -128,8 +128,8 @@ TEST(CheckFileName, MeasuresTheWholePathBeforeAnythingIsWritten) {
   const NameVerdict verdict = CheckFileName(nullptr, "voice", &problem);
   fs::current_path(start);
   fs::remove_all(top);
-  EXPECT_EQ(verdict, kWindows ? LONG : OK);
-  if (kWindows) {
+  EXPECT_EQ(verdict, K_WINDOWS ? LONG : OK);
+  if (K_WINDOWS) {
     EXPECT_EQ(problem.find("the file's full path, or that of the temporary file written beside "
                            "it, is longer than the 259 characters this system takes: "),
               0u)
@@ -159,7 +159,7 @@ TEST(GetTargetFileKey, SpellingsOfOneFileShareAKeyAndOthersDoNot) {
   };
   for (const auto& row : rows) {
     EXPECT_EQ(GetTargetFileKey(row.directory, row.a) == GetTargetFileKey(row.directory, row.b),
-              kWindows ? row.sameWindows : row.samePosix)
+              K_WINDOWS ? row.sameWindows : row.samePosix)
         << row.a << " and " << row.b;
   }
 }
@@ -265,13 +265,13 @@ TEST(ParseBatchList, RefusesEveryLaterSpellingOfAnEarlierLinesFile) {
       "3: makes the same file as line 1: sub/../voice.mp3",
       "4: makes the same file as line 1: sub//../voice.mp3",
   };
-  if (kWindows) {
+  if (K_WINDOWS) {
     for (std::string& text : expected) {
       for (char& c : text) c = c == '/' ? '\\' : c;
     }
     expected.push_back("5: makes the same file as line 1: VOICE.mp3");
   }
-  expected.push_back(kWindows ? "7: makes the same file as line 6: sub\\\\voice.mp3"
+  expected.push_back(K_WINDOWS ? "7: makes the same file as line 6: sub\\\\voice.mp3"
                               : "7: makes the same file as line 6: sub//voice.mp3");
   EXPECT_EQ(problems, expected);
 }

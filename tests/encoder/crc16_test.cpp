@@ -21,11 +21,11 @@ TEST(Crc16, RepeatedStepEqualsThatManyPlainUpdates) {
       cases.emplace_back(length, times);
     }
   }
-  constexpr uint16_t kBefore = 0x1D0F;
+  constexpr uint16_t K_BEFORE = 0x1D0F;
   for (const auto& [length, times] : cases) {
-    uint16_t plain = kBefore;
+    uint16_t plain = K_BEFORE;
     for (uint64_t i = 0; i < times; ++i) plain = UpdateCrc16(plain, block.data(), length);
-    EXPECT_EQ(UpdateCrc16Repeated(kBefore, block.data(), length, times), plain)
+    EXPECT_EQ(UpdateCrc16Repeated(K_BEFORE, block.data(), length, times), plain)
         << length << " bytes " << times << " times";
   }
 }

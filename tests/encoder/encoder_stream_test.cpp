@@ -66,17 +66,17 @@ TEST(SilentStream, GivesTheBytesOfAFullEncodeCallByCall) {
   padded.bEnableVBR = 0;
   padded.dwBitrate = 128;
   resampled.dwReSampleRate = 22050;
-  constexpr size_t kFrame = 1152;
+  constexpr size_t K_FRAME = 1152;
   const struct { size_t samples, chunk; const BE_CONFIG* config = nullptr; const char* name = ""; }
       rows[] = {
-      {1000, 1000}, {kFrame, kFrame}, {2 * kFrame + 1, 5000}, {3 * kFrame + 575, 5000},
-      {10 * kFrame, 10 * kFrame}, {59 * kFrame + 576, 59 * kFrame + 576},
-      {60 * kFrame + 577, kFrame}, {61 * kFrame + 1151, 61 * kFrame + 1151},
-      {600 * kFrame + 1, 5000}, {1151 * kFrame + 1151, 1151 * kFrame + 1151},
-      {1151 * kFrame, 1151}, {100 * kFrame + 300, 7777, &joint, "joint stereo"},
-      {100 * kFrame + 300, 7777, &slow, "joint stereo from 8 kbit/s at 22,050 Hz"},
-      {100 * kFrame + 300, 7777, &padded, "128 kbit/s constant"},
-      {100 * kFrame + 300, 7777, &resampled, "resampled"},
+      {1000, 1000}, {K_FRAME, K_FRAME}, {2 * K_FRAME + 1, 5000}, {3 * K_FRAME + 575, 5000},
+      {10 * K_FRAME, 10 * K_FRAME}, {59 * K_FRAME + 576, 59 * K_FRAME + 576},
+      {60 * K_FRAME + 577, K_FRAME}, {61 * K_FRAME + 1151, 61 * K_FRAME + 1151},
+      {600 * K_FRAME + 1, 5000}, {1151 * K_FRAME + 1151, 1151 * K_FRAME + 1151},
+      {1151 * K_FRAME, 1151}, {100 * K_FRAME + 300, 7777, &joint, "joint stereo"},
+      {100 * K_FRAME + 300, 7777, &slow, "joint stereo from 8 kbit/s at 22,050 Hz"},
+      {100 * K_FRAME + 300, 7777, &padded, "128 kbit/s constant"},
+      {100 * K_FRAME + 300, 7777, &resampled, "resampled"},
   };
   ScratchDirectory scratch;
   for (const auto& row : rows) {

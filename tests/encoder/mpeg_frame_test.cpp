@@ -9,11 +9,11 @@
 
 namespace {
 
-constexpr MpegVersion kMpeg1 = MpegVersion::Mpeg1, kMpeg2 = MpegVersion::Mpeg2,
-                      kMpeg25 = MpegVersion::Mpeg25;
-constexpr MpegChannelMode kStereo = MpegChannelMode::Stereo,
-                          kJoint = MpegChannelMode::JointStereo,
-                          kDual = MpegChannelMode::DualChannel, kMono = MpegChannelMode::Mono;
+constexpr MpegVersion K_MPEG1 = MpegVersion::Mpeg1, K_MPEG2 = MpegVersion::Mpeg2,
+                      K_MPEG25 = MpegVersion::Mpeg25;
+constexpr MpegChannelMode K_STEREO = MpegChannelMode::Stereo,
+                          K_JOINT = MpegChannelMode::JointStereo,
+                          K_DUAL = MpegChannelMode::DualChannel, K_MONO = MpegChannelMode::Mono;
 
 // Lengths worked out by hand: Layer I (12 x rate / sample rate + padding) x 4 bytes,
 // Layer II and MPEG-1 Layer III 144 x rate / sample rate + padding, Layer III after MPEG-1
@@ -30,15 +30,15 @@ TEST(MpegFrameHeader, TellsTheVersionLayerRatesModeAndLength) {
     MpegChannelMode mode;
     size_t length, samples, infoAt;
   } rows[] = {
-      {{0xFF, 0xFB, 0x90, 0xC4}, kMpeg1, 3, false, 128, 44100, false, kMono, 417, 1152, 21},
-      {{0xFF, 0xFA, 0x92, 0x04}, kMpeg1, 3, true, 128, 44100, true, kStereo, 418, 1152, 36},
-      {{0xFF, 0xF3, 0x80, 0x40}, kMpeg2, 3, false, 64, 22050, false, kJoint, 208, 576, 21},
-      {{0xFF, 0xF3, 0xE4, 0x80}, kMpeg2, 3, false, 160, 24000, false, kDual, 480, 576, 21},
-      {{0xFF, 0xE3, 0x18, 0xC0}, kMpeg25, 3, false, 8, 8000, false, kMono, 72, 576, 13},
-      {{0xFF, 0xFD, 0xC4, 0x00}, kMpeg1, 2, false, 256, 48000, false, kStereo, 768, 1152, 0},
-      {{0xFF, 0xF5, 0xD8, 0xC0}, kMpeg2, 2, false, 144, 16000, false, kMono, 1296, 1152, 0},
-      {{0xFF, 0xFF, 0x12, 0xC0}, kMpeg1, 1, false, 32, 44100, true, kMono, 36, 384, 0},
-      {{0xFF, 0xF7, 0xE0, 0x00}, kMpeg2, 1, false, 256, 22050, false, kStereo, 556, 384, 0},
+      {{0xFF, 0xFB, 0x90, 0xC4}, K_MPEG1, 3, false, 128, 44100, false, K_MONO, 417, 1152, 21},
+      {{0xFF, 0xFA, 0x92, 0x04}, K_MPEG1, 3, true, 128, 44100, true, K_STEREO, 418, 1152, 36},
+      {{0xFF, 0xF3, 0x80, 0x40}, K_MPEG2, 3, false, 64, 22050, false, K_JOINT, 208, 576, 21},
+      {{0xFF, 0xF3, 0xE4, 0x80}, K_MPEG2, 3, false, 160, 24000, false, K_DUAL, 480, 576, 21},
+      {{0xFF, 0xE3, 0x18, 0xC0}, K_MPEG25, 3, false, 8, 8000, false, K_MONO, 72, 576, 13},
+      {{0xFF, 0xFD, 0xC4, 0x00}, K_MPEG1, 2, false, 256, 48000, false, K_STEREO, 768, 1152, 0},
+      {{0xFF, 0xF5, 0xD8, 0xC0}, K_MPEG2, 2, false, 144, 16000, false, K_MONO, 1296, 1152, 0},
+      {{0xFF, 0xFF, 0x12, 0xC0}, K_MPEG1, 1, false, 32, 44100, true, K_MONO, 36, 384, 0},
+      {{0xFF, 0xF7, 0xE0, 0x00}, K_MPEG2, 1, false, 256, 22050, false, K_STEREO, 556, 384, 0},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(testing::PrintToString(Bytes(row.bytes, row.bytes + 4)));
@@ -119,14 +119,14 @@ Bytes EncodeToFile(const std::vector<int16_t>& pcm, const std::string& path) {
 // rates a slip in which sums are kept moves entries. The frames are counted in runs of one
 // rate, as repeated frames are.
 TEST(InfoFrame, SeekTableHalvesAsTheEncodersOwn) {
-  constexpr size_t kFrame = 1152, kFrames = 1000;
-  std::vector<int16_t> pcm(kFrames * kFrame, 0);
+  constexpr size_t K_FRAME = 1152, K_FRAMES = 1000;
+  std::vector<int16_t> pcm(K_FRAMES * K_FRAME, 0);
   uint32_t noise = 1;
-  for (size_t frame = 0, run = 0; frame < kFrames; ++run) {
-    for (size_t k = 0; k <= run * 7 % 23 && frame < kFrames; ++k, ++frame) {
-      for (size_t i = 0; run % 2 == 1 && i < kFrame; ++i) {
+  for (size_t frame = 0, run = 0; frame < K_FRAMES; ++run) {
+    for (size_t k = 0; k <= run * 7 % 23 && frame < K_FRAMES; ++k, ++frame) {
+      for (size_t i = 0; run % 2 == 1 && i < K_FRAME; ++i) {
         noise = noise * 1103515245 + 12345;
-        pcm[frame * kFrame + i] = static_cast<int16_t>(noise >> 16);
+        pcm[frame * K_FRAME + i] = static_cast<int16_t>(noise >> 16);
       }
     }
   }

@@ -56,9 +56,9 @@ TEST(GenerateCommand, AChoiceReplacesTheFolderBeforeACancelKeepsItARefusalIsShow
   EXPECT_STREQ(target, "\\home\\ann\\maps\\");
   EXPECT_TRUE(boxes.texts.empty());
 
-  const std::string too_long = "/" + std::string(300, 'd');
+  const std::string tooLong = "/" + std::string(300, 'd');
   EXPECT_FALSE(TakeChosenDirectory("/home/a\\b", target));
-  EXPECT_FALSE(TakeChosenDirectory(too_long.c_str(), target));
+  EXPECT_FALSE(TakeChosenDirectory(tooLong.c_str(), target));
   EXPECT_STREQ(target, "\\home\\ann\\maps\\");
   ASSERT_EQ(boxes.texts.size(), 2u);
   EXPECT_NE(boxes.texts[0].find("\"/home/a\\b\" holds a backslash"), std::string::npos);
@@ -84,14 +84,14 @@ TEST(GenerateCommand, TextsNameTheFileAndElapsedTimeWarnPastTheGameAndCutOnWhole
   // not inside a character; a long name is cut to keep the warning whole.
   const std::string in = "\n>>> Output file: \"";
   const std::string folder = "\"\n>>> Target directory: \"/w/\"";
-  const std::string long_name(600, 'n');
+  const std::string longName(600, 'n');
   const struct { const char* name; int seconds; size_t size; std::string shown; } cases[] = {
       {"sub\\100%s", 1, 512, in + "sub/100%s.mp3" + folder},
       {"", GENERATE_GAME_MAX_SECONDS, 512, in + "blankfile.mp3" + folder},
       {"", GENERATE_GAME_MAX_SECONDS + 1, 512, in + "blankfile.mp3" + folder + WARNING},
       {"ab\xE2\x82\xAC", 1, 24, in + "ab"},
-      {long_name.c_str(), SILENCE_MAX_SECONDS, 512,
-       (in + long_name).substr(0, 511 - WARNING.size()) + WARNING},
+      {longName.c_str(), SILENCE_MAX_SECONDS, 512,
+       (in + longName).substr(0, 511 - WARNING.size()) + WARNING},
   };
   for (const auto& c : cases) {
     std::string storage(700, '#');
@@ -99,7 +99,7 @@ TEST(GenerateCommand, TextsNameTheFileAndElapsedTimeWarnPastTheGameAndCutOnWhole
     EXPECT_EQ(std::string(storage.c_str()), c.shown) << c.size;
     EXPECT_EQ(storage.substr(c.size), std::string(700 - c.size, '#')) << "written past the end";
   }
-  EXPECT_EQ(PrepareTypedName(long_name.c_str()), long_name) << "the writer gets the name typed";
+  EXPECT_EQ(PrepareTypedName(longName.c_str()), longName) << "the writer gets the name typed";
 }
 
 TEST(GenerateCommand, TheWriterRefusesALengthOutOfRangeBeforeWritingAnything) {

@@ -25,14 +25,14 @@
 namespace {
 
 using namespace std::string_literals;
-constexpr int kYear = 2031;
-constexpr long long kMidYear = 1939291200;  // 15 June 2031, 12:00 UTC: kYear in every zone
+constexpr int K_YEAR = 2031;
+constexpr long long K_MID_YEAR = 1939291200;  // 15 June 2031, 12:00 UTC: kYear in every zone
 
 // Boxes are recorded instead of shown, and the local year is fixed.
 struct CreateBlankMP3Test : ::testing::Test {
   void SetUp() override {
     RecordBoxes();
-    ReplaceCalendarClock([] { return kMidYear; });
+    ReplaceCalendarClock([] { return K_MID_YEAR; });
   }
 };
 
@@ -87,7 +87,7 @@ TEST_F(CreateBlankMP3Test, WritesTheNamedFileWithItsTag) {
   put(0, "TAG");
   put(3, ">>> Empty file <<<");       // title
   put(33, VERSION_CONTACT_ADDRESS);   // artist; album empty
-  put(93, std::to_string(kYear));     // year
+  put(93, std::to_string(K_YEAR));     // year
   put(97, "Made by Hushmaker");       // comment; track 0
   tag[127] = 101;                     // genre: Speech
   const struct { const char* name; const char* file; const char* untouched; } rows[] = {

@@ -12,7 +12,7 @@ TEST(ShowMessageBox, FramesTheMessageByKindUnderTheCallersPlace) {
   RecordBoxes();
   const char* held = GetFileName("D:\\voices\\held.mp3");
   ShowMessageBox(BOX_WARNING, "D:\\src\\gen/writer.cpp", 42, "Disk %d of %d: %s", 3, 7, "100% @x");
-  for (int unknown_kind : {3, -1}) ShowMessageBox(unknown_kind, "a.cpp", 1, "never shown");
+  for (int unknownKind : {3, -1}) ShowMessageBox(unknownKind, "a.cpp", 1, "never shown");
   ShowMessageBox(BOX_HELP, "/src/support/message_box.cpp", 7, "Press Generate");
   ShowMessageBox(BOX_WARNING, "hushmaker", 310, "%s", "");
   ShowDebugBox("frames=%d", 38);
@@ -30,9 +30,9 @@ TEST(ShowMessageBox, FramesTheMessageByKindUnderTheCallersPlace) {
 TEST(FormatCut, EndsACutTextAtAWholeUtf8Character) {
   // "a", then characters of two, three and four bytes: the sizes cut at every byte of them.
   const std::string text = "a" "\xC3\xA9" "\xE2\x82\xAC" "\xF0\x9F\x98\x80";
-  const std::string a = "a", to_two = "a\xC3\xA9", to_three = to_two + "\xE2\x82\xAC";
-  const std::string shown[] = {"",       a,        a,        to_two,   to_two, to_two,
-                               to_three, to_three, to_three, to_three, text};  // size 1..11
+  const std::string a = "a", toTwo = "a\xC3\xA9", toThree = toTwo + "\xE2\x82\xAC";
+  const std::string shown[] = {"",       a,        a,        toTwo,   toTwo, toTwo,
+                               toThree, toThree, toThree, toThree, text};  // size 1..11
   for (size_t size = 1; size <= 11; ++size) {
     std::string storage(16, '#');
     FormatCut(storage.data(), size, "%s", text.c_str());
@@ -56,13 +56,13 @@ TEST(ShowMessageBox, CutsTextsAtAWholeCharacterToFitTheirBuffers) {
   ShowDebugBox("%s", ascii.c_str());
   const std::string caption = "Called from: \"", warning = "*********** WARNING ***********\n",
                     debug = "*********** DEBUG ***********\n";
-  const size_t name_room = IO_CAPTION_SIZE - 1 - caption.size();    // 245
-  const size_t message_room = IO_BOX_TEXT_SIZE - 1 - warning.size();  // 4,063
+  const size_t nameRoom = IO_CAPTION_SIZE - 1 - caption.size();    // 245
+  const size_t messageRoom = IO_BOX_TEXT_SIZE - 1 - warning.size();  // 4,063
   EXPECT_EQ(g_shown_boxes,
-            "[box 1, icon 0] " + caption + accented.substr(0, name_room - 1) + " | " + warning +
-                ascii.substr(0, message_room) +
-                "[box 2, icon 0] " + caption + ascii.substr(0, name_room) + " | " + warning +
-                accented.substr(0, message_room - 1) +
+            "[box 1, icon 0] " + caption + accented.substr(0, nameRoom - 1) + " | " + warning +
+                ascii.substr(0, messageRoom) +
+                "[box 2, icon 0] " + caption + ascii.substr(0, nameRoom) + " | " + warning +
+                accented.substr(0, messageRoom - 1) +
                 "[box 3, icon 0] Debugging Info | " + debug +
                 ascii.substr(0, IO_BOX_TEXT_SIZE - 1 - debug.size()));
 }

@@ -41,12 +41,12 @@ class ProcessLogTest : public ScratchDirectoryTest {
 };
 
 TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
-  const std::string long_text(10000, 'w');
+  const std::string longText(10000, 'w');
   std::ofstream("process.log") << "old run\n";
   StartLog();
   WriteLog("Encoding %d seconds", 3);  // no line end: runs on into the next entry
   g_clock += 4;
-  WriteLog("%s\n", long_text.c_str());
+  WriteLog("%s\n", longText.c_str());
   EXPECT_EQ(AppendLogEntry("raw 100%\n"), 0);
   ShowMessageBox(BOX_WARNING, "a.cpp", 1, "secret warning");  // boxes log only their kind
   ShowMessageBox(BOX_HELP, "a.cpp", 1, "secret help");
@@ -56,7 +56,7 @@ TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
   g_clock += 121;
   EXPECT_EXIT(ShowMessageBox(BOX_ERROR, "a.cpp", 1, "fatal"), testing::ExitedWithCode(1), "fatal\n$");
   EXPECT_EQ(ReadFile("process.log"),
-            HEADER + "(0) Encoding 3 seconds(4) " + long_text + "\n(4) raw 100%\n" +
+            HEADER + "(0) Encoding 3 seconds(4) " + longText + "\n(4) raw 100%\n" +
                 "(4) Warning box displayed\n(4) Help box displayed\n"
                 "(125) ************ ERROR ************\n"
                 "\nProgram execution time: 2 minutes 5 seconds\n\nThank you for using it!\n\n"

@@ -26,8 +26,8 @@ Area LabelAreaInside(const Fl_Widget* w) {
   }
   Area area = {w->x() + dx, w->y() + Fl::box_dy(w->box()), w->w() - Fl::box_dw(w->box()),
                w->h() - Fl::box_dh(w->box())};
-  const bool side_margins = area.w > 11 && (w->align() & (FL_ALIGN_LEFT | FL_ALIGN_RIGHT));
-  return side_margins ? Area{area.x + 3, area.y, area.w - 6, area.h} : area;
+  const bool sideMargins = area.w > 11 && (w->align() & (FL_ALIGN_LEFT | FL_ALIGN_RIGHT));
+  return sideMargins ? Area{area.x + 3, area.y, area.w - 6, area.h} : area;
 }
 
 // The size the toolkit gives a text, wrapped to width when the alignment asks for it. A
@@ -47,7 +47,7 @@ TEST_F(LayoutTest, EveryLabelAndValueFitsWhereTheToolkitDrawsIt) {
   EXPECT_EQ(Fl_Group::current(), nullptr) << "the window's group was left open";
   EXPECT_EQ(ui->feedback_output->type(), FL_MULTILINE_OUTPUT_WRAP) << "long texts must wrap";
   Fl_Widget* settings = FindByLabel(win, "Encoding_settings");
-  const int frame_edge = settings->x() + Fl::box_dx(settings->box());
+  const int frameEdge = settings->x() + Fl::box_dx(settings->box());
   struct Row { const char* text; Fl_Font font; int size, align; Area area; };
   std::vector<Row> rows;
   using Widgets = std::vector<Fl_Widget*>;
@@ -67,7 +67,7 @@ TEST_F(LayoutTest, EveryLabelAndValueFitsWhereTheToolkitDrawsIt) {
   // The field labels stand left of their field, inside the settings frame.
   for (Fl_Widget* w : Widgets{ui->status_output, ui->silence_time_input, ui->filename_input}) {
     rows.push_back({w->label(), w->labelfont(), w->labelsize(), 0,
-                    {frame_edge, w->y(), w->x() - 3 - frame_edge, w->h()}});
+                    {frameEdge, w->y(), w->x() - 3 - frameEdge, w->h()}});
   }
   for (const Row& row : rows) {
     const Area text = Measure(row.text, row.font, row.size, row.align, row.area.w);

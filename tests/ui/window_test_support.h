@@ -113,9 +113,9 @@ class WindowTest : public testing::Test {
 
   // Presses "Select Output Directory" and, once its chooser has been up for seconds_open,
   // picks path there with OK, or presses Cancel when path is empty.
-  void ChooseDirectory(const std::string& path, double seconds_open = 0) {
+  void ChooseDirectory(const std::string& path, double secondsOpen = 0) {
     answer = path;
-    answer_delay = seconds_open;
+    answer_delay = secondsOpen;
     Fl::add_timeout(0.01, AnswerChooser, this);
     ui->output_dir_button->do_callback();
   }
