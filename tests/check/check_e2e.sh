@@ -8,16 +8,10 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 work=$scratch/work
 mkdir "$work"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+streams=$scratch  # outside $work, which is checked
+source "$(dirname "$0")/../e2e_harness.sh"
 
-# run ARG...: runs the program in $work; sets status, out, err.
-run() {
-  (cd "$work" && "$cli" "$@" >"$scratch/stdout" 2>"$scratch/stderr")
-  status=$?
-  out=$(cat "$scratch/stdout")
-  err=$(cat "$scratch/stderr")
-}
+run() { run_in "$work" "$@"; }
 
 cd "$work" || exit 1
 mkdir -p voices/guard
@@ -64,5 +58,4 @@ done
 run --help
 grep -q -- "--check" <<<"$out" && grep -q "ID3v2" <<<"$out" || fail "--help tells nothing of --check"
 
-[ "$failures" -eq 0 ] && echo "all --check cases passed"
-exit $((failures > 0))
+finish "all --check cases"

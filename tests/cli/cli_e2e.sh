@@ -10,19 +10,13 @@ chmod 755 "$scratch"
 cli=$scratch/hushmaker-cli  # a copy, which the other user can surely run
 cp "$1" "$cli"
 work=$scratch/work
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+streams=$scratch
+source "$(dirname "$0")/../e2e_harness.sh"
 
 # fresh: an empty $work with the folders out/sub in it, open to every user.
 fresh() { rm -rf "$work" && mkdir -m 777 "$work" && mkdir -p "$work/out/sub"; }
 
-# run ARG...: runs the program in $work, as $as_user when set; sets status, out, err.
-run() {
-  (cd "$work" && ${as_user:-} "$cli" "$@" >"$scratch/stdout" 2>"$scratch/stderr")
-  status=$?
-  out=$(cat "$scratch/stdout")
-  err=$(cat "$scratch/stderr")
-}
+run() { run_in "$work" "$@"; }
 
 # made: the MP3 files in $work.
 made() { (cd "$work" && find . -name '*.mp3' | sort); }
@@ -149,5 +143,4 @@ run -d missing 24348 long
   grep -qx 'hushmaker-cli: missing/long.mp3 was not written' <<<"$err" ||
   fail "missing folder, past the game's limit: status $status, stderr '$err'"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "command-line checks passed"
+finish "command-line checks"

@@ -7,16 +7,10 @@ unset DISPLAY
 cli=$(readlink -f "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+streams=$work
+source "$(dirname "$0")/../e2e_harness.sh"
 
-# run ARG...: runs the program in $work/run; sets status, out, err.
-run() {
-  (cd "$work/run" && "$cli" "$@" >"$work/stdout" 2>"$work/stderr")
-  status=$?
-  out=$(cat "$work/stdout")
-  err=$(cat "$work/stderr")
-}
+run() { run_in "$work/run" "$@"; }
 fresh() { rm -rf "$work/run" && mkdir -p "$work/run/sub"; }
 made() { (cd "$work/run" && find . -name '*.mp3' | sort | xargs); }
 
@@ -81,5 +75,4 @@ run --batch sub
 [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read sub: it is a folder, not a list" ] ||
   fail "--batch on a folder: status $status, stderr '$err'"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "name checks passed"
+finish "name checks"

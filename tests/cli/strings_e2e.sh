@@ -7,16 +7,10 @@ unset DISPLAY
 cli=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+streams=$work
+source "$(dirname "$0")/../e2e_harness.sh"
 
-# run ARG...: runs the program in $work; sets status, out, err.
-run() {
-  (cd "$work" && "$cli" "$@" >"$work/.stdout" 2>"$work/.stderr")
-  status=$?
-  out=$(cat "$work/.stdout")
-  err=$(cat "$work/.stderr")
-}
+run() { run_in "$work" "$@"; }
 
 made() { (cd "$work" && find . -name '*.mp3' | sort); }
 
@@ -67,7 +61,7 @@ run --strings strip/mymap.sp --list
 2 jan_go.mp3' ] || fail "--list: status $status, stdout '$out'"
 [ -z "$(made | grep -v sound/chars)" ] || fail "--list wrote $(made)"
 mkdir "$work/batch"
-cp "$work/.stdout" "$work/list.txt"
+cp "$streams/stdout" "$work/list.txt"
 run -d batch --batch - <"$work/list.txt"
 [ "$status" -eq 0 ] || fail "the printed list through --batch: status $status, stderr '$err'"
 for file in kyle_greeting guard_stop jan_go; do
@@ -137,5 +131,4 @@ for word in --strings --list --language --cps --min-seconds 'max(MIN, ceil(CHARA
   grep -qF -- "$word" <<<"$out" || fail "--help does not tell '$word'"
 done
 
-[ "$failures" -eq 0 ] || exit 1
-echo "string package checks passed"
+finish "string package checks"

@@ -1,0 +1,21 @@
+# What the end-to-end scripts of the command line share: counted failures, and one run of
+# the program with its status and both streams kept. A script sets cli, and streams to a
+# folder of its own where the streams are kept, then sources this file.
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# run_in FOLDER ARG...: runs $cli in FOLDER (as $as_user when set); sets status, out, err.
+run_in() {
+  local folder=$1
+  shift
+  (cd "$folder" && ${as_user:-} "$cli" "$@" >"$streams/stdout" 2>"$streams/stderr")
+  status=$?
+  out=$(cat "$streams/stdout")
+  err=$(cat "$streams/stderr")
+}
+
+# finish WHAT: the script's end: its status, and a line when every check passed.
+finish() {
+  [ "$failures" -eq 0 ] || exit 1
+  echo "$1 passed"
+}
