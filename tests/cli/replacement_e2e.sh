@@ -17,8 +17,7 @@ fi
 trap 'umount "$disk"; rm -rf "$scratch"' EXIT
 cli=$scratch/hushmaker-cli  # a copy, which the other user can surely run
 cp "$1" "$cli"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../e2e_harness.sh"
 
 # litter DIR: anything a run left under a hidden temporary name.
 litter() { find "$1" -name '.hushmaker-*'; }
@@ -113,16 +112,4 @@ grep -qx '>>> ./big.mp3: File too large' <<<"$err" ||
 [ "$(cd "$scratch/limit" && echo *.mp3)" = "a.mp3 c.mp3" ] ||
   fail "a batch over the file-size limit made: $(ls "$scratch/limit")"
 
-# A folder moved during a batch: what was being written ends up in the moved folder or
-# nowhere, never as a leftover.
-mkdir -p "$scratch/moving/out"
-for i in 1 2 3 4 5 6; do echo "3600 f$i"; done >"$scratch/moving/list"
-(cd "$scratch/moving" && exec "$cli" -q -d out --batch list 2>/dev/null) &
-pid=$!
-sleep 0.15
-mv "$scratch/moving/out" "$scratch/moving/moved"
-wait "$pid"
-[ -z "$(litter "$scratch/moving")" ] || fail "a moved folder holds $(litter "$scratch/moving")"
-
-[ "$failures" -eq 0 ] && echo "replacement end to end: all checks passed"
-exit $((failures > 0))
+finish "replacement end to end"

@@ -59,23 +59,13 @@ class PosixReplacementTest : public testing::Test {
   fs::path top_;
 };
 
-TEST_F(PosixReplacementTest, TheWrittenFileHasNoNameUntilItIsCompleteAndIsReachedAllTheSame) {
-  std::ofstream(top_ / "folder" / "voice.mp3") << "old";
-  Replacement* replacement = Begin("new");
-  ASSERT_NE(replacement, nullptr);
-  EXPECT_EQ(Names(top_ / "folder"), std::set<std::string>{"voice.mp3"});
-  EXPECT_EQ(ReadFile(GetReplacementPath(replacement)), "new");
-  FileFailure failure;
-  ASSERT_TRUE(FinishReplacement(replacement, &failure)) << failure.reason;
-  EXPECT_EQ(ReadFile(top_ / "folder" / "voice.mp3"), "new");
-  EXPECT_EQ(Names(top_ / "folder"), std::set<std::string>{"voice.mp3"});
-}
-
-TEST_F(PosixReplacementTest, AFolderMovedDuringARunGetsTheFileAndKeepsNoLeftover) {
+TEST_F(PosixReplacementTest, AFileWithNoNameUntilCompleteFollowsItsFolderMovedDuringARun) {
   for (const bool finished : {true, false}) {
     SCOPED_TRACE(finished ? "finished" : "abandoned");
     Replacement* replacement = Begin("moved");
     ASSERT_NE(replacement, nullptr);
+    EXPECT_TRUE(Names(top_ / "folder").empty()) << "a name before the file is complete";
+    EXPECT_EQ(ReadFile(GetReplacementPath(replacement)), "moved");
     fs::rename(top_ / "folder", top_ / "moved");
     if (finished) {
       FileFailure failure;

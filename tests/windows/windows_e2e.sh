@@ -143,31 +143,18 @@ for seconds in 1 3; do
     fail "hushmaker-cli.exe $seconds voice: status $status, stderr: $(cat "$scratch/stderr")"
 done
 [ "$(ls -A)" = voice.mp3 ] || fail "the command line's folder holds: $(ls -A)"
-# Windows' names ignore case: two lines that differ only in case make one file.
-printf '2 voice\r\n2 VOICE.mp3\r\n' >"$scratch/list.txt"
-(cd "$scratch" && wine "$shipped/hushmaker-cli.exe" -d cli --batch list.txt >stdout 2>stderr)
-status=$?
-[ "$status" -eq 2 ] && grep -q "^list.txt:2: makes the same file as line 1" "$scratch/stderr" ||
-  fail "a list with voice and VOICE.mp3: status $status, stderr: $(cat "$scratch/stderr")"
 # A list is read as UTF-8, as the programs speak to the system: the name's letters reach
 # the file's name.
 mkdir "$scratch/utf8"
-printf '1 Grüße\n' >"$scratch/list.txt"
+printf '1 Grüße\r\n' >"$scratch/list.txt"
 (cd "$scratch" && wine "$shipped/hushmaker-cli.exe" -q -d utf8 --batch list.txt 2>stderr)
 [ "$(ls -A "$scratch/utf8")" = "Grüße.mp3" ] ||
   fail "a list naming Grüße made '$(ls -A "$scratch/utf8")': $(cat "$scratch/stderr")"
 
-# Names only Windows refuses, in a list and on the command line: each told on its line
-# with its reason, and nothing written.
+# What only the Windows command line meets (the name rules themselves are the unit tests'
+# rows, which also run here): a drive-relative name, cmd's \" trap and a folder given as the
+# list. Each is told with its reason and nothing is written.
 mkdir "$scratch/names" && cd "$scratch/names" || exit 1
-printf '2 first\r\n3 CON\r\n4 a:b\r\n5 prn.wav\r\n6 a|b\r\n7 C:\\work\\voice\r\n8 last\r\n' >list.txt
-wine "$shipped/hushmaker-cli.exe" --batch list.txt >stdout 2>stderr
-status=$?
-[ "$status" -eq 2 ] && [ "$(grep -o '^list.txt:[0-9]*:' stderr | tr -d '\n')" = \
-  "list.txt:2:list.txt:3:list.txt:4:list.txt:5:list.txt:6:" ] &&
-  grep -q '^list.txt:2: "CON" is a device name that this system reserves' stderr &&
-  grep -q "^list.txt:3: the name holds ':', which names a drive or a stream" stderr ||
-  fail "a list of reserved names: status $status, stderr: $(cat stderr)"
 while IFS='|' read -r arguments reason; do
   eval "wine \"\$shipped/hushmaker-cli.exe\" $arguments" >stdout 2>stderr
   status=$?
@@ -175,23 +162,10 @@ while IFS='|' read -r arguments reason; do
     fail "hushmaker-cli.exe $arguments: status $status, stderr: $(cat stderr)"
 done <<'END'
 2 C:voice|names a drive or a stream
-2 'NUL.wav'|"NUL.wav" is a device name
-2 'sub\'|ends in a separator
 -d 'out" 1 x'|holds a quote: a folder name that ends in \" takes the quote
 --batch .|cannot read .: it is a folder, not a list
 END
-[ "$(ls -A)" = "list.txt
-stderr
-stdout" ] || fail "refused names left: $(ls -A)"
-# Lists as Notepad saves them: "Unicode" (UTF-16 with its mark) is read, ANSI is refused.
-printf '1 Grüße\r\n' | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >utf16.txt
-printf '1 Gr\xfc\xdfe\r\n' >ansi.txt
-wine "$shipped/hushmaker-cli.exe" -q --batch utf16.txt 2>stderr
-[ -e Grüße.mp3 ] || fail "a UTF-16 list naming Grüße made: $(ls -A); $(cat stderr)"
-wine "$shipped/hushmaker-cli.exe" -q --batch ansi.txt 2>stderr
-status=$?
-[ "$status" -eq 2 ] && grep -q '^ansi.txt:1: not UTF-8 text; save the list as UTF-8' stderr ||
-  fail "an ANSI list: status $status, stderr: $(cat stderr)"
+[ "$(ls -A | xargs)" = "stderr stdout" ] || fail "refused names left: $(ls -A)"
 
 # The tag's year is the local year of each run; should the year turn during this test,
 # the four bytes of the year are left out of the comparison.
