@@ -6,3 +6,10 @@
 
 VoiceCheck CheckMp3Source(ByteSource& source);
 VoiceCheck CheckWavSource(ByteSource& source);
+
+// The check as far as it went, with its verdict and the problem that gave it.
+inline VoiceCheck Judged(VoiceCheck check, VoiceVerdict verdict, VoiceProblem problem) {
+  check.verdict = verdict;
+  check.problem = problem;
+  return check;
+}

@@ -288,12 +288,6 @@ bool ReadWavFormatAtStart(ByteSource& source, int* format) {
   return true;
 }
 
-VoiceCheck Judged(VoiceCheck check, VoiceVerdict verdict, VoiceProblem problem) {
-  check.verdict = verdict;
-  check.problem = problem;
-  return check;
-}
-
 }  // namespace
 
 VoiceCheck CheckMp3Source(ByteSource& source) {

@@ -77,12 +77,6 @@ void FindChunks(ByteSource& source, uint64_t from, std::initializer_list<WavChun
   }
 }
 
-VoiceCheck Judged(VoiceCheck check, VoiceVerdict verdict, VoiceProblem problem) {
-  check.verdict = verdict;
-  check.problem = problem;
-  return check;
-}
-
 }  // namespace
 
 VoiceCheck CheckWavSource(ByteSource& source) {
