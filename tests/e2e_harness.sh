@@ -1,6 +1,6 @@
-# What the end-to-end scripts of the command line share: counted failures, and one run of
-# the program with its status and both streams kept. A script sets cli, and streams to a
-# folder of its own where the streams are kept, then sources this file.
+# What the end-to-end scripts share: counted failures and the end line; for the command
+# line's, one run of the program with its status and both streams kept (the script sets
+# cli, and streams to a folder of its own where the streams are kept).
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

@@ -11,8 +11,7 @@ source "$(dirname "$0")/installed_files.sh"
 for tool in cpack dpkg-deb dpkg-shlibdeps lintian; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: no package is built without $tool"; exit 77; }
 done
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../e2e_harness.sh"
 
 scratch=$build/test-artifacts/package
 rm -rf "$scratch"

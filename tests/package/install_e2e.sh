@@ -10,8 +10,7 @@ programs=("$@")
 source "$(dirname "$0")/installed_files.sh"
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../e2e_harness.sh"
 
 DESTDIR=$scratch/stage "$cmake" --install "$build" --prefix /usr >/dev/null || fail "cmake --install failed"
 root=$scratch/stage/usr
@@ -56,5 +55,4 @@ timeout 10 xdotool search --sync --all --onlyvisible --pid "$pid" --classname "^
   fail "the installed program shows no window of class $id"
 kill "$pid" && wait "$pid" 2>/dev/null
 
-[ "$failures" -eq 0 ] || { echo "$failures install check(s) failed"; exit 1; }
-echo "install checks passed"
+finish "install checks"

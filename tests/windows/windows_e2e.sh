@@ -9,8 +9,7 @@ zip=$(readlink -f "$1")
 linux_cli=$(readlink -f "$2")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../e2e_harness.sh"
 
 # The zip: one folder of its own name holding exactly the programs, LAME's DLL, the
 # README and the licence texts.
@@ -186,5 +185,4 @@ else
   fail "the Linux command line made no voice.mp3 to compare with"
 fi
 
-[ "$failures" -eq 0 ] || { echo "$failures Windows check(s) failed"; exit 1; }
-echo "Windows checks passed"
+finish "Windows checks"
