@@ -38,9 +38,9 @@ TEST(ReadBoundedList, ReadsUpToTheBoundsAndNamesTheLineBeyond) {
     std::rewind(file);
     std::string text;
     int line = 0;
-    EXPECT_EQ(ReadBoundedList(file, &text, &line), row.result) << row.line;
+    EXPECT_EQ(ReadBoundedList(file, &text, &line), row.result) << row.text.size() << " bytes";
     if (row.result == ListReading::Read) {
-      EXPECT_EQ(text, row.text);
+      EXPECT_TRUE(text == row.text);  // no diff of a list this long
     } else if (row.result == ListReading::LineTooLong) {
       EXPECT_EQ(line, row.line);
     }
