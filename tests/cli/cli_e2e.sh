@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The command-line program as a script runs it: no display, real files, a decoder for their
 # lengths, and a real other user for a file it may not replace. $1: hushmaker-cli. What the
-# files hold is the writer's, checked in its own tests.
+# files hold is the writer's, checked in its own tests; the rules for names and list lines
+# are checked in the unit tests, once here for each way through the program.
 set -u
 unset DISPLAY
 scratch=$(mktemp -d)
@@ -19,7 +20,7 @@ fresh() { rm -rf "$work" && mkdir -m 777 "$work" && mkdir -p "$work/out/sub"; }
 run() { run_in "$work" "$@"; }
 
 # made: the MP3 files in $work.
-made() { (cd "$work" && find . -name '*.mp3' | sort); }
+made() { (cd "$work" && find . -name '*.mp3' | sort | xargs); }
 
 # check_file PATH SECONDS: the length as mpg123 decodes it.
 check_file() {
@@ -40,39 +41,45 @@ while IFS='|' read -r arguments expected file seconds; do
   check_file "$work/$file" "$seconds"
 done <<'END'
 3|blankfile.mp3  3 s|blankfile.mp3|3
-2 voice|voice.mp3  2 s|voice.mp3|2
 1 'take two.wav'|take two.mp3  1 s|take two.mp3|1
 -q 1 quiet.mp3||quiet.mp3|1
 --directory=out/ 0:03 'sub/v.1.wav'|out/sub/v.1.mp3  3 s|out/sub/v.1.mp3|3
 END
 
-# A batch with comments, blank lines, every length form, names with blanks or a leading #,
-# and a last line without a line break.
+# A batch with comments, blank lines, names with blanks or a leading #, and a last line
+# without a line break.
 fresh
-printf '%s\n' '# guard lines' '' $' \t' '  1 guard greeting'$'\r' $'1:01\tguard  long speech ' \
-  '   # done' '0:00:02 sub/#last one' >"$scratch/lines.txt"
-printf '1 end' >>"$scratch/lines.txt"
+printf '# guard lines\n\n  1 guard greeting\r\n1:01\tguard  long speech \n%s\n1 end' \
+  '0:00:02 sub/#last one' >"$scratch/lines.txt"
 run -d out --batch "$scratch/lines.txt"
 [ "$status" -eq 0 ] && [ "$out" = "out/guard greeting.mp3  1 s
 out/guard  long speech.mp3  61 s
 out/sub/#last one.mp3  2 s
 out/end.mp3  1 s
 4 files written, 0 failed" ] || fail "batch: status $status, stdout '$out', stderr '$err'"
-check_file "$work/out/guard greeting.mp3" 1
 check_file "$work/out/guard  long speech.mp3" 61
-check_file "$work/out/sub/#last one.mp3" 2
 
-# A list with several bad lines from standard input: all reported, nothing written. Line
-# 7 makes another file than line 2; 8 holds a backslash and 9 a zero byte.
+# UTF-16 with its mark is read as bytes, zero bytes and all.
 fresh
-printf 'voice\n1 fine\n0 zero\n1:75 bad\n2 fine.wav\n3\n2 FINE.MP3\n2 a\\b\n2 nul\0x\n' \
-  >"$scratch/bad.txt"
+{ printf '\xff\xfe' && printf '1 Gr\xc3\xbc\xc3\x9fe\r\n1 out/b\r\n' | iconv -t UTF-16LE; } >"$work/list"
+run -q --batch list
+[ "$status" -eq 0 ] && [ "$(made)" = $'./Gr\xc3\xbc\xc3\x9fe.mp3 ./out/b.mp3' ] ||
+  fail "UTF-16 list: status $status, made '$(made)', stderr '$err'"
+
+# A list with several bad lines from standard input: all reported, their control bytes
+# escaped, nothing written. Line 7 makes another file than line 2; 8 holds a backslash and
+# 9 a zero byte.
+fresh
+printf 'voice\n1 fine\n0 zero\n1:75 bad\n2 fine.wav\n3\n2 FINE.MP3\n2 a\\b\n2 nul\0x\n%s\n' \
+  $'3\033[2J v' >"$scratch/bad.txt"
 run --batch - <"$scratch/bad.txt"
 [ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] ||
   fail "bad list: status $status, made $(made)"
 [ "$(grep -o '^<stdin>:[0-9]*:' <<<"$err" | tr -d '\n')" = \
-  "<stdin>:1:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:<stdin>:8:<stdin>:9:" ] &&
-  grep -qx '<stdin>:5: makes the same file as line 2: fine.mp3' <<<"$err" ||
+  "<stdin>:1:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:<stdin>:8:<stdin>:9:<stdin>:10:" ] &&
+  grep -qx '<stdin>:5: makes the same file as line 2: fine.mp3' <<<"$err" &&
+  grep -qF '<stdin>:10: "3\x1b[2J" is not a length' <<<"$err" &&
+  [ "$(tail -n 1 <<<"$err")" = 'hushmaker-cli: 8 bad lines in <stdin>; nothing was written' ] ||
   fail "bad lines reported: '$err'"
 
 # One file of a batch cannot be replaced by this user: the others are written, it is left
@@ -90,57 +97,59 @@ last.mp3  1 s
   fail "one failing file: status $status, stdout '$out', stderr '$err'"
 check_file "$work/last.mp3" 1
 
-# Help, version, and usage mistakes (one line, then the hint, status 2, nothing written).
+# Help and version; the help gives the range and the game's limit from the core.
 run --help
-[ "$status" -eq 0 ] || fail "--help: status $status"
-# The help gives the range and the game's limit from the core.
-for words in 'Usage: hushmaker-cli' 'SECONDS is the length, 1 to 28800' 'A length over 24347'; do
-  grep -qF -- "$words" <<<"$out" || fail "--help does not tell '$words'"
-done
+[ "$status" -eq 0 ] && grep -qF 'SECONDS is the length, 1 to 28800' <<<"$out" &&
+  grep -qF 'A length over 24347' <<<"$out" || fail "--help: status $status, '$out'"
 run --version
 [ "$status" -eq 0 ] && grep -qx 'hushmaker-cli (Hushmaker) [0-9.]*' <<<"$(head -n 1 <<<"$out")" &&
   grep -q 'Engine version: *[0-9]' <<<"$out" || fail "--version: status $status, '$out'"
+
+# Usage mistakes, a name that cannot be written among them: arguments | a part of the one
+# line that tells why, before the hint; status 2, nothing written.
 fresh
-while read -r arguments; do
+while IFS='|' read -r arguments why; do
   eval "run $arguments"
-  [ "$status" -eq 2 ] && [ "$(wc -l <<<"$err")" -eq 2 ] &&
+  [ "$status" -eq 2 ] && [ "$(wc -l <<<"$err")" -eq 2 ] && grep -qF -- "$why" <<<"$err" &&
     [ "$(tail -n 1 <<<"$err")" = "Try 'hushmaker-cli --help' for more information." ] &&
     [ -z "$(made)" ] || fail "'$arguments': status $status, stderr '$err'"
 done <<'END'
---bogus 3
-
-3 voice extra
--d
-0 voice
-9:00:01 voice
-3 'a\b'
---batch list extra
+--bogus 3|unknown option --bogus
+|no length given
+3 voice extra|extra argument "extra"
+-d|option -d needs a value
+0 voice|0 seconds
+3 'a\b'|holds a backslash
+1 dir/|names a folder
+-d out/sub 1 $(printf 'n%.0s' {1..251})|directory and file name are longer than 259
+--batch list extra|extra argument "extra"
 END
 
 # A list that cannot be read is a usage failure that names it and why; nothing is written.
 for list in missing.txt out; do
   run --batch "$list"
-  reason=$([ "$list" = out ] && echo "it is a folder, not a list" || echo "No such file or directory")
+  reason="No such file or directory"
+  [ "$list" = out ] && reason="it is a folder, not a list"
   [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read $list: $reason" ] &&
     [ -z "$out" ] && [ -z "$(made)" ] || fail "--batch $list: status $status, stderr '$err'"
 done
 
 # A report that cannot be written to standard output fails the run, though the file is made.
 (cd "$work" && "$cli" 1 voice >/dev/full 2>"$scratch/stderr")
-status=$?
-err=$(cat "$scratch/stderr")
-[ "$status" -eq 1 ] &&
-  [ "$err" = "hushmaker-cli: cannot write to standard output: No space left on device" ] ||
-  fail "stdout on a full device: status $status, stderr '$err'"
-[ "$(made)" = ./voice.mp3 ] || fail "stdout on a full device: made $(made)"
+[ $? -eq 1 ] && [ "$(made)" = ./voice.mp3 ] && [ "$(cat "$scratch/stderr")" = \
+  "hushmaker-cli: cannot write to standard output: No space left on device" ] ||
+  fail "stdout on a full device: made $(made), stderr '$(cat "$scratch/stderr")'"
 
-# A folder that is not there: the game's warning for this length, the writer's box on
-# stderr, the file named, status 1.
-run -d missing 24348 long
+# A folder that is not there, its name with a terminal's escape sequence in it: the game's
+# warning for this length, the writer's box on stderr, the file named, status 1, and the
+# escape sequence shown as text.
+run -d $'missing\033]0;pwned\a' 24348 long
+name='missing\x1b]0;pwned\x07/long.mp3'
 [ "$status" -eq 1 ] && grep -q '^Called from: "hushmaker", line [0-9]*$' <<<"$err" &&
   grep -qx '\*\*\*\*\*\*\*\*\*\*\* WARNING \*\*\*\*\*\*\*\*\*\*\*' <<<"$err" &&
-  grep -q '^hushmaker-cli: missing/long.mp3: Warning: .*cannot load a file over 24347 seconds' <<<"$err" &&
-  grep -qx 'hushmaker-cli: missing/long.mp3 was not written' <<<"$err" ||
-  fail "missing folder, past the game's limit: status $status, stderr '$err'"
+  grep -F "hushmaker-cli: $name: Warning: " <<<"$err" | grep -q 'load a file over 24347 seconds' &&
+  grep -qxF ">>> $name: No such file or directory" <<<"$err" &&
+  grep -qxF "hushmaker-cli: $name was not written" <<<"$err" && ! grep -q $'\033' <<<"$err" ||
+  fail "missing folder, past the game's limit: status $status, stderr '$(cat -A <<<"$err")'"
 
 finish "command-line checks"

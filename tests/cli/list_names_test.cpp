@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "cli/batch_list.h"
 #include "generator/hushmaker.h"
@@ -23,85 +23,38 @@ constexpr NameVerdict OK = NameVerdict::Writable;
 constexpr NameVerdict REFUSED = NameVerdict::Refused;
 constexpr NameVerdict LONG = NameVerdict::TooLong;
 
-const std::string K_CONTROL =
-    "the file name holds a control character (a line break or a tab, for instance); type the "
-    "name without it";
-const std::string K_FULL_PATH =
-    "the name starts with a separator, as a full path does; a name is relative to the target "
-    "folder, which is given apart";
-const std::string K_FOLDER = "the name ends in a separator, so it names a folder, not a file";
-const std::string K_DOTS = "the name's last part is only dots, which names no file";
-const std::string K_COLON =
-    "the name holds ':', which names a drive or a stream here, not a file; a name is relative "
-    "to the target folder and cannot hold ':'";
-const std::string K_RESERVED =
-    "the name holds one of < > \" | ? *, which this system does not allow in names";
-const std::string K_PART_TOO_LONG = "a file or folder name in the path is longer than 255 characters";
-
-std::string Device(const std::string& part) {
-  return "\"" + part + "\" is a device name that this system reserves (CON, PRN, AUX, NUL, "
-         "COM1 to COM9 and LPT1 to LPT9, with any extension); choose another name";
-}
-
-// Names in the program's own form, as the writer takes them, in the working folder.
+// Names in the program's own form, as the writer takes them, in the working folder; text
+// is a part of the refusal that tells which rule refused the name.
 TEST(CheckFileName, RefusesWhatNoSystemOrOnlyWindowsCanMakeAndSaysWhy) {
   const std::string n251(251, 'n');  // with ".mp3", the longest name
-  const struct {
-    std::string name;
-    NameVerdict posix, windows;
-    std::string text;  // of the refusal, where there is one
-  } rows[] = {
-      {"voice", OK, OK, ""},
-      {"sub\\voice", OK, OK, ""},
-      {"..\\voice", OK, OK, ""},
-      {".voice", OK, OK, ""},
-      {"sub\\.\\voice", OK, OK, ""},
-      {"Gr\xC3\xBC\xC3\x9F" "e", OK, OK, ""},
+  const std::string control = "control character", separator = "starts with a separator";
+  const std::string dots = "only dots", device = "\" is a device name", reserved = "one of < >";
+  const std::string tooLong = "name in the path is longer than 255";
+  const struct { std::string name; NameVerdict posix, windows; std::string text; } rows[] = {
+      {"voice", OK, OK, ""}, {"..\\.voice", OK, OK, ""}, {"Gr\xC3\xBC\xC3\x9F" "e", OK, OK, ""},
       {n251, OK, LONG, ""},  // Windows counts the working folder too
-      {"na\tme", REFUSED, REFUSED, K_CONTROL},
-      {"a\x1B[2J", REFUSED, REFUSED, K_CONTROL},
-      {"a\x7F", REFUSED, REFUSED, K_CONTROL},
-      {"\\home\\ann\\voice", REFUSED, REFUSED, K_FULL_PATH},
-      {"\\", REFUSED, REFUSED, K_FULL_PATH},
-      {"sub\\", REFUSED, REFUSED, K_FOLDER},
-      {".", REFUSED, REFUSED, K_DOTS},
-      {"..", REFUSED, REFUSED, K_DOTS},
-      {"...", REFUSED, REFUSED, K_DOTS},
-      {"sub\\..", REFUSED, REFUSED, K_DOTS},
-      {n251 + "n", LONG, LONG, K_PART_TOO_LONG},
-      {std::string(256, 'd') + "\\voice", LONG, LONG, K_PART_TOO_LONG},
+      {"na\tme", REFUSED, REFUSED, control}, {"a\x7F", REFUSED, REFUSED, control},
+      {"\\home\\voice", REFUSED, REFUSED, separator}, {"\\", REFUSED, REFUSED, separator},
+      {"sub\\", REFUSED, REFUSED, "ends in a separator"}, {"...", REFUSED, REFUSED, dots},
+      {"sub\\..", REFUSED, REFUSED, dots},
+      {n251 + "n", LONG, LONG, tooLong}, {std::string(256, 'd') + "\\voice", LONG, LONG, tooLong},
       // Legal names on POSIX systems; a drive, a stream or a device on Windows.
-      {"a:b", OK, REFUSED, K_COLON},
-      {"C:voice", OK, REFUSED, K_COLON},
-      {"C:\\work\\abs\\voice", OK, REFUSED, K_COLON},
-      {"a<b", OK, REFUSED, K_RESERVED},
-      {"a>b", OK, REFUSED, K_RESERVED},
-      {"out\"", OK, REFUSED, K_RESERVED},
-      {"a|b", OK, REFUSED, K_RESERVED},
-      {"a?b", OK, REFUSED, K_RESERVED},
-      {"a*", OK, REFUSED, K_RESERVED},
-      {"CON", OK, REFUSED, Device("CON")},
-      {"con.wav", OK, REFUSED, Device("con.wav")},
-      {"PRN.tar.gz", OK, REFUSED, Device("PRN.tar.gz")},
-      {"Nul", OK, REFUSED, Device("Nul")},
-      {"AUX .txt", OK, REFUSED, Device("AUX .txt")},
-      {"COM1", OK, REFUSED, Device("COM1")},
-      {"lpt9.mp3", OK, REFUSED, Device("lpt9.mp3")},
-      {"sub\\CON\\voice", OK, REFUSED, Device("CON")},
+      {"C:\\abs\\voice", OK, REFUSED, "holds ':'"}, {"a<", OK, REFUSED, reserved},
+      {"a>", OK, REFUSED, reserved}, {"a\"", OK, REFUSED, reserved}, {"a|", OK, REFUSED, reserved},
+      {"a?", OK, REFUSED, reserved}, {"a*", OK, REFUSED, reserved},
+      {"con.wav", OK, REFUSED, "\"con.wav" + device}, {"PRN.tar.gz", OK, REFUSED, device},
+      {"Nul", OK, REFUSED, device}, {"AUX .txt", OK, REFUSED, device},
+      {"COM1", OK, REFUSED, device}, {"lpt9.mp3", OK, REFUSED, device},
+      {"sub\\CON\\voice", OK, REFUSED, "\"CON" + device},
       // Only these exact device names are reserved.
-      {"COM0", OK, OK, ""},
-      {"COM10", OK, OK, ""},
-      {"CONSOLE", OK, OK, ""},
-      {"NULL.wav", OK, OK, ""},
-      {"LPT", OK, OK, ""},
+      {"COM0", OK, OK, ""}, {"COM10", OK, OK, ""}, {"CONSOLE", OK, OK, ""}, {"LPT", OK, OK, ""},
   };
   for (const auto& row : rows) {
     const NameVerdict expected = K_WINDOWS ? row.windows : row.posix;
     std::string problem;
     EXPECT_EQ(CheckFileName(nullptr, row.name.c_str(), &problem), expected) << row.name;
-    if (expected == OK || !row.text.empty()) {
-      EXPECT_EQ(problem, expected == OK ? "" : row.text) << row.name;
-    }
+    EXPECT_TRUE(expected == OK ? problem.empty() : problem.find(row.text) != std::string::npos)
+        << row.name << ": " << problem;
   }
 }
 
@@ -122,40 +75,25 @@ TEST(CheckFileName, MeasuresTheWholePathBeforeAnythingIsWritten) {
       fs::temp_directory_path() / ("hushmaker-names-" + std::to_string(std::random_device{}()));
   fs::create_directories(top);
   fs::current_path(top);
-  const fs::path deep = top / std::string(245 - fs::current_path().string().size() - 1, 'f');
+  const fs::path deep = top / std::string(244 - fs::current_path().string().size(), 'f');
   fs::create_directory(deep);
   fs::current_path(deep);
   const NameVerdict verdict = CheckFileName(nullptr, "voice", &problem);
   fs::current_path(start);
   fs::remove_all(top);
   EXPECT_EQ(verdict, K_WINDOWS ? LONG : OK);
-  if (K_WINDOWS) {
-    EXPECT_EQ(problem.find("the file's full path, or that of the temporary file written beside "
-                           "it, is longer than the 259 characters this system takes: "),
-              0u)
-        << problem;
-  }
+  EXPECT_TRUE(!K_WINDOWS || problem.find("or that of the temporary file") != std::string::npos)
+      << problem;
 }
 
+// Spellings that differ only by ".", "..", doubled separators, the extension or (on
+// Windows) ASCII case are refused as duplicates in a list, below.
 TEST(GetTargetFileKey, SpellingsOfOneFileShareAKeyAndOthersDoNot) {
-  const struct {
-    const char *directory, *a, *b;
-    bool samePosix, sameWindows;
-  } rows[] = {
-      {nullptr, "voice", ".\\voice", true, true},
-      {nullptr, "voice", "sub\\..\\voice", true, true},
-      {nullptr, "voice", "sub\\\\..\\voice", true, true},
-      {nullptr, "sub\\voice", "sub\\\\voice", true, true},
-      {nullptr, "voice", "voice.wav", true, true},
-      {nullptr, "a\\b\\..\\..\\voice", "voice", true, true},
+  const struct { const char *directory, *a, *b; bool samePosix, sameWindows; } rows[] = {
       {"out\\", "..\\voice", "..\\out\\..\\voice", true, true},
       {"\\maps\\", "..\\..\\voice", "..\\voice", true, true},  // above the root is the root
-      {nullptr, "voice", "Voice", false, true},
+      {nullptr, "..\\..\\voice", "voice", false, false},
       {nullptr, "gr\xC3\xBC\xC3\x9F" "e", "GR\xC3\x9C\xC3\x9F" "E", false, true},
-      {nullptr, "voice", "sub\\voice", false, false},
-      {nullptr, "voice", "..\\voice", false, false},
-      {nullptr, "sub\\..\\..\\voice", "voice", false, false},
-      {nullptr, "voice", "voices", false, false},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(GetTargetFileKey(row.directory, row.a) == GetTargetFileKey(row.directory, row.b),
@@ -164,116 +102,85 @@ TEST(GetTargetFileKey, SpellingsOfOneFileShareAKeyAndOthersDoNot) {
   }
 }
 
-std::string Utf16(const std::string& ascii, bool bigEndian) {
+std::string Utf16(const std::u16string& text, bool bigEndian) {
   std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (char c : ascii) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
   return bytes;
+}
+
+// The list as read, in line order: "LINE:SECONDS NAME" for a file, "LINE: PROBLEM" for a
+// refused line, joined by '|'.
+std::string Read(const std::string& bytes, const char* directory = nullptr) {
+  const BatchList list = ParseBatchList(bytes, directory);
+  std::map<int, std::string> lines;
+  for (const BatchEntry& entry : list.entries) {
+    lines[entry.line] += std::to_string(entry.seconds) + " " + entry.name;
+  }
+  for (const BatchProblem& problem : list.problems) lines[problem.line] += " " + problem.text;
+  std::string shown;
+  for (const auto& [line, text] : lines) {
+    shown += (shown.empty() ? "" : "|") + std::to_string(line) + ":" + text;
+  }
+  return shown;
 }
 
 // Each row is a list as an editor saves it; a list either gives its names or is refused
 // on the line with the bytes that are not text.
-TEST(ParseBatchList, ReadsUtf8AndUtf16WithTheirMarksAndRefusesOtherBytes) {
+TEST(ParseBatchList, ReadsTheEncodingsAndLineEndsOfEditorsAndRefusesOtherBytes) {
   const std::string grusse = "Gr\xC3\xBC\xC3\x9F" "e";
-  const std::string notText = "not UTF-8 text; save the list as UTF-8";
-  const struct {
-    std::string bytes;
-    std::vector<std::string> names;
-    int badLine;  // 0: none
-  } rows[] = {
-      {"2 " + grusse + "\n", {grusse}, 0},
-      {"\xEF\xBB\xBF" "2 " + grusse + "\r\n1 b", {grusse, "b"}, 0},
-      {Utf16("2 G\r\n1 b", false), {"G", "b"}, 0},
-      {Utf16("2 G\r\n1 b", true), {"G", "b"}, 0},
-      // UTF-16 beyond ASCII: U+00FC, then U+1F600 as a surrogate pair.
-      {std::string("\xFF\xFE" "1\0 \0\xFC\0\x3D\xD8\x00\xDE", 12), {"\xC3\xBC\xF0\x9F\x98\x80"}, 0},
-      {std::string("\xFE\xFF\0" "1\0 \0\xFC\xD8\x3D\xDE\x00", 12), {"\xC3\xBC\xF0\x9F\x98\x80"}, 0},
-      // A lone surrogate, half a unit at the end.
-      {std::string("\xFF\xFE" "1\0 \0a\0\n\0" "1\0 \0\x3D\xD8", 16), {}, 2},
-      {std::string("\xFF\xFE" "1\0 \0a\0\n\0" "1\0 \0b", 15), {}, 2},
-      // Windows-1252, as Notepad saved before 2019.
-      {"1 a\r\n2 Gr\xFC\xDF" "e\r\n", {}, 2},
-      {"1 \xC0\xAF", {}, 1},          // an overlong '/'
-      {"1 \xE0\x80\xAF", {}, 1},      // the same in three bytes
-      {"1 \xED\xA0\x80", {}, 1},      // a surrogate written as UTF-8
-      {"1 \xF4\x90\x80\x80", {}, 1},  // above U+10FFFF
-      {"1 a\xE2\x82", {}, 1},         // cut short
-      {"1 a\n1 b\xBF", {}, 2},        // a stray continuation byte
-      {"# Gr\xFC\xDF" "e\n1 a", {"a"}, 0},  // a comment is never a name
+  const std::string bad1 = "1: not UTF-8 text; save the list as UTF-8";
+  const std::string bad2 = "1:1 a|2" + bad1.substr(1);
+  // U+00FC, U+20AC, then U+1F600 as a surrogate pair.
+  const std::u16string wide = u"1 \u00FC\u20AC\U0001F600\r\n2 b";
+  const std::string wideRead = "1:1 \xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80|2:2 b";
+  const struct { std::string bytes, read; } rows[] = {
+      {"2 " + grusse + "\n", "1:2 " + grusse},
+      {"\xEF\xBB\xBF" "2 " + grusse + "\r\n1 b", "1:2 " + grusse + "|2:1 b"},
+      {Utf16(wide, false), wideRead}, {Utf16(wide, true), wideRead},
+      {Utf16(u"1 a\n1 \xD83D", false), bad2},  // a lone surrogate
+      {Utf16(u"1 a\n1 b", false) + "c", bad2},  // half a unit
+      {"1 a\r\n2 Gr\xFC\xDF" "e\r\n", bad2},     // Windows-1252, as Notepad saved before 2019
+      {"1 \xC0\xAF", bad1}, {"1 \xE0\x80\xAF", bad1},        // '/' overlong in two and three bytes
+      {"1 \xED\xA0\x80", bad1}, {"1 \xF4\x90\x80\x80", bad1},  // a surrogate; above U+10FFFF
+      {"1 a\xE2\x82", bad1}, {"1 a\n1 b\xBF", bad2},         // cut short; a stray continuation
+      {"# Gr\xFC\xDF" "e\n1 a", "2:1 a"},                   // a comment is never a name
+      {"1 a\r2 b\r\n3 c\n\r4 d\r\r", "1:1 a|2:2 b|3:3 c|5:4 d"},
+      // A tab is a blank; the name is the rest of the line less its trailing blanks.
+      {" \t\n  # note\n1\tvoice\n1 #take  two \t\r\n", "3:1 voice|4:1 #take  two"},
   };
-  for (const auto& row : rows) {
-    const BatchList list = ParseBatchList(row.bytes);
-    std::vector<std::string> names;
-    for (const BatchEntry& entry : list.entries) names.push_back(entry.name);
-    if (row.badLine) {
-      ASSERT_EQ(list.problems.size(), 1u) << row.bytes;
-      EXPECT_EQ(list.problems[0].line, row.badLine) << row.bytes;
-      EXPECT_EQ(list.problems[0].text, notText) << row.bytes;
-    } else {
-      EXPECT_EQ(names, row.names) << row.bytes;
-      EXPECT_TRUE(list.problems.empty()) << row.bytes;
-    }
-  }
-}
-
-TEST(ParseBatchList, EndsALineAtLfCrLfOrALoneCr) {
-  const BatchList list = ParseBatchList("1 a\r2 b\r\n3 c\n\r4 d\r\r");
-  ASSERT_EQ(list.entries.size(), 4u);
-  const int lines[] = {1, 2, 3, 5};
-  for (size_t i = 0; i < 4; ++i) {
-    EXPECT_EQ(list.entries[i].line, lines[i]);
-    EXPECT_EQ(list.entries[i].seconds, static_cast<int>(i) + 1);
-  }
-  EXPECT_EQ(list.entries[3].name, "d");
+  for (const auto& row : rows) EXPECT_EQ(Read(row.bytes), row.read) << row.bytes;
 }
 
 // Whatever the writer refuses, the list refuses on its line with the writer's reason, so
 // that no list is half written.
 TEST(ParseBatchList, RefusesEveryNameTheWriterWouldWithItsReason) {
-  const char* names[] = {"first", "sec\tond", "CON", "a:b", "a|b", "sub/", "..", "/abs",
-                         "lpt1.wav", "ok/fine"};
-  for (const char* name : names) {
-    const BatchList list = ParseBatchList(std::string("1 ") + name);
-    std::string own = name;
-    for (char& c : own) c = c == '/' ? '\\' : c;
-    std::string problem;
-    const bool writable = CheckFileName(nullptr, own.c_str(), &problem) == OK;
-    EXPECT_EQ(list.entries.size(), writable ? 1u : 0u) << name;
-    ASSERT_EQ(list.problems.size(), writable ? 0u : 1u) << name;
-    if (!writable) {
-      EXPECT_EQ(list.problems[0].text, problem) << name;
-    }
-  }
-  // The directory counts: the second name no longer fits.
   const std::string deep = std::string(250, 'd') + "\\";
-  const BatchList list = ParseBatchList("1 v\n1 voice\n", deep.c_str());
-  ASSERT_FALSE(list.problems.empty());
-  EXPECT_EQ(list.problems.back().line, 2);
-  std::string problem;
-  EXPECT_EQ(list.problems.size(), CheckFileName(deep.c_str(), "v", &problem) == OK ? 1u : 2u);
+  const struct { const char *directory, *name; } rows[] = {
+      {nullptr, "ok/fine"}, {nullptr, "sub/"}, {nullptr, "a:b"}, {nullptr, "sec\tond"},
+      {deep.c_str(), "v"}, {deep.c_str(), "voice"}};
+  for (const auto& row : rows) {
+    std::string own = row.name, problem;
+    for (char& c : own) c = c == '/' ? '\\' : c;
+    CheckFileName(row.directory, own.c_str(), &problem);
+    EXPECT_EQ(Read(std::string("1 ") + row.name, row.directory),
+              problem.empty() ? "1:1 " + own : "1: " + problem) << row.name;
+  }
 }
 
 TEST(ParseBatchList, RefusesEveryLaterSpellingOfAnEarlierLinesFile) {
-  const BatchList list =
-      ParseBatchList("1 voice\n9 ./voice\n5 sub/../voice\n1 sub//../voice.wav\n2 VOICE\n"
-                     "3 sub/voice\n4 sub//voice\n");
-  std::vector<std::string> problems;
-  for (const BatchProblem& problem : list.problems) {
-    problems.push_back(std::to_string(problem.line) + ": " + problem.text);
-  }
-  std::vector<std::string> expected = {
-      "2: makes the same file as line 1: ./voice.mp3",
-      "3: makes the same file as line 1: sub/../voice.mp3",
-      "4: makes the same file as line 1: sub//../voice.mp3",
-  };
+  std::string expected =
+      "1:1 voice|2: makes the same file as line 1: ./voice.mp3|"
+      "3: makes the same file as line 1: sub//../voice.mp3|4:2 VOICE|5:3 sub\\voice|"
+      "6: makes the same file as line 5: sub//voice.mp3";
   if (K_WINDOWS) {
-    for (std::string& text : expected) {
-      for (char& c : text) c = c == '/' ? '\\' : c;
-    }
-    expected.push_back("5: makes the same file as line 1: VOICE.mp3");
+    for (char& c : expected) c = c == '/' ? '\\' : c;
+    expected.replace(expected.find("4:2 VOICE"), 9, "4: makes the same file as line 1: VOICE.mp3");
   }
-  expected.push_back(K_WINDOWS ? "7: makes the same file as line 6: sub\\\\voice.mp3"
-                              : "7: makes the same file as line 6: sub//voice.mp3");
-  EXPECT_EQ(problems, expected);
+  EXPECT_EQ(Read("1 voice\n9 ./voice\n1 sub//../voice.wav\n2 VOICE\n3 sub/voice\n4 sub//voice\n"),
+            expected);
 }
 
 }  // namespace
