@@ -23,7 +23,7 @@ TEST(CountReadCharacters, CountsWhatThePlayerReads) {
 TEST(ComputeReadingSeconds, RoundsUpAndKeepsWithinTheBounds) {
   // Characters, characters a second, the least seconds, and the seconds they make.
   const std::tuple<long long, int, int, int> cases[] = {
-      {0, 15, 2, 2},  {30, 15, 2, 2},       {31, 15, 2, 3},
+      {0, 15, 3, 3},  {30, 15, 2, 2},       {31, 15, 2, 3},
       {10, 1, 9, 10}, {28801, 1, 1, 28800}, {1000000000000LL, 1, 1, 28800},
   };
   for (const auto& [characters, cps, minSeconds, expected] : cases) {
