@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Voice files from string packages, as a map maker makes them: packages written here in
-# both formats, read from a file and from standard input, the files decoded by mpg123, and
-# the printed list run back through --batch. $1: hushmaker-cli.
+# Voice files from string packages through the program: its options, the files it writes
+# and their decoded length, its statuses, a refused package writing nothing, and the
+# printed list run back through --batch. How packages are read is the unit tests'.
+# $1: hushmaker-cli.
 set -u
 unset DISPLAY
 cli=$(realpath "$1")
@@ -14,90 +15,56 @@ run() { run_in "$work" "$@"; }
 
 made() { (cd "$work" && find . -name '*.mp3' | sort); }
 
-# check_length PATH SECONDS: the decoder reads exactly SECONDS x 44,100 samples.
-check_length() {
-  local samples
-  samples=$(($(mpg123 -q -s "$work/$1" | wc -c) / 2))
-  [ "$samples" -eq $(($2 * 44100)) ] || fail "$1 decodes to $samples samples, not $2 s"
-}
+# At 15 characters a second and at least 2 seconds: KYLE_HI reads 18 characters, 2 s;
+# GUARD_STOP 66, 5 s (its 78 bytes would make 6); SILENT has no text: reported, no file.
+mkdir "$work/sound" "$work/batch" "$work/out" "$work/refused"
+stop=$'"  ^3Stop right there!\\nNobody      passes this gate without\torders, ^7soldier. "'
+printf '%s\n' 'VERSION 1' 'COUNT 3' \
+  'INDEX 0' '{' 'REFERENCE KYLE_HI' 'TEXT_LANGUAGE1 "Hello there, ^1Kyle^7."' '}' \
+  'INDEX 1' '{' 'REFERENCE GUARD_STOP' "TEXT_LANGUAGE1 $stop" '}' \
+  'INDEX 2' '{' 'REFERENCE SILENT' '}' >"$work/mymap.sp"
+run --strings mymap.sp -d sound
+[ "$status" -eq 0 ] && [ "$out" = "sound/kyle_hi.mp3  2 s
+sound/guard_stop.mp3  5 s
+2 files written, 0 failed" ] && [ "$err" = "mymap.sp:15: SILENT has no text" ] &&
+  [ "$(made)" = $'./sound/guard_stop.mp3\n./sound/kyle_hi.mp3' ] ||
+  fail "package: status $status, stdout '$out', stderr '$err', made $(made)"
+samples=$(($(mpg123 -q -s "$work/sound/guard_stop.mp3" | wc -c) / 2))
+[ "$samples" -eq $((5 * 44100)) ] || fail "guard_stop.mp3 decodes to $samples samples, not 5 s"
 
-# A StripEd package as the editor saves it, with CRLF line ends. What is read, at 15
-# characters a second and at least 2 seconds:
-#   KYLE_GREETING  "Hello there, Kyle."                                    18: 2 s
-#   GUARD_STOP     "Stop right there! Nobody passes ... orders, soldier."  66: 5 s
-#   SILENT_ONE     no text: reported, no file
-#   JAN_GO         "Go!"                                                    3: 2 s
-mkdir -p "$work/strip" "$work/sound/chars/mymap"
-printf '%s\r\n' 'VERSION 1' 'CONFIG W:\bin\striped.cfg' 'ID 200' 'REFERENCE MYMAP' \
-  'DESCRIPTION "the test level"' 'COUNT 4' \
-  'INDEX 0' '{' 'REFERENCE KYLE_GREETING' 'TEXT_LANGUAGE1 "Hello there, ^1Kyle^7."' '}' \
-  'INDEX 1' '{' 'REFERENCE GUARD_STOP' 'NOTES "at the gate"' \
-  $'TEXT_LANGUAGE1 "  ^3Stop right there!\\nNobody   passes this gate without\torders, ^7soldier. "' \
-  '}' \
-  'INDEX 2' '{' 'REFERENCE SILENT_ONE' '}' \
-  'INDEX 3' '{' 'REFERENCE JAN_GO' 'TEXT_LANGUAGE1 "Go!"' 'TEXT_LANGUAGE2 "Allez !"' '}' \
-  >"$work/strip/mymap.sp"
-
-run --strings strip/mymap.sp -d sound/chars/mymap
-[ "$status" -eq 0 ] && [ "$out" = "sound/chars/mymap/kyle_greeting.mp3  2 s
-sound/chars/mymap/guard_stop.mp3  5 s
-sound/chars/mymap/jan_go.mp3  2 s
-3 files written, 0 failed" ] && [ "$err" = "strip/mymap.sp:20: SILENT_ONE has no text" ] ||
-  fail "StripEd package: status $status, stdout '$out', stderr '$err'"
-[ "$(made)" = "./sound/chars/mymap/guard_stop.mp3
-./sound/chars/mymap/jan_go.mp3
-./sound/chars/mymap/kyle_greeting.mp3" ] || fail "StripEd package made $(made)"
-check_length sound/chars/mymap/kyle_greeting.mp3 2
-check_length sound/chars/mymap/guard_stop.mp3 5
-check_length sound/chars/mymap/jan_go.mp3 2
-
-# The list it prints makes the same files, byte for byte, through --batch.
-run --strings strip/mymap.sp --list
+# The list it prints, writing nothing, makes the same files byte for byte through --batch.
+run --strings mymap.sp --list
 [ "$status" -eq 0 ] && [ "$out" = '# Hello there, ^1Kyle^7.
-2 kyle_greeting.mp3
-#   ^3Stop right there!\nNobody   passes this gate without'$'\t''orders, ^7soldier. 
-5 guard_stop.mp3
-# Go!
-2 jan_go.mp3' ] || fail "--list: status $status, stdout '$out'"
-[ -z "$(made | grep -v sound/chars)" ] || fail "--list wrote $(made)"
-mkdir "$work/batch"
+2 kyle_hi.mp3
+#   ^3Stop right there!\nNobody      passes this gate without'$'\t''orders, ^7soldier. 
+5 guard_stop.mp3' ] && [ "$(made | grep -vc sound)" -eq 0 ] ||
+  fail "--list: status $status, stdout '$out', made $(made)"
 cp "$streams/stdout" "$work/list.txt"
 run -d batch --batch - <"$work/list.txt"
-[ "$status" -eq 0 ] || fail "the printed list through --batch: status $status, stderr '$err'"
-for file in kyle_greeting guard_stop jan_go; do
-  cmp -s "$work/batch/$file.mp3" "$work/sound/chars/mymap/$file.mp3" ||
-    fail "$file.mp3 from the list differs from the one from the package"
+for file in kyle_hi guard_stop; do
+  cmp -s "$work/batch/$file.mp3" "$work/sound/$file.mp3" || fail "$file.mp3 from the list differs"
 done
 
 # A StringEd file on standard input, in French at 10 characters a second and at least
-# 3 seconds: "Bonjour, Kyle ! Comment allez-vous ?" (36) is 4 s; JAN.GO has no French text
-# and takes its English "Go!" (3), held to 3 s. Its dot is no extension: the game looks
-# the line up by the whole name before .mp3.
-mkdir "$work/out"
-printf '%s\r\n' 'VERSION "1"' 'CONFIG "W:\bin\stringed.cfg"' 'FILENOTES "the test level"' '' \
-  'REFERENCE KYLE_GREETING  // the first line' 'LANG_ENGLISH "Hello there, Kyle."' \
-  'LANG_FRENCH "Bonjour, Kyle ! Comment allez-vous ?"' \
-  'REFERENCE JAN.GO' 'LANG_ENGLISH "Go!"' 'ENDMARKER' >"$work/mymap.str"
+# 3 seconds: KYLE_HI's French (36) is 4 s; JAN_GO takes its English "Go!" (3), held to 3 s.
+printf '%s\n' 'VERSION "1"' 'REFERENCE KYLE_HI' 'LANG_ENGLISH "Hello there, Kyle."' \
+  'LANG_FRENCH "Bonjour, Kyle ! Comment allez-vous ?"' 'REFERENCE JAN_GO' 'LANG_ENGLISH "Go!"' \
+  'ENDMARKER' >"$work/mymap.str"
 run --strings - --language French --cps 10 --min-seconds 3 -d out <"$work/mymap.str"
-[ "$status" -eq 0 ] && [ "$out" = "out/kyle_greeting.mp3  4 s
-out/jan.go.mp3  3 s
+[ "$status" -eq 0 ] && [ "$out" = "out/kyle_hi.mp3  4 s
+out/jan_go.mp3  3 s
 2 files written, 0 failed" ] && [ -z "$err" ] ||
-  fail "StringEd package on standard input: status $status, stdout '$out', stderr '$err'"
-check_length out/kyle_greeting.mp3 4
-check_length out/jan.go.mp3 3
+  fail "package on standard input: status $status, stdout '$out', stderr '$err'"
 
-# A package with problems: every one told with its line, nothing written.
-mkdir "$work/refused"
-printf '%s\n' 'VERSION 1' 'COUNT 3' 'INDEX 0' '{' 'REFERENCE KYLE_HI' 'TEXT_LANGUAGE1 "Hi."' \
-  'INDEX 1' '{' 'REFERENCE KYLE_HI' 'TEXT_LANGUAGE1 "Hi again."' '}' \
-  'INDEX 2' '{' 'REFERENCE AUX' 'TEXT_LANGUAGE1 "Aux."' '}' '}' >"$work/bad.sp"
+# Every report told in line order, the refusals counted, and nothing written.
+printf '%s\n' 'VERSION 1' 'COUNT 2' 'INDEX 0' '{' 'REFERENCE AUX' 'TEXT_LANGUAGE1 "Aux."' '}' \
+  'INDEX 1' '{' 'REFERENCE SILENT' '}' '}' >"$work/bad.sp"
 run --strings bad.sp -d refused
 [ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(ls "$work/refused")" ] && [ "$err" = \
-"bad.sp:4: { is not closed
-bad.sp:9: REFERENCE KYLE_HI is line 5's too: the game would show one text for both
-bad.sp:14: REFERENCE AUX cannot be a file name: Windows keeps that name for a device
-bad.sp:17: } closes no {
-hushmaker-cli: 4 problems in bad.sp; nothing was written" ] ||
+"bad.sp:5: REFERENCE AUX cannot be a file name: Windows keeps that name for a device
+bad.sp:10: SILENT has no text
+bad.sp:12: } closes no {
+hushmaker-cli: 2 problems in bad.sp; nothing was written" ] ||
   fail "refused package: status $status, stdout '$out', stderr '$err'"
 
 run --strings missing.sp
@@ -115,20 +82,19 @@ while read -r arguments; do
 done <<'END'
 --list
 --cps 10 3 voice
---strings strip/mymap.sp --cps 0
---strings strip/mymap.sp --cps 101
---strings strip/mymap.sp --cps 1.5
---strings strip/mymap.sp --min-seconds 28801
---strings strip/mymap.sp --min-seconds 0
---strings strip/mymap.sp --language klingon
---strings strip/mymap.sp --batch list
---strings strip/mymap.sp voice
+--strings mymap.sp --cps 0
+--strings mymap.sp --cps 101
+--strings mymap.sp --cps 1.5
+--strings mymap.sp --min-seconds 28801
+--strings mymap.sp --min-seconds 0
+--strings mymap.sp --language klingon
+--strings mymap.sp --batch list
+--strings mymap.sp voice
 END
 
+# The help gives the reading options' bounds and defaults.
 run --help
-for word in --strings --list --language --cps --min-seconds 'max(MIN, ceil(CHARACTERS / CPS))' \
-            '(default 15)' '(default 2)' '(default english)'; do
-  grep -qF -- "$word" <<<"$out" || fail "--help does not tell '$word'"
-done
+grep -qF '1 to 100 (default 15)' <<<"$out" && grep -qF '(default english)' <<<"$out" &&
+  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" || fail "--help: '$out'"
 
 finish "string package checks"
