@@ -101,8 +101,9 @@ TEST(WavLoaderRules, FollowsTheChunksAndRefusesWhatTheLoaderDoes) {
   const Bytes list = Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
   const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
                  uint32_t ms; } rows[] = {
-      // 8 kHz 8-bit, resampled to the game's rate.
+      // Resampled to the game's rate.
       {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
+      {"16-bit samples", Wav(1, 1, 22050, 16, 4000), V::Plays, P::None, 90},
       // Before it looks at the channels.
       {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
        P::WavSampleWidth, 0},
