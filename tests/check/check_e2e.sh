@@ -10,25 +10,28 @@ work=$streams/work
 source "$(dirname "$0")/../e2e_harness.sh"
 run() { run_in "$work" "$@"; }
 
-mkdir -p "$work/voices/guard" && cd "$work" || exit 1
-sox -R -D -n -r 44100 -c 1 -b 16 voices/line.wav synth 2 sine 440 vol 0.5
-lame --quiet -b 128 voices/line.wav voices/guard/hello.mp3
-lame --quiet -V 9 voices/line.wav voices/guard/small.mp3
+# The folder walk: subfolders among the names in byte order, extensions in any case, no
+# other files, and no links to folders, which could lead round in a circle.
+mkdir -p "$work/voices/npc" && cd "$work" || exit 1
+sox -R -D -n -r 44100 -c 1 -b 16 voices/line.WAV synth 2 sine 440 vol 0.5
+lame --quiet -b 128 voices/line.WAV voices/npc/hello.mp3
+lame --quiet -V 9 voices/line.WAV voices/npc/small.Mp3
 echo notes >voices/notes.txt
+ln -s .. voices/npc/up
 "$cli" -q 4 voices/own
-listing=$(find . | sort; cat voices/guard/*.mp3 | md5sum)
+listing=$(find . | sort; cat voices/npc/*.*3 | md5sum)
 
 # Captions: the decoded bytes that the loader's own routine counts in these files, and the
 # frame that the game adds to a voice file it keeps as MP3.
-small="voices/guard/small.mp3: Jedi Outcast refuses it: sampled at 22,050 Hz; the game takes only 44,100 Hz"
+small="voices/npc/small.Mp3: Jedi Outcast refuses it: sampled at 22,050 Hz; the game takes only 44,100 Hz"
 own="voices/own.mp3: Jedi Outcast plays it, caption 3.996 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"
 run --check voices
-[ "$status" -eq 1 ] && [ -z "$err" ] && [ "$out" = "voices/guard/hello.mp3: Jedi Outcast plays it, caption 2.089 s (MPEG-1 Layer III, 44,100 Hz, mono, CBR)
+[ "$status" -eq 1 ] && [ -z "$err" ] && [ "$out" = "voices/line.WAV: Jedi Outcast plays it, caption 2.000 s (WAV, 16-bit PCM, 44,100 Hz, mono)
+voices/npc/hello.mp3: Jedi Outcast plays it, caption 2.089 s (MPEG-1 Layer III, 44,100 Hz, mono, CBR)
 $small
-voices/line.wav: Jedi Outcast plays it, caption 2.000 s (WAV, 16-bit PCM, 44,100 Hz, mono)
 $own
 4 files: 3 play, 1 does not" ] || fail "a folder: status $status, stdout '$out', stderr '$err'"
-[ "$(find . | sort; cat voices/guard/*.mp3 | md5sum)" = "$listing" ] || fail "--check changed the folder"
+[ "$(find . | sort; cat voices/npc/*.*3 | md5sum)" = "$listing" ] || fail "--check changed the folder"
 
 # Quiet: only what does not play, on stderr. A file that cannot be read is told on stderr
 # and counted; a single file is not.

@@ -1,11 +1,14 @@
 // The encoder's stream calls where the writer's tests cannot reach them: the version text,
 // refusals, the output limit, the silent stream against a full encode call by call and its
-// refusal of an Info frame it cannot extend, and which file a Xing/Info frame may go into.
+// refusal of an Info frame it cannot extend, which file a Xing/Info frame may go into, and
+// the frame's seek table against the one the encoder library writes.
 #include <lame/lame.h>
 
 #include <tuple>
+#include <utility>
 
 #include "encoder/encoder_version.h"
+#include "encoder/mpeg_frame.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -17,17 +20,18 @@ HBE_STREAM Open(const BE_CONFIG& config) {
   return stream;
 }
 
-// `samples` zeros (one second by default) through a new stream, told first that they are
-// silence when `told`, up to its flush, which gives `flush`, and its close, which leaves
+// Mono samples (one second of zeros by default) through a new stream, told first that they
+// are silence when `told`, up to its flush, which gives `flush`, and its close, which leaves
 // its Xing/Info frame for beWriteVBRHeader: the stream's bytes, without that frame.
-Bytes Flushed(const BE_CONFIG& config = WriterSettings(), uint32_t samples = 44100,
-              bool told = false, BE_ERR flush = BE_ERR_SUCCESSFUL) {
+Bytes Flushed(const std::vector<int16_t>& pcm = std::vector<int16_t>(44100),
+              const BE_CONFIG& config = WriterSettings(), bool told = false,
+              BE_ERR flush = BE_ERR_SUCCESSFUL) {
   HBE_STREAM stream = Open(config);
   EXPECT_EQ(told ? SetStreamInputSilent(stream) : BE_ERR_SUCCESSFUL, BE_ERR_SUCCESSFUL);
-  const std::vector<int16_t> pcm(samples, 0);
-  Bytes out(65536);
+  Bytes out(pcm.size() * 5 / 4 + 7200);
   uint32_t count = 0, flushed = 0;
-  EXPECT_EQ(beEncodeChunk(stream, samples, pcm.data(), out.data(), &count), BE_ERR_SUCCESSFUL);
+  EXPECT_EQ(beEncodeChunk(stream, static_cast<uint32_t>(pcm.size()), pcm.data(), out.data(),
+                          &count), BE_ERR_SUCCESSFUL);
   EXPECT_EQ(beDeinitStream(stream, out.data() + count, &flushed), flush);
   beCloseStream(stream);
   return Bytes(out.begin(), out.begin() + count + flushed);
@@ -119,8 +123,9 @@ TEST(SilentStream, FailsTheFlushWhenTheEncodersInfoFrameCannotBeExtended) {
   config.dwMpegVersion = MPEG2;
   config.bEnableVBR = 0;
   config.dwBitrate = 8;
-  Flushed(config, 8000 * 10);
-  Flushed(config, 8000 * 10, true, BE_ERR_INVALID_FORMAT);
+  const std::vector<int16_t> tenSeconds(8000 * 10);
+  Flushed(tenSeconds, config);
+  Flushed(tenSeconds, config, true, BE_ERR_INVALID_FORMAT);
 }
 
 // The frame waits for beWriteVBRHeader in one slot for the whole process; it may only ever
@@ -153,6 +158,51 @@ TEST(BeWriteVBRHeader, WritesAFrameOnlyIntoTheFileOfItsStream) {
     EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_INVALID_FORMAT);
     EXPECT_EQ(ReadWholeFile(path), bytes);
   }
+}
+
+// The library's own table for 1,000 frames that swing between noise and silence in runs of
+// 1 to 23 frames: its 400 slots are halved at 400 and again at 800 frames, and with uneven
+// rates a slip in which sums are kept moves entries. The frames are counted in runs of one
+// rate, as repeated frames are.
+TEST(InfoFrame, SeekTableHalvesAsTheEncodersOwn) {
+  constexpr size_t K_FRAME = 1152, K_FRAMES = 1000;
+  std::vector<int16_t> pcm(K_FRAMES * K_FRAME, 0);
+  uint32_t noise = 1;
+  for (size_t frame = 0, run = 0; frame < K_FRAMES; ++run) {
+    for (size_t k = 0; k <= run * 7 % 23 && frame < K_FRAMES; ++k, ++frame) {
+      if (run % 2 == 0) continue;
+      std::generate_n(&pcm[frame * K_FRAME], K_FRAME, [&] {
+        return static_cast<int16_t>((noise = noise * 1103515245 + 12345) >> 16);
+      });
+    }
+  }
+  ScratchDirectory scratch;
+  const std::string path = scratch.path + "/noise.mp3";
+  WriteWholeFile(path, Flushed(pcm));
+  ASSERT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
+  const Bytes file = ReadWholeFile(path);
+  MpegFrameHeader header;
+  ASSERT_TRUE(ReadMpegFrameHeader(file.data(), file.size(), &header));
+  const size_t mark = FindFullInfoTag(file.data(), header.length);
+  ASSERT_NE(mark, 0u);
+  const uint8_t* info = file.data() + mark;
+
+  XingSeekTable table;
+  int rate = 0;
+  uint64_t run = 0;
+  for (size_t at = header.length;
+       at < file.size() && ReadMpegFrameHeader(file.data() + at, file.size() - at, &header);
+       at += header.length, ++run) {
+    if (header.bitRate != rate) table.Add(std::exchange(rate, header.bitRate),
+                                          std::exchange(run, 0));
+  }
+  table.Add(rate, run);
+  EXPECT_EQ(table.Frames(), ReadBigEndian32(info + INFO_XING_FRAMES));
+  EXPECT_GT(table.Frames(), 800u);
+  uint8_t toc[INFO_TOC_ENTRIES];
+  table.Fill(toc);
+  EXPECT_EQ(Bytes(toc, toc + INFO_TOC_ENTRIES),
+            Bytes(info + INFO_XING_TOC, info + INFO_XING_TOC + INFO_TOC_ENTRIES));
 }
 
 }  // namespace

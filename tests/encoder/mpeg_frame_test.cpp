@@ -1,11 +1,10 @@
 // The frame header reader over every version and layer and over bytes that are no header,
-// where the Info tag and the first frame of a file are, and the seek table against the one
-// the encoder library writes.
+// and where the Info tag and the first frame of a file are. The seek table is checked
+// against the encoder library's own with the stream calls.
 #include "encoder/mpeg_frame.h"
 
 #include <cstring>
 #include <tuple>
-#include <utility>
 
 #include "tests/test_support.h"
 
@@ -78,64 +77,6 @@ TEST(FirstFrameOffset, IsBehindAnId3v2Tag) {
     EXPECT_EQ(FirstFrameOffset(reinterpret_cast<const uint8_t*>(row.start), row.available),
               row.offset) << testing::PrintToString(std::string(row.start, 10));
   }
-}
-
-// A full encode of mono samples with the writer's settings, its Info frame written in.
-Bytes EncodeToFile(const std::vector<int16_t>& pcm, const std::string& path) {
-  const BE_CONFIG config = WriterSettings();
-  uint32_t chunk = 0, bufferSize = 0, count = 0, flushed = 0;
-  HBE_STREAM stream = nullptr;
-  EXPECT_EQ(beInitStream(&config, &chunk, &bufferSize, &stream), BE_ERR_SUCCESSFUL);
-  Bytes out(pcm.size() * 5 / 4 + 7200);
-  EXPECT_EQ(beEncodeChunk(stream, static_cast<uint32_t>(pcm.size()), pcm.data(), out.data(),
-                          &count), BE_ERR_SUCCESSFUL);
-  EXPECT_EQ(beDeinitStream(stream, out.data() + count, &flushed), BE_ERR_SUCCESSFUL);
-  beCloseStream(stream);
-  WriteWholeFile(path, Bytes(out.begin(), out.begin() + count + flushed));
-  EXPECT_EQ(beWriteVBRHeader(path.c_str()), BE_ERR_SUCCESSFUL);
-  return ReadWholeFile(path);
-}
-
-// The library's own table for 1,000 frames that swing between noise and silence in runs of
-// 1 to 23 frames: its 400 slots are halved at 400 and again at 800 frames, and with uneven
-// rates a slip in which sums are kept moves entries. The frames are counted in runs of one
-// rate, as repeated frames are.
-TEST(InfoFrame, SeekTableHalvesAsTheEncodersOwn) {
-  constexpr size_t K_FRAME = 1152, K_FRAMES = 1000;
-  std::vector<int16_t> pcm(K_FRAMES * K_FRAME, 0);
-  uint32_t noise = 1;
-  for (size_t frame = 0, run = 0; frame < K_FRAMES; ++run) {
-    for (size_t k = 0; k <= run * 7 % 23 && frame < K_FRAMES; ++k, ++frame) {
-      if (run % 2 == 0) continue;
-      std::generate_n(&pcm[frame * K_FRAME], K_FRAME, [&] {
-        return static_cast<int16_t>((noise = noise * 1103515245 + 12345) >> 16);
-      });
-    }
-  }
-  ScratchDirectory scratch;
-  const Bytes file = EncodeToFile(pcm, scratch.path + "/noise.mp3");
-  MpegFrameHeader header;
-  ASSERT_TRUE(ReadMpegFrameHeader(file.data(), file.size(), &header));
-  const size_t mark = FindFullInfoTag(file.data(), header.length);
-  ASSERT_NE(mark, 0u);
-  const uint8_t* info = file.data() + mark;
-
-  XingSeekTable table;
-  int rate = 0;
-  uint64_t run = 0;
-  for (size_t at = header.length;
-       at < file.size() && ReadMpegFrameHeader(file.data() + at, file.size() - at, &header);
-       at += header.length, ++run) {
-    if (header.bitRate != rate) table.Add(std::exchange(rate, header.bitRate),
-                                          std::exchange(run, 0));
-  }
-  table.Add(rate, run);
-  EXPECT_EQ(table.Frames(), ReadBigEndian32(info + INFO_XING_FRAMES));
-  EXPECT_GT(table.Frames(), 800u);
-  uint8_t toc[INFO_TOC_ENTRIES];
-  table.Fill(toc);
-  EXPECT_EQ(Bytes(toc, toc + INFO_TOC_ENTRIES),
-            Bytes(info + INFO_XING_TOC, info + INFO_XING_TOC + INFO_TOC_ENTRIES));
 }
 
 }  // namespace
