@@ -36,12 +36,30 @@ Bytes operator+(Bytes a, const Bytes& b) {
 constexpr uint32_t K_128 = 0xFFFB90C4;
 Bytes Frames128(size_t count) { return Frames(K_128, 417, count); }
 
-// Counted frames decode to 1,152 samples each (Layer I: 384); the caption adds one frame
-// to those of a file kept as MP3.
-TEST(Mp3LoaderRules, CountFramesRefuseOrQuitAsTheGameDoes) {
+// A WAV file: RIFF header, the chunks given, then fmt and data.
+Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
+          const Bytes& before = {}) {
+  auto little = [](uint32_t value, int bytes) {
+    Bytes out;
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    return out;
+  };
+  const Bytes fmt = Bytes{'f', 'm', 't', ' '} + little(16, 4) + little(format, 2) +
+                    little(channels, 2) + little(rate, 4) + little(rate * channels * bits / 8, 4) +
+                    little(channels * bits / 8, 2) + little(bits, 2);
+  const Bytes data = Bytes{'d', 'a', 't', 'a'} + little(dataBytes, 4) + Bytes(dataBytes, 0x80);
+  const Bytes body = Bytes{'W', 'A', 'V', 'E'} + before + fmt + data;
+  return Bytes{'R', 'I', 'F', 'F'} + little(static_cast<uint32_t>(body.size()), 4) + body;
+}
+
+// Bytes that start as a RIFF file go to the WAV loader, the others to the MP3 loader. Counted
+// MP3 frames decode to 1,152 samples each (Layer I: 384); the caption adds one frame to
+// those of a file kept as MP3. WAV samples are resampled to the game's 44,100 Hz.
+TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
   // A tag after a last frame cut short, whose bytes would complete it if counted as sound.
   const Bytes id3v1 = Frames(K_128, 317, 1) + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
   const Bytes hugeTag = Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
+  const Bytes list = Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
   const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
                  uint32_t captionMs = 0; } rows[] = {
       {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
@@ -62,9 +80,19 @@ TEST(Mp3LoaderRules, CountFramesRefuseOrQuitAsTheGameDoes) {
       {"frames in that tag", hugeTag + Frames128(16), V::Plays, P::None, 444},
       {"frames in the second half only", Bytes(2000, 0) + Frames128(4), V::Refuses, P::NotMpeg},
       {"cut short before a whole frame", Frames(K_128, 300, 1), V::Misplays, P::NoWholeFrame},
+      {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
+      {"16-bit samples", Wav(1, 1, 22050, 16, 4000), V::Plays, P::None, 90},
+      // Before it looks at the channels.
+      {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
+       P::WavSampleWidth},
+      {"stereo ADPCM", Wav(2, 2, 22050, 4, 100), V::Refuses, P::WavNotMono},
+      {"no samples", Wav(1, 1, 22050, 16, 0), V::Misplays, P::WavNoSamples},
+      {"no sample rate", Wav(1, 1, 0, 16, 100), V::Misplays, P::WavNoSampleRate},
   };
   for (const auto& row : rows) {
-    const VoiceCheck check = CheckMp3Bytes(row.bytes.data(), row.bytes.size());
+    const bool wav = std::equal(row.bytes.begin(), row.bytes.begin() + 4, "RIFF");
+    const VoiceCheck check = wav ? CheckWavBytes(row.bytes.data(), row.bytes.size())
+                                 : CheckMp3Bytes(row.bytes.data(), row.bytes.size());
     EXPECT_EQ(std::tuple(check.verdict, check.problem, check.captionMs),
               std::tuple(row.verdict, row.problem, row.captionMs)) << row.what;
   }
@@ -72,7 +100,7 @@ TEST(Mp3LoaderRules, CountFramesRefuseOrQuitAsTheGameDoes) {
 
 // Random bytes hold header-like pairs by the dozen; the loader takes some of them for a
 // 44,100 Hz Layer III header, and then plays a burst of noise.
-TEST(Mp3LoaderRules, NeverLetsRandomBytesPlay) {
+TEST(LoaderRules, NeverLetRandomBytesPlayAsMp3) {
   std::mt19937 random(1);
   for (int file = 0; file < 200; ++file) {
     Bytes bytes(1 + random() % 8000);
@@ -81,47 +109,10 @@ TEST(Mp3LoaderRules, NeverLetsRandomBytesPlay) {
   }
 }
 
-// A WAV file: RIFF header, the chunks given, then fmt and data.
-Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
-          const Bytes& before = {}) {
-  auto little = [](uint32_t value, int bytes) {
-    Bytes out;
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    return out;
-  };
-  const Bytes fmt = Bytes{'f', 'm', 't', ' '} + little(16, 4) + little(format, 2) +
-                    little(channels, 2) + little(rate, 4) + little(rate * channels * bits / 8, 4) +
-                    little(channels * bits / 8, 2) + little(bits, 2);
-  const Bytes data = Bytes{'d', 'a', 't', 'a'} + little(dataBytes, 4) + Bytes(dataBytes, 0x80);
-  const Bytes body = Bytes{'W', 'A', 'V', 'E'} + before + fmt + data;
-  return Bytes{'R', 'I', 'F', 'F'} + little(static_cast<uint32_t>(body.size()), 4) + body;
-}
-
-TEST(WavLoaderRules, FollowsTheChunksAndRefusesWhatTheLoaderDoes) {
-  const Bytes list = Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-  const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
-                 uint32_t ms; } rows[] = {
-      // Resampled to the game's rate.
-      {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
-      {"16-bit samples", Wav(1, 1, 22050, 16, 4000), V::Plays, P::None, 90},
-      // Before it looks at the channels.
-      {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
-       P::WavSampleWidth, 0},
-      {"stereo ADPCM", Wav(2, 2, 22050, 4, 100), V::Refuses, P::WavNotMono, 0},
-      {"no samples", Wav(1, 1, 22050, 16, 0), V::Misplays, P::WavNoSamples, 0},
-      {"no sample rate", Wav(1, 1, 0, 16, 100), V::Misplays, P::WavNoSampleRate, 0},
-  };
-  for (const auto& row : rows) {
-    const VoiceCheck check = CheckWavBytes(row.bytes.data(), row.bytes.size());
-    EXPECT_EQ(std::tuple(check.verdict, check.problem, check.captionMs),
-              std::tuple(row.verdict, row.problem, row.ms)) << row.what;
-  }
-}
-
 // The loader holds a WAV file's samples at 16 bits twice over, in one block whose size
 // must fit 32 bits: 536,870,905 samples, 12,173 s at 44,100 Hz. The checker reads no
 // sample, so a sparse file stands in for 600 MB of them.
-TEST(WavLoaderRules, TellsTooLongAFileBeyondTheGamesCount) {
+TEST(LoaderRules, TellTooLongAWavFileBeyondTheGamesCount) {
   ScratchDirectory folder;
   const std::string path = folder.path + "/long.wav";
   Bytes wav = Wav(1, 1, 44100, 8, 0);
