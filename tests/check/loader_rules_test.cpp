@@ -3,22 +3,25 @@
 // frames, free format, Layer I and II, headers that crash the game, odd WAV files. The
 // MP3 counts and verdicts were worked out from the loader's code and confirmed by its own
 // routines (C_MP3_IsValid, C_MP3_GetUnpackedSize) in a harness apart from this project.
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <random>
+#include <tuple>
+#include <utility>
 
 #include "checker/voice_check.h"
 #include "tests/test_support.h"
 
 namespace {
 
+using V = VoiceVerdict;
+using P = VoiceProblem;
+
 // `count` frames of one header, `length` bytes each with zero bodies: the loader counts
 // frames by their headers alone.
-Bytes Frames(std::initializer_list<uint8_t> header, size_t length, size_t count) {
+Bytes Frames(uint32_t header, size_t length, size_t count) {
   Bytes frames(length * count, 0);
-  for (size_t i = 0; i < count; ++i) {
-    std::copy(header.begin(), header.end(), frames.begin() + i * length);
-  }
+  for (size_t at = 0; at < frames.size(); at += length) WriteBigEndian32(&frames[at], header);
   return frames;
 }
 
@@ -30,89 +33,8 @@ Bytes operator+(Bytes a, const Bytes& b) {
 // Layer III, MPEG-1, no CRC, 44,100 Hz, mono: 128 kbit/s frames are 417 bytes, 320 kbit/s
 // ones 1,044. The game adds a frame to the count of a file it keeps as MP3, which it does
 // when the file is more than 31,760 bytes smaller than that: from 16 such frames on.
-const Bytes K_FRAME128 = Frames({0xFF, 0xFB, 0x90, 0xC4}, 417, 1);
-const Bytes K_FRAME320 = Frames({0xFF, 0xFB, 0xE0, 0xC4}, 1044, 1);
-
-Bytes Repeat(const Bytes& frame, size_t count) {
-  Bytes frames;
-  for (size_t i = 0; i < count; ++i) frames = frames + frame;
-  return frames;
-}
-
-TEST(Mp3LoaderRules, CountsTheFramesTheGameCounts) {
-  Bytes lostSync = Repeat(K_FRAME128, 16);
-  lostSync[5 * 417 + 1] = 0xEB;  // the twelfth sync bit cleared
-  Bytes lastCut = Repeat(K_FRAME128, 16) + K_FRAME320;
-  lastCut.resize(lastCut.size() - 500);
-  // The tag's bytes would complete a frame cut short, if they were counted as sound.
-  Bytes tagged = Repeat(K_FRAME128, 17);
-  tagged.resize(tagged.size() - 100);
-  tagged = tagged + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
-  const struct {
-    const char* what;
-    Bytes bytes;
-    uint64_t frames;
-    uint32_t captionMs;
-  } rows[] = {
-      {"15 frames: decoded whole", Repeat(K_FRAME128, 15), 15, 391},
-      {"16 frames: kept as MP3, a frame longer", Repeat(K_FRAME128, 16), 16, 444},
-      {"a frame that lost its sync ends the count", lostSync, 5, 130},
-      {"a last frame that runs past the end is left out", lastCut, 16, 444},
-      {"an ID3v1 tag is no sound", tagged, 16, 444},
-      {"free format: the length is where the header recurs",
-       Frames({0xFF, 0xFB, 0x00, 0xC4}, 300, 40), 40, 1071},
-      {"Layer II at 192 kbit/s in stereo", Frames({0xFF, 0xFD, 0xA0, 0x04}, 626, 20), 20, 548},
-      {"Layer I frames decode to 384 samples", Frames({0xFF, 0xFF, 0x40, 0xC0}, 136, 60), 60, 548},
-  };
-  for (const auto& row : rows) {
-    const VoiceCheck check = CheckMp3Bytes(row.bytes.data(), row.bytes.size());
-    EXPECT_EQ(check.verdict, VoiceVerdict::Plays) << row.what;
-    const uint64_t perFrame = check.layer == 1 ? 768 : 2304;
-    EXPECT_EQ(check.loaderBytes, row.frames * perFrame) << row.what;
-    EXPECT_EQ(check.captionMs, row.captionMs) << row.what;
-  }
-}
-
-TEST(Mp3LoaderRules, RefusesOrQuitsWhereTheLoaderDoes) {
-  const Bytes hugeTag = Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
-  const struct {
-    const char* what;
-    Bytes bytes;
-    VoiceVerdict verdict;
-    VoiceProblem problem;
-  } rows[] = {
-      {"Layer II at 384 kbit/s in mono", Frames({0xFF, 0xFD, 0xE0, 0xC4}, 1253, 20),
-       VoiceVerdict::Refuses, VoiceProblem::BitRateForMode},
-      {"Layer II at 48 kbit/s in stereo", Frames({0xFF, 0xFD, 0x20, 0x04}, 156, 20),
-       VoiceVerdict::Refuses, VoiceProblem::BitRateForMode},
-      {"a reserved sample rate with the MPEG-2.5 sync", Frames({0xFF, 0xE3, 0x1C, 0x00}, 100, 1),
-       VoiceVerdict::Quits, VoiceProblem::DividesByZero},
-      {"nothing but a tag that claims 256 MB", hugeTag, VoiceVerdict::Refuses,
-       VoiceProblem::Id3v2AtStart},
-      {"frames right behind a tag that claims 256 MB", hugeTag + Repeat(K_FRAME128, 16),
-       VoiceVerdict::Plays, VoiceProblem::None},
-      {"a single byte", Bytes{0xFF}, VoiceVerdict::Refuses, VoiceProblem::NotMpeg},
-      {"frames in the second half only", Bytes(2000, 0) + Repeat(K_FRAME128, 4),
-       VoiceVerdict::Refuses, VoiceProblem::NotMpeg},
-  };
-  for (const auto& row : rows) {
-    const VoiceCheck check = CheckMp3Bytes(row.bytes.data(), row.bytes.size());
-    EXPECT_EQ(check.verdict, row.verdict) << row.what;
-    EXPECT_EQ(check.problem, row.problem) << row.what;
-  }
-}
-
-// Random bytes hold header-like pairs by the dozen; the loader takes some of them for a
-// 44,100 Hz Layer III header, and then plays a burst of noise.
-TEST(Mp3LoaderRules, NeverLetsRandomBytesPlay) {
-  std::mt19937 random(1);
-  for (int file = 0; file < 200; ++file) {
-    Bytes bytes(1 + random() % 8000);
-    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
-    const VoiceCheck check = CheckMp3Bytes(bytes.data(), bytes.size());
-    EXPECT_NE(check.verdict, VoiceVerdict::Plays) << "file " << file;
-  }
-}
+constexpr uint32_t K_128 = 0xFFFB90C4;
+Bytes Frames128(size_t count) { return Frames(K_128, 417, count); }
 
 // A WAV file: RIFF header, the chunks given, then fmt and data.
 Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
@@ -130,47 +52,73 @@ Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
   return Bytes{'R', 'I', 'F', 'F'} + little(static_cast<uint32_t>(body.size()), 4) + body;
 }
 
-TEST(WavLoaderRules, FollowsTheChunksAndRefusesWhatTheLoaderDoes) {
+// Bytes that start as a RIFF file go to the WAV loader, the others to the MP3 loader. Counted
+// MP3 frames decode to 1,152 samples each (Layer I: 384); the caption adds one frame to
+// those of a file kept as MP3. WAV samples are resampled to the game's 44,100 Hz.
+TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
+  // A tag after a last frame cut short, whose bytes would complete it if counted as sound.
+  const Bytes id3v1 = Frames(K_128, 317, 1) + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
+  const Bytes hugeTag = Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
   const Bytes list = Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
-  const struct {
-    const char* what;
-    Bytes bytes;
-    VoiceVerdict verdict;
-    VoiceProblem problem;
-    uint32_t ms;
-  } rows[] = {
-      {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), VoiceVerdict::Plays,
-       VoiceProblem::None, 500},
-      {"4-bit samples: the loader divides by zero", Wav(1, 1, 8000, 4, 100), VoiceVerdict::Quits,
-       VoiceProblem::WavSampleWidth, 0},
-      {"...even in stereo, before it looks at the channels", Wav(1, 2, 8000, 4, 100),
-       VoiceVerdict::Quits, VoiceProblem::WavSampleWidth, 0},
-      {"stereo ADPCM", Wav(2, 2, 22050, 4, 100), VoiceVerdict::Refuses, VoiceProblem::WavNotMono,
-       0},
-      {"no samples", Wav(1, 1, 22050, 16, 0), VoiceVerdict::Misplays, VoiceProblem::WavNoSamples,
-       0},
-      {"no sample rate", Wav(1, 1, 0, 16, 100), VoiceVerdict::Misplays,
-       VoiceProblem::WavNoSampleRate, 0},
+  const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
+                 uint32_t captionMs = 0; } rows[] = {
+      {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
+      {"16 frames: kept as MP3, a frame longer", Frames128(16), V::Plays, P::None, 444},
+      // The twelfth sync bit cleared in the sixth frame.
+      {"a lost sync", Frames128(5) + Frames(0xFFEB90C4, 417, 11), V::Plays, P::None, 130},
+      {"a cut last frame", Frames128(16) + Frames(0xFFFBE0C4, 544, 1), V::Plays, P::None, 444},
+      {"an ID3v1 tag", Frames128(16) + id3v1, V::Plays, P::None, 444},
+      // The length is where the first two header bytes recur.
+      {"free format", Frames(0xFFFB00C4, 300, 40), V::Plays, P::None, 1071},
+      {"Layer II, 192 kbit/s, stereo", Frames(0xFFFDA004, 626, 20), V::Plays, P::None, 548},
+      {"Layer I", Frames(0xFFFF40C0, 136, 60), V::Plays, P::None, 548},
+      {"Layer II, 384 kbit/s, mono", Frames(0xFFFDE0C4, 1253, 20), V::Refuses, P::BitRateForMode},
+      {"Layer II, 48 kbit/s, stereo", Frames(0xFFFD2004, 156, 20), V::Refuses, P::BitRateForMode},
+      // A reserved sample rate with the MPEG-2.5 sync.
+      {"no sample rate", Frames(0xFFE31C00, 100, 1), V::Quits, P::DividesByZero},
+      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2AtStart},
+      {"frames in that tag", hugeTag + Frames128(16), V::Plays, P::None, 444},
+      {"frames in the second half only", Bytes(2000, 0) + Frames128(4), V::Refuses, P::NotMpeg},
+      {"cut short before a whole frame", Frames(K_128, 300, 1), V::Misplays, P::NoWholeFrame},
+      {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
+      {"16-bit samples", Wav(1, 1, 22050, 16, 4000), V::Plays, P::None, 90},
+      // Before it looks at the channels.
+      {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
+       P::WavSampleWidth},
+      {"stereo ADPCM", Wav(2, 2, 22050, 4, 100), V::Refuses, P::WavNotMono},
+      {"no samples", Wav(1, 1, 22050, 16, 0), V::Misplays, P::WavNoSamples},
+      {"no sample rate", Wav(1, 1, 0, 16, 100), V::Misplays, P::WavNoSampleRate},
   };
   for (const auto& row : rows) {
-    const VoiceCheck check = CheckWavBytes(row.bytes.data(), row.bytes.size());
-    EXPECT_EQ(check.verdict, row.verdict) << row.what;
-    EXPECT_EQ(check.problem, row.problem) << row.what;
-    EXPECT_EQ(check.captionMs, row.ms) << row.what;
+    const bool wav = std::equal(row.bytes.begin(), row.bytes.begin() + 4, "RIFF");
+    const VoiceCheck check = wav ? CheckWavBytes(row.bytes.data(), row.bytes.size())
+                                 : CheckMp3Bytes(row.bytes.data(), row.bytes.size());
+    EXPECT_EQ(std::tuple(check.verdict, check.problem, check.captionMs),
+              std::tuple(row.verdict, row.problem, row.captionMs)) << row.what;
+  }
+}
+
+// Random bytes hold header-like pairs by the dozen; the loader takes some of them for a
+// 44,100 Hz Layer III header, and then plays a burst of noise.
+TEST(LoaderRules, NeverLetRandomBytesPlayAsMp3) {
+  std::mt19937 random(1);
+  for (int file = 0; file < 200; ++file) {
+    Bytes bytes(1 + random() % 8000);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+    EXPECT_NE(CheckMp3Bytes(bytes.data(), bytes.size()).verdict, V::Plays) << "file " << file;
   }
 }
 
 // The loader holds a WAV file's samples at 16 bits twice over, in one block whose size
 // must fit 32 bits: 536,870,905 samples, 12,173 s at 44,100 Hz. The checker reads no
 // sample, so a sparse file stands in for 600 MB of them.
-TEST(WavLoaderRules, TellsTooLongAFileBeyondTheGamesCount) {
+TEST(LoaderRules, TellTooLongAWavFileBeyondTheGamesCount) {
   ScratchDirectory folder;
   const std::string path = folder.path + "/long.wav";
-  WriteWholeFile(path, Wav(1, 1, 44100, 8, 0));
+  Bytes wav = Wav(1, 1, 44100, 8, 0);
+  std::copy_n("\x00\x46\xC3\x23", 4, &wav[40]);  // the data chunk's length: 600,000,000
+  WriteWholeFile(path, wav);
   std::filesystem::resize_file(path, 600000044);
-  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-  file.seekp(40).write("\x00\x46\xC3\x23", 4);  // the data chunk's length: 600,000,000
-  file.close();
   EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
             "long.wav: Jedi Outcast quits on it: 13,605.442 s long, over the 12,173 s the game "
             "takes: it stops with a fatal memory error");

@@ -31,20 +31,14 @@ TEST(SilentFrames, ExtendOnlyAnInfoFrameThatCountsTheOutputFollowed) {
   Bytes same = frame;
   EXPECT_TRUE(followed.ExtendInfoFrame(same.data(), same.size()));
   EXPECT_EQ(same, frame);
-  const struct { size_t at; const char* field; } rows[] = {
-      {0, "mark"},
-      {INFO_XING_FRAMES + 3, "frame count"},
-      {INFO_XING_BYTES + 3, "byte count"},
-      {INFO_XING_TOC + 50, "seek table"},
-      {INFO_LAME_MUSIC_LENGTH + 3, "music length"},
-      {INFO_LAME_MUSIC_CRC + 1, "music CRC"},
-  };
-  for (const auto& row : rows) {
+  // The mark, the frame and byte counts, the seek table, the music length and its CRC.
+  for (const size_t at : {size_t{0}, INFO_XING_FRAMES + 3, INFO_XING_BYTES + 3, INFO_XING_TOC + 50,
+                          INFO_LAME_MUSIC_LENGTH + 3, INFO_LAME_MUSIC_CRC + 1}) {
     Bytes changed = frame;
-    changed[mark + row.at] ^= 1;
+    changed[mark + at] ^= 1;
     const Bytes before = changed;
-    EXPECT_FALSE(followed.ExtendInfoFrame(changed.data(), changed.size())) << row.field;
-    EXPECT_EQ(changed, before) << row.field;
+    EXPECT_FALSE(followed.ExtendInfoFrame(changed.data(), changed.size())) << "byte " << at;
+    EXPECT_EQ(changed, before) << "byte " << at;
   }
 }
 
