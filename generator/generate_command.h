@@ -39,9 +39,9 @@ enum class DirectoryProblem {
 
 // The program's own form of a folder named in native form (chosen in the window, given on
 // the command line, or the start folder): backslashes only, exactly one trailing
-// backslash, a final "." or ".." component resolved as NormalizeDirectory does. Anything
-// that cannot be named whole is refused, since it would make the program name or write
-// into another folder.
+// backslash; "." and ".." stay as typed, for the system to resolve. Anything that cannot
+// be named whole is refused, since it would make the program name or write into another
+// folder.
 DirectoryProblem PrepareTargetDirectory(const char* native, std::string* own);
 
 // Takes the chooser's selection into targetDir (IO_DIRECTORY_BLOCK_SIZE bytes, own form).
