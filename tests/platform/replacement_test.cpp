@@ -1,6 +1,8 @@
-// The file replacement of the platform layer on the system the tests run on: the written
-// file takes the target's place only when finished, and a run that is abandoned or
-// refused leaves the folder as it was. Run on Linux and, under Wine, on Windows.
+// The file replacement of the platform layer: the written file takes the target's place
+// only when finished, and a run that is abandoned or refused leaves the folder as it was
+// (on Linux and, under Wine, on Windows). On POSIX systems the file also has no name until
+// it is complete, every step after the start goes through the held folder, and an in-place
+// write that cannot fit fails before the target changes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +15,14 @@
 
 #include "platform/platform.h"
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,72 +32,127 @@ std::string ReadFile(const fs::path& path) {
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
+std::set<std::string> Names(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
 class ReplacementTest : public testing::Test {
  protected:
   void SetUp() override {
     std::random_device random;
-    folder_ = fs::temp_directory_path() / ("hm-replace-" + std::to_string(random()));
-    ASSERT_TRUE(fs::create_directory(folder_));
+    top_ = fs::temp_directory_path() / ("hm-replace-" + std::to_string(random()));
+    ASSERT_TRUE(fs::create_directories(folder_ = top_ / "folder"));
   }
-  void TearDown() override { fs::remove_all(folder_); }
+  void TearDown() override { fs::remove_all(top_); }
 
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-      names.insert(entry.path().filename().string());
+  // Begins a replacement of folder/voice.mp3 and writes text through its stream.
+  Replacement* Begin(const std::string& text) {
+    FileFailure failure;
+    FILE* stream = nullptr;
+    Replacement* replacement = BeginReplacement(Target().c_str(), &stream, &failure);
+    EXPECT_NE(replacement, nullptr) << failure.path << ": " << failure.reason;
+    if (stream) {
+      std::fputs(text.c_str(), stream);
+      EXPECT_EQ(std::fclose(stream), 0);
     }
-    return names;
+    return replacement;
   }
+  std::string Target() const { return (folder_ / "voice.mp3").string(); }
 
-  fs::path folder_;
+  fs::path top_, folder_;
 };
 
 TEST_F(ReplacementTest, TheFinishedFileTakesTheTargetsPlaceAndNothingElseIsLeft) {
-  const fs::path target = folder_ / "voice.mp3";
   for (const bool existed : {false, true}) {
-    FileFailure failure;
-    FILE* stream = nullptr;
-    Replacement* replacement = BeginReplacement(target.string().c_str(), &stream, &failure);
-    ASSERT_NE(replacement, nullptr) << failure.path << ": " << failure.reason;
-    ASSERT_NE(stream, nullptr);
-    std::fputs(existed ? "second" : "first", stream);
-    ASSERT_EQ(std::fclose(stream), 0);
+    Replacement* replacement = Begin(existed ? "second" : "first");
+    ASSERT_NE(replacement, nullptr);
     // Reopened by name, as the Xing frame and the tag are written.
     FILE* again = std::fopen(GetReplacementPath(replacement), "r+b");
     ASSERT_NE(again, nullptr) << GetReplacementPath(replacement);
     std::fseek(again, 0, SEEK_END);
     std::fputs(" run", again);
     ASSERT_EQ(std::fclose(again), 0);
-    EXPECT_EQ(ReadFile(target), existed ? "first run" : "") << "the target before the end";
+    EXPECT_EQ(ReadFile(Target()), existed ? "first run" : "") << "the target before the end";
 
+    FileFailure failure;
     ASSERT_TRUE(FinishReplacement(replacement, &failure)) << failure.path << ": " << failure.reason;
-    EXPECT_EQ(ReadFile(target), existed ? "second run" : "first run");
-    EXPECT_EQ(Names(), std::set<std::string>{"voice.mp3"});
+    EXPECT_EQ(ReadFile(Target()), existed ? "second run" : "first run");
+    EXPECT_EQ(Names(folder_), std::set<std::string>{"voice.mp3"});
   }
 }
 
 TEST_F(ReplacementTest, AnAbandonedOrRefusedRunLeavesTheFolderAsItWas) {
-  const fs::path target = folder_ / "voice.mp3";
-  std::ofstream(target, std::ios::binary) << "kept";
-  FileFailure failure;
-  FILE* stream = nullptr;
-  Replacement* replacement = BeginReplacement(target.string().c_str(), &stream, &failure);
-  ASSERT_NE(replacement, nullptr) << failure.path << ": " << failure.reason;
-  std::fputs("lost", stream);
-  std::fclose(stream);
+  std::ofstream(Target(), std::ios::binary) << "kept";
+  Replacement* replacement = Begin("lost");
+  ASSERT_NE(replacement, nullptr);
   AbandonReplacement(replacement);
-  EXPECT_EQ(ReadFile(target), "kept");
+  EXPECT_EQ(ReadFile(Target()), "kept");
 
   fs::create_directory(folder_ / "folder.mp3");
   for (const fs::path& refused : {folder_ / "folder.mp3", folder_ / "missing" / "voice.mp3"}) {
-    failure = {};
-    stream = nullptr;
+    FileFailure failure;
+    FILE* stream = nullptr;
     EXPECT_EQ(BeginReplacement(refused.string().c_str(), &stream, &failure), nullptr) << refused;
     EXPECT_EQ(stream, nullptr);
     EXPECT_EQ(failure.path, refused.string()) << "the file named in the report";
     EXPECT_FALSE(failure.reason.empty()) << refused;
   }
-  EXPECT_EQ(Names(), (std::set<std::string>{"folder.mp3", "voice.mp3"}));
+  EXPECT_EQ(Names(folder_), (std::set<std::string>{"folder.mp3", "voice.mp3"}));
 }
+
+#ifndef _WIN32
+TEST_F(ReplacementTest, AFileWithNoNameUntilCompleteFollowsItsFolderMovedDuringARun) {
+  for (const bool finished : {true, false}) {
+    SCOPED_TRACE(finished ? "finished" : "abandoned");
+    Replacement* replacement = Begin("moved");
+    ASSERT_NE(replacement, nullptr);
+    EXPECT_TRUE(Names(folder_).empty()) << "a name before the file is complete";
+    EXPECT_EQ(ReadFile(GetReplacementPath(replacement)), "moved");
+    fs::rename(folder_, top_ / "moved");
+    if (finished) {
+      FileFailure failure;
+      ASSERT_TRUE(FinishReplacement(replacement, &failure)) << failure.reason;
+      EXPECT_EQ(ReadFile(top_ / "moved" / "voice.mp3"), "moved");
+    } else {
+      AbandonReplacement(replacement);
+    }
+    EXPECT_EQ(Names(top_), std::set<std::string>{"moved"});
+    EXPECT_EQ(Names(top_ / "moved").count("voice.mp3"), finished ? 1u : 0u);
+    EXPECT_EQ(Names(top_ / "moved").size(), finished ? 1u : 0u) << "a leftover";
+    fs::remove_all(top_ / "moved");
+    fs::create_directory(folder_);
+  }
+}
+
+// A hard-linked target is written over in place; a file-size limit below the new file's
+// length must fail before the target changes, and say that it is kept.
+TEST_F(ReplacementTest, AnInPlaceWriteThatCannotFitLeavesTheTargetAsItWas) {
+  std::ofstream(Target()) << "old";
+  fs::create_hard_link(Target(), folder_ / "other.mp3");
+  Replacement* replacement = Begin(std::string(8192, 'n'));
+  ASSERT_NE(replacement, nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit = {4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    FileFailure failure;
+    const bool told = !FinishReplacement(replacement, &failure) && failure.path == Target() &&
+                      failure.reason == "File too large" && failure.targetKept;
+    _exit(told ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(ReadFile(Target()), "old");
+  EXPECT_EQ(ReadFile(folder_ / "other.mp3"), "old");
+  AbandonReplacement(replacement);
+  EXPECT_EQ(Names(folder_), (std::set<std::string>{"other.mp3", "voice.mp3"}));
+}
+#endif
 
 }  // namespace
