@@ -36,9 +36,8 @@ TEST_F(ActionsTest, LinksShowTheirTextsThenOpenTheTargetOfTheirPictureWithoutWai
       {ui->mail_button, nullptr, LINK_FEEDBACK_MAIL, "mail application"},
   };
   for (const auto& row : rows) {
-    ClearRecord();
     ui->feedback_output->value("earlier");
-    row.button->do_callback();
+    Press(row.button);
     const std::string said = "\n>>> Launching default " + row.program + "... | Idle";
     std::vector<std::string> expected = {"earlier | Idle", version + " | Idle"s, said,
                                          "open " + row.target + ": " + said, said};

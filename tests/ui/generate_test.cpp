@@ -27,8 +27,7 @@ TEST_F(GenerateTest, RunsAnnounceTheFileWrittenWarnPastTheGameLimitAndWriteBackT
     TypeLength(row.length);
     ui->filename_input->value(row.typed);
     ui->feedback_output->value("earlier");
-    ClearRecord();
-    ui->generate_button->do_callback();
+    Press(ui->generate_button);
 
     const bool ok = row.chosen != &missing, warned = row.length == "24348"s;
     const std::string said = "\n>>> Output file: \""s + row.file + "\"\n>>> Target directory: \"" +
@@ -64,8 +63,7 @@ TEST_F(GenerateTest, RefusesAFolderItCannotNameBeforeWritingAnything) {
   current_dir = unheld;
   for (const std::string& chosen : {""s, slashed.string()}) {
     if (!chosen.empty()) ChooseDirectory(chosen);
-    ClearRecord();
-    ui->generate_button->do_callback();
+    Press(ui->generate_button);
     EXPECT_EQ(recorded, (std::vector<std::string>{" | Idle", "box:  | Idle"}));
     ASSERT_EQ(box_texts.size(), 1u);
     EXPECT_NE(box_texts[0].find(chosen.empty() ? "choose a target directory" : "holds a backslash"),
@@ -100,8 +98,7 @@ TEST_F(GenerateTest, TypedLengthIsTheDecimalNumberShownHeldToTheRange) {
   }
   // With no length Generate asks for seconds, then empties the field, and writes nothing.
   ui->filename_input->value("voice.wav");
-  ClearRecord();
-  ui->generate_button->do_callback();
+  Press(ui->generate_button);
   EXPECT_EQ(recorded, (std::vector<std::string>{" | Idle", GENERATE_TEXT_LENGTH_ZERO + " | Idle"s}));
   EXPECT_EQ(Text(ui->feedback_output->value()), "");
   EXPECT_STREQ(ui->filename_input->value(), "voice.wav") << "nothing is written back";

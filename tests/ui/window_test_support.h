@@ -89,10 +89,12 @@ class WindowTest : public testing::Test {
     if (recorded.empty() || recorded.back() != seen) recorded.push_back(seen);
     paused[seen] += ms;
   }
-  void ClearRecord() {
+  // Presses button with an empty record.
+  void Press(Fl_Widget* button) {
     recorded.clear();
     paused.clear();
     box_texts.clear();
+    button->do_callback();
   }
 
   // Sends one key through the toolkit's own event handling.
