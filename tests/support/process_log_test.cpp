@@ -13,31 +13,20 @@ const std::string HEADER = "Windows Application ----------------------- LOGFILE\
                            "---------------------------------------------------\n"  // 51 dashes
                            "\nHushmaker - v1.0.0\nThis log was started in July 2002.\n\n";
 
-// The calendar clock as each test sets it.
-long long g_clock = 0;
-
-class ProcessLogTest : public ScratchDirectoryTest {
-  void SetUp() override {
-    ScratchDirectoryTest::SetUp();
-    std::tm local = {};  // 3 July 2002, 09:03:02 local time
-    std::istringstream("2002-07-03 09:03:02") >> std::get_time(&local, "%Y-%m-%d %H:%M:%S");
-    local.tm_isdst = -1;
-    g_clock = std::mktime(&local);
-    ReplaceCalendarClock([] { return g_clock; });
-    RecordBoxes();
-  }
-  void TearDown() override {
-    ReplaceCalendarClock(nullptr);
-    ScratchDirectoryTest::TearDown();
-  }
-};
+using ProcessLogTest = ScratchDirectoryTest;
 
 TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
+  std::tm local = {};
+  std::istringstream("2002-07-03 09:03:02") >> std::get_time(&local, "%Y-%m-%d %H:%M:%S");
+  local.tm_isdst = -1;
+  long long clock = std::mktime(&local);  // the calendar clock at that local time
+  ReplaceCalendarClock([&clock] { return clock; });
+  RecordBoxes();
   const std::string longText(10000, 'w');
   std::ofstream("process.log") << "old run\n";
   StartLog();
   WriteLog("Encoding %d seconds", 3);  // no line end: runs on into the next entry
-  g_clock += 4;
+  clock += 4;
   WriteLog("%s\n", longText.c_str());
   EXPECT_EQ(AppendLogEntry("raw 100%\n"), 0);
   ShowMessageBox(BOX_WARNING, "a.cpp", 1, "secret warning");  // boxes log only their kind
@@ -45,7 +34,7 @@ TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
   ShowDebugBox("secret debug");
   // 125 s after the start, at 09:05:07: every field of the LOGDATE line shows its zero
   // padding, and the execution time both of its units.
-  g_clock += 121;
+  clock += 121;
   EXPECT_EXIT(ShowMessageBox(BOX_ERROR, "a.cpp", 1, "fatal"), testing::ExitedWithCode(1), "fatal\n$");
   EXPECT_EQ(ReadFile("process.log"),
             HEADER + "(0) Encoding 3 seconds(4) " + longText + "\n(4) raw 100%\n" +
@@ -54,6 +43,7 @@ TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
                 "\nProgram execution time: 2 minutes 5 seconds\n\nThank you for using it!\n\n"
                 "---------------------------------------------------\n"  // 51 dashes
                 "LOGDATE ----------------------- 07/03/2002 09:05:07\n");
+  ReplaceCalendarClock(nullptr);
 }
 
 // process.log is a directory, so every attempt to open it fails. A report of that
@@ -65,6 +55,7 @@ TEST_F(ProcessLogTest, HoldsHeaderEntriesAndTheClosingLinesOfAnErrorExit) {
 
 TEST_F(ProcessLogTest, UnwritableLogIsReportedOnceAndEndsTheProcess) {
   std::filesystem::create_directory("process.log");
+  RecordBoxes();
   const struct { void (*report)(); int boxes; const char* expected_stderr; } cases[] = {
       {[] { WriteLog("event\n"); }, 1, WRITING_ERROR(1)},
       {[] { ShowMessageBox(BOX_WARNING, "a.cpp", 1, "first"); }, 2,
