@@ -43,29 +43,29 @@ Area Measure(const char* text, Fl_Font font, int size, int align, int width) {
 
 TEST_F(LayoutTest, EveryLabelAndValueFitsWhereTheToolkitDrawsIt) {
   Fl_Window* win = ui->main_window;
-  EXPECT_EQ(win->resizable(), nullptr);
   EXPECT_EQ(Fl_Group::current(), nullptr) << "the window's group was left open";
   EXPECT_EQ(ui->feedback_output->type(), FL_MULTILINE_OUTPUT_WRAP) << "long texts must wrap";
   Fl_Widget* settings = FindByLabel(win, "Encoding_settings");
   const int frameEdge = settings->x() + Fl::box_dx(settings->box());
   struct Row { const char* text; Fl_Font font; int size, align; Area area; };
   std::vector<Row> rows;
-  using Widgets = std::vector<Fl_Widget*>;
-  for (Fl_Widget* w : Widgets{ui->welcome_button, ui->exit_button, ui->generate_button,
-                              ui->output_dir_button, ui->tooltips_button,
-                              FindByLabel(win, "Version 1.0.0"), ui->mail_button}) {
+  for (Fl_Widget* w : std::vector<Fl_Widget*>{ui->welcome_button, ui->exit_button,
+           ui->generate_button, ui->output_dir_button, ui->tooltips_button,
+           FindByLabel(win, "Version 1.0.0"), ui->mail_button}) {
     Area area = LabelAreaInside(w);
     if (w->labeltype() == FL_SHADOW_LABEL) area = {area.x, area.y, area.w - 2, area.h - 2};
     rows.push_back({w->label(), w->labelfont(), w->labelsize(), int(w->align()), area});
   }
-  for (Fl_Input_* f : std::vector<Fl_Input_*>{ui->status_output, &ui->silence_time_input->input}) {
-    const Fl_Boxtype box = f->box();  // the text starts one pixel into the box
+  // Each field's value starts one pixel into its box; its label stands left of it, inside
+  // the settings frame.
+  const std::pair<Fl_Widget*, Fl_Input_*> fields[] = {
+      {ui->status_output, ui->status_output}, {ui->filename_input, ui->filename_input},
+      {ui->silence_time_input, &ui->silence_time_input->input}};
+  for (const auto& [w, f] : fields) {
+    const Fl_Boxtype box = f->box();
     rows.push_back({f->value(), f->textfont(), f->textsize(), 0,
                     {f->x() + Fl::box_dx(box) + 1, f->y() + Fl::box_dy(box),
                      f->w() - Fl::box_dw(box) - 1, f->h() - Fl::box_dh(box)}});
-  }
-  // The field labels stand left of their field, inside the settings frame.
-  for (Fl_Widget* w : Widgets{ui->status_output, ui->silence_time_input, ui->filename_input}) {
     rows.push_back({w->label(), w->labelfont(), w->labelsize(), 0,
                     {frameEdge, w->y(), w->x() - 3 - frameEdge, w->h()}});
   }

@@ -8,6 +8,7 @@
 #include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Tooltip.H>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -29,7 +30,7 @@ inline std::string Text(const char* text) { return text ? text : ""; }
 // A folder in the program's own form, as the shell keeps current_dir.
 inline std::string OwnForm(const fs::path& folder) {
   std::string own = folder.string() + "/";
-  for (char& c : own) c = c == '/' ? '\\' : c;
+  std::replace(own.begin(), own.end(), '/', '\\');
   return own;
 }
 
@@ -88,10 +89,12 @@ class WindowTest : public testing::Test {
     if (recorded.empty() || recorded.back() != seen) recorded.push_back(seen);
     paused[seen] += ms;
   }
-  void ClearRecord() {
+  // Presses button with an empty record.
+  void Press(Fl_Widget* button) {
     recorded.clear();
     paused.clear();
     box_texts.clear();
+    button->do_callback();
   }
 
   // Sends one key through the toolkit's own event handling.
@@ -111,23 +114,20 @@ class WindowTest : public testing::Test {
     for (char c : typed) PressKey(static_cast<unsigned char>(c), std::string(1, c).c_str());
   }
 
-  // Presses "Select Output Directory" and, once its chooser has been up for seconds_open,
-  // picks path there with OK, or presses Cancel when path is empty.
-  void ChooseDirectory(const std::string& path, double secondsOpen = 0) {
+  // Presses "Select Output Directory" and, once its chooser has been up for secondsOpen,
+  // picks path there with OK, or presses Cancel when path is empty. Gives the processor
+  // time the action took.
+  double ChooseDirectory(const std::string& path, double secondsOpen = 0.01) {
     answer = path;
-    answer_delay = secondsOpen;
-    Fl::add_timeout(0.01, AnswerChooser, this);
+    Fl::add_timeout(secondsOpen, AnswerChooser, this);
+    const clock_t start = clock();
     ui->output_dir_button->do_callback();
+    return double(clock() - start) / CLOCKS_PER_SEC;
   }
   static void AnswerChooser(void* data) {
     auto* self = static_cast<WindowTest*>(data);
     Fl_File_Chooser* chooser = self->ui->dir_chooser;
     if (!chooser || !chooser->shown()) return Fl::repeat_timeout(0.01, AnswerChooser, data);
-    if (self->answer_delay > 0) {
-      self->open_since = clock();
-      return Fl::add_timeout(std::exchange(self->answer_delay, 0), AnswerChooser, data);
-    }
-    self->processor_seconds_open = double(clock() - self->open_since) / CLOCKS_PER_SEC;
     if (!self->answer.empty()) chooser->value(self->answer.c_str());
     FindByLabel(chooser->newButton->window(), self->answer.empty() ? "Cancel" : "OK")
         ->do_callback();
@@ -135,8 +135,6 @@ class WindowTest : public testing::Test {
 
   const fs::path work = TEST_HOME / ("work-" + std::to_string(getpid()));  // own per process
   std::string work_own_form = OwnForm(work), answer;
-  double answer_delay = 0, processor_seconds_open = 0;
-  clock_t open_since = 0;
   MainWindowUI* ui = nullptr;
   std::vector<std::string> recorded;
   std::map<std::string, unsigned int> paused;
