@@ -32,7 +32,7 @@ inline void WriteWholeFile(const std::string& path, const Bytes& bytes) {
 }
 
 // Reads a text file as text: the log has CRLF line ends on Windows.
-inline std::string ReadFile(const char* name) {
+inline std::string ReadFile(const std::filesystem::path& name) {
   std::ifstream file(name);
   return {std::istreambuf_iterator<char>(file), {}};
 }
@@ -111,6 +111,18 @@ inline size_t ExpectWellFormedFrames(const Bytes& bytes) {
   return frames;
 }
 
+// A folder's entry names, one a line, sorted byte by byte.
+inline std::string ListFolder(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  std::string list;
+  for (const std::string& name : names) list += name + "\n";
+  return list;
+}
+
 // A new empty folder in the system's temporary folder, removed with its contents at the
 // end of the scope. Its name has no character the shell would read, so commands take its
 // path as it is.
@@ -137,17 +149,7 @@ struct ScratchDirectory {
     std::replace(own.begin(), own.end(), '/', '\\');
     return own;
   }
-  // Entry names, one a line, sorted byte by byte.
-  std::string List() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    std::string list;
-    for (const std::string& name : names) list += name + "\n";
-    return list;
-  }
+  std::string List() const { return ListFolder(path); }
 };
 
 // Runs each test in a scratch folder as its working directory, since process.log is

@@ -3,17 +3,13 @@
 // (on Linux and, under Wine, on Windows). On POSIX systems the file also has no name until
 // it is complete, every step after the start goes through the held folder, and an in-place
 // write that cannot fit fails before the target changes.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
-#include <set>
 #include <string>
 
 #include "platform/platform.h"
+#include "tests/test_support.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -27,27 +23,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
-
-std::set<std::string> Names(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.insert(entry.path().filename().string());
-  }
-  return names;
-}
-
 class ReplacementTest : public testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    top_ = fs::temp_directory_path() / ("hm-replace-" + std::to_string(random()));
-    ASSERT_TRUE(fs::create_directories(folder_ = top_ / "folder"));
-  }
-  void TearDown() override { fs::remove_all(top_); }
+  void SetUp() override { ASSERT_TRUE(fs::create_directory(folder_)); }
 
   // Begins a replacement of folder/voice.mp3 and writes text through its stream.
   Replacement* Begin(const std::string& text) {
@@ -63,7 +41,8 @@ class ReplacementTest : public testing::Test {
   }
   std::string Target() const { return (folder_ / "voice.mp3").string(); }
 
-  fs::path top_, folder_;
+  ScratchDirectory top_;
+  fs::path folder_ = fs::path(top_.path) / "folder";
 };
 
 TEST_F(ReplacementTest, TheFinishedFileTakesTheTargetsPlaceAndNothingElseIsLeft) {
@@ -81,7 +60,7 @@ TEST_F(ReplacementTest, TheFinishedFileTakesTheTargetsPlaceAndNothingElseIsLeft)
     FileFailure failure;
     ASSERT_TRUE(FinishReplacement(replacement, &failure)) << failure.path << ": " << failure.reason;
     EXPECT_EQ(ReadFile(Target()), existed ? "second run" : "first run");
-    EXPECT_EQ(Names(folder_), std::set<std::string>{"voice.mp3"});
+    EXPECT_EQ(ListFolder(folder_), "voice.mp3\n");
   }
 }
 
@@ -101,29 +80,29 @@ TEST_F(ReplacementTest, AnAbandonedOrRefusedRunLeavesTheFolderAsItWas) {
     EXPECT_EQ(failure.path, refused.string()) << "the file named in the report";
     EXPECT_FALSE(failure.reason.empty()) << refused;
   }
-  EXPECT_EQ(Names(folder_), (std::set<std::string>{"folder.mp3", "voice.mp3"}));
+  EXPECT_EQ(ListFolder(folder_), "folder.mp3\nvoice.mp3\n");
 }
 
 #ifndef _WIN32
 TEST_F(ReplacementTest, AFileWithNoNameUntilCompleteFollowsItsFolderMovedDuringARun) {
   for (const bool finished : {true, false}) {
     SCOPED_TRACE(finished ? "finished" : "abandoned");
+    const fs::path moved = fs::path(top_.path) / "moved";
     Replacement* replacement = Begin("moved");
     ASSERT_NE(replacement, nullptr);
-    EXPECT_TRUE(Names(folder_).empty()) << "a name before the file is complete";
+    EXPECT_EQ(ListFolder(folder_), "") << "a name before the file is complete";
     EXPECT_EQ(ReadFile(GetReplacementPath(replacement)), "moved");
-    fs::rename(folder_, top_ / "moved");
+    fs::rename(folder_, moved);
     if (finished) {
       FileFailure failure;
       ASSERT_TRUE(FinishReplacement(replacement, &failure)) << failure.reason;
-      EXPECT_EQ(ReadFile(top_ / "moved" / "voice.mp3"), "moved");
+      EXPECT_EQ(ReadFile(moved / "voice.mp3"), "moved");
     } else {
       AbandonReplacement(replacement);
     }
-    EXPECT_EQ(Names(top_), std::set<std::string>{"moved"});
-    EXPECT_EQ(Names(top_ / "moved").count("voice.mp3"), finished ? 1u : 0u);
-    EXPECT_EQ(Names(top_ / "moved").size(), finished ? 1u : 0u) << "a leftover";
-    fs::remove_all(top_ / "moved");
+    EXPECT_EQ(top_.List(), "moved\n");
+    EXPECT_EQ(ListFolder(moved), finished ? "voice.mp3\n" : "") << "a leftover";
+    fs::remove_all(moved);
     fs::create_directory(folder_);
   }
 }
@@ -151,7 +130,7 @@ TEST_F(ReplacementTest, AnInPlaceWriteThatCannotFitLeavesTheTargetAsItWas) {
   EXPECT_EQ(ReadFile(Target()), "old");
   EXPECT_EQ(ReadFile(folder_ / "other.mp3"), "old");
   AbandonReplacement(replacement);
-  EXPECT_EQ(Names(folder_), (std::set<std::string>{"other.mp3", "voice.mp3"}));
+  EXPECT_EQ(ListFolder(folder_), "other.mp3\nvoice.mp3\n");
 }
 #endif
 
