@@ -55,20 +55,17 @@ find_window() {
   return 1
 }
 
-# start_window COMMAND...: starts a window program in the current folder and waits for
-# its main window.
-start_window() {
-  "$@" >/dev/null 2>&1 &
-  pid=$!
-  window=$(find_window '^Hushmaker$') && return 0
-  fail "no Hushmaker window appeared for $*"
-  kill "$pid"
-  return 1
-}
+year_before=$(date +%Y)
 
-# make_voice: types the name voice into the focused name field and 3 into "Silence Time:"
-# (at 395,145 in the window), presses Alt+G and waits for the run to end.
-make_voice() {
+# The window: placed at the screen's centre, it types the name voice and 3 into "Silence
+# Time:" (at 395,145 in the window) and writes the file on Alt+G.
+mkdir "$scratch/windows" && cd "$scratch/windows" || exit 1
+wine "$shipped/hushmaker.exe" >/dev/null 2>&1 &
+pid=$!
+if window=$(find_window '^Hushmaker$'); then
+  placed=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+                                       /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
+  [ "$placed" = "213 186 598 396" ] || fail "window at '$placed', expected '213 186 598 396'"
   xdotool sleep 0.3 windowfocus --sync "$window"
   xdotool type --delay 50 voice
   xdotool mousemove --window "$window" 480 160 click 1 key --clearmodifiers End BackSpace
@@ -76,31 +73,6 @@ make_voice() {
   xdotool key --clearmodifiers alt+g
   for _ in $(seq 300); do [ -e voice.mp3 ] && break; sleep 0.1; done
   sleep 4  # the window pauses after writing, before it is idle again
-}
-
-# end_with_escape NAME: Escape in the main window ends the program with status 18. A
-# click into the feedback field first: under Wine without a window manager a closed box
-# leaves no window active.
-end_with_escape() {
-  xdotool mousemove --window "$window" 300 300 click 1 sleep 0.3 key Escape
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
-    fail "Escape did not end $1"
-    kill "$pid"
-  fi
-  wait "$pid"
-  local status=$?
-  [ "$status" -eq 18 ] || fail "$1 ended with status $status, expected 18"
-}
-
-year_before=$(date +%Y)
-
-mkdir "$scratch/windows" && cd "$scratch/windows" || exit 1
-if start_window wine "$shipped/hushmaker.exe"; then
-  placed=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-                                       /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
-  [ "$placed" = "213 186 598 396" ] || fail "window at '$placed', expected '213 186 598 396'"
-  make_voice
   # Its bytes are compared with the Linux command line's below.
   [ "$(ls -A)" = voice.mp3 ] || fail "the Windows program's folder holds: $(ls -A)"
 
@@ -126,10 +98,20 @@ missing\voice|215
 C:voice|124
 END
   [ "$(ls -A)" = voice.mp3 ] || fail "after refused names the folder holds: $(ls -A)"
-  end_with_escape hushmaker.exe
+  # Escape ends the program with status 18. A click into the feedback field first: under
+  # Wine without a window manager a closed box leaves no window active.
+  xdotool mousemove --window "$window" 300 300 click 1 sleep 0.3 key Escape
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "Escape did not end hushmaker.exe" && kill "$pid"
+  wait "$pid"
+  status=$?
+  [ "$status" -eq 18 ] || fail "hushmaker.exe ended with status $status, expected 18"
+else
+  fail "no Hushmaker window appeared"
+  kill "$pid"
 fi
 
-# The Linux window writes the same bytes as the Linux command line.
+# The Linux command line's file, which the Windows programs' files must equal.
 mkdir "$scratch/linux" && cd "$scratch/linux" || exit 1
 "$linux_cli" -q 3 voice || fail "the Linux hushmaker-cli failed"
 
