@@ -93,8 +93,7 @@ TEST(SilentFrames, ExtendOnlyAnInfoFrameThatCountsTheOutputFollowed) {
   MpegFrameHeader header;
   ASSERT_TRUE(ReadMpegFrameHeader(file.data(), file.size(), &header));
   const Bytes frame(file.begin(), file.begin() + header.length);
-  const size_t mark = FindFullInfoTag(frame.data(), frame.size());
-  ASSERT_NE(mark, 0u);
+  const size_t mark = MPEG_HEADER_BYTES + header.sideInfo;
   // The library gave out the same bytes with its first frame kept empty for the Info frame.
   Bytes output = file;
   std::fill(output.begin() + MPEG_HEADER_BYTES, output.begin() + frame.size(), 0);
