@@ -80,7 +80,6 @@ TEST_F(CreateBlankMP3Test, WritesAFullEncodeAndTheTagUnderTheNameLessItsLastExte
   Bytes expected = EncodeZeros(WriterSettings(), 44100, 44100, false, scratch.path + "/full").file;
   expected.insert(expected.end(), tag.begin(), tag.end());
   EXPECT_TRUE(ReadWholeFile("voice.mp3") == expected) << "not the full encode and the tag";
-  ExpectWellFormedFrames(expected);
   ExpectDecodersReadSilence(scratch.path + "/voice.mp3", 1);
   ASSERT_EQ(chdir(previous.c_str()), 0);
 }
