@@ -14,7 +14,6 @@ run() { run_in "$work" "$@"; }
 # other files, and no links to folders, which could lead round in a circle.
 mkdir -p "$work/voices/npc" && cd "$work" || exit 1
 sox -R -D -n -r 44100 -c 1 -b 16 voices/line.WAV synth 2 sine 440 vol 0.5
-lame --quiet -b 128 voices/line.WAV voices/npc/hello.mp3
 lame --quiet -V 9 voices/line.WAV voices/npc/small.Mp3
 echo notes >voices/notes.txt
 ln -s .. voices/npc/up
@@ -27,10 +26,9 @@ small="voices/npc/small.Mp3: Jedi Outcast refuses it: sampled at 22,050 Hz; the 
 own="voices/own.mp3: Jedi Outcast plays it, caption 3.996 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"
 run --check voices
 [ "$status" -eq 1 ] && [ -z "$err" ] && [ "$out" = "voices/line.WAV: Jedi Outcast plays it, caption 2.000 s (WAV, 16-bit PCM, 44,100 Hz, mono)
-voices/npc/hello.mp3: Jedi Outcast plays it, caption 2.089 s (MPEG-1 Layer III, 44,100 Hz, mono, CBR)
 $small
 $own
-4 files: 3 play, 1 does not" ] || fail "a folder: status $status, stdout '$out', stderr '$err'"
+3 files: 2 play, 1 does not" ] || fail "a folder: status $status, stdout '$out', stderr '$err'"
 [ "$(find . | sort; cat voices/npc/*.*3 | md5sum)" = "$listing" ] || fail "--check changed the folder"
 
 # Quiet: only what does not play, on stderr. A file that cannot be read is told on stderr
@@ -52,7 +50,5 @@ for arguments in "--check" "--check -d voices voices" "--check --batch list voic
   [ "$status" -eq 2 ] && [ -z "$out" ] && grep -q "^Try 'hushmaker-cli --help'" <<<"$err" ||
     fail "$arguments: status $status, stdout '$out', stderr '$err'"
 done
-run --help
-grep -q -- "--check" <<<"$out" && grep -q "ID3v2" <<<"$out" || fail "--help tells nothing of --check"
 
 finish "all --check cases"

@@ -1,13 +1,28 @@
 // The checker against voice files that LAME and SoX make, as map makers' editors would,
-// and against the writer's own files; the file reader against the same bytes in memory;
-// a folder that cannot be listed.
+// and against the writer's own files; the file reader against the same bytes in memory; a
+// folder that cannot be listed. Then the loader's rules on streams built byte by byte, for
+// what no encoder writes: frames near the size at which the game stops decoding a voice
+// file whole, broken and cut frames, free format, Layer I and II, headers that crash the
+// game, odd WAV files. The MP3 counts and verdicts were worked out from the loader's code
+// and confirmed by its own routines (C_MP3_IsValid, C_MP3_GetUnpackedSize) in a harness
+// apart from this project.
 #include "checker/voice_check.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <tuple>
 
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
 namespace {
+
+VoiceCheck CheckBytes(const Bytes& bytes, bool wav) {
+  return wav ? CheckWavBytes(bytes.data(), bytes.size())
+             : CheckMp3Bytes(bytes.data(), bytes.size());
+}
 
 // Made once for every test here: a tone of 3 s mono, 5 s mono (a sweep, so that VBR
 // frames vary) and 3 s stereo at 44,100 Hz, 3 s mono at 48,000 Hz, with SoX's dither off so
@@ -40,6 +55,7 @@ ScratchDirectory* ToolFiles::folder = nullptr;
 // three figures the game is known to show (3.082 s, 5.067 s, 6.974 s) come out so. The
 // writer's files end in a Xing frame's worth of delay and padding and an ID3v1 tag.
 TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
+  // What is said up to the advice after a semicolon, which is the same for every file.
   const struct { const char* name; const char* make; const char* after; } rows[] = {
       {"cbr_mono.mp3", "lame --quiet -b 128 tone3.wav cbr_mono.mp3",
        "plays it, caption 3.082 s (MPEG-1 Layer III, 44,100 Hz, mono, CBR)"},
@@ -50,24 +66,20 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
       {"own7.mp3", ":", "plays it, caption 6.974 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"},
       {"own61.mp3", ":", "plays it, caption 60.995 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"},
       {"r48000.mp3", "lame --quiet -b 64 tone48.wav r48000.mp3",
-       "refuses it: sampled at 48,000 Hz; the game takes only 44,100 Hz"},
+       "refuses it: sampled at 48,000 Hz"},
       // LAME writes the title in UTF-16, whose byte order mark FF FE the loader takes for
       // a Layer I header at 48,000 Hz.
       {"id3v2.mp3", "lame --quiet -b 128 --id3v2-only --tt Guard tone3.wav id3v2.mp3",
-       "refuses it: it starts with an ID3v2 tag, which the game reads as sound; the tag must "
-       "go (an ID3v1 tag at the end is fine)"},
+       "refuses it: it starts with an ID3v2 tag, which the game reads as sound"},
       {"layer2.mp3", "sox -R tone3.wav -t mp2 -C 128 layer2.mp3",
        "plays it, caption 3.030 s (MPEG-1 Layer II, 44,100 Hz, mono, CBR)"},
       {"renamed.mp3", "cp tone3.wav renamed.mp3",
-       "does not play it: a WAV file under an .mp3 name, which the game decodes as MP3; name "
-       "it .wav"},
-      {"stereo.wav", "cp tone3s.wav stereo.wav",
-       "refuses it: 2 channels; the game takes only mono WAV files"},
+       "does not play it: a WAV file under an .mp3 name, which the game decodes as MP3"},
+      {"stereo.wav", "cp tone3s.wav stereo.wav", "refuses it: 2 channels"},
       {"float.wav", "sox -R -n -r 44100 -e floating-point -b 32 float.wav synth 1 sine 440",
-       "does not play it: its samples are floating point (format 3), not plain PCM; the game "
-       "keeps none of them"},
+       "does not play it: its samples are floating point (format 3), not plain PCM"},
       {"w24.wav", "sox -R -D -n -r 44100 -b 24 -t wavpcm w24.wav synth 1 sine 440",
-       "does not play it: 24-bit samples; the game reads only 8 and 16 bits"},
+       "does not play it: 24-bit samples"},
       {"wcut.wav", "head -c 10000 tone3.wav > wcut.wav",
        "does not play it: cut short: its samples run past the end of the file"},
       {"mp3.wav", "cp own7.mp3 mp3.wav", "refuses it: not a WAV file"},
@@ -76,14 +88,13 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
     SCOPED_TRACE(row.name);
     Make(row.make);
     const VoiceCheck check = CheckVoiceFile(Path(row.name));
-    EXPECT_EQ(DescribeVoiceCheck(row.name, check),
+    const std::string said = DescribeVoiceCheck(row.name, check);
+    EXPECT_EQ(said.substr(0, said.find(';')),
               std::string(row.name) + ": Jedi Outcast " + row.after);
     // The file read through its window says what the whole file in memory says.
-    const Bytes bytes = ReadWholeFile(Path(row.name));
-    const VoiceCheck inMemory = std::string(row.name).find(".wav") != std::string::npos
-                                    ? CheckWavBytes(bytes.data(), bytes.size())
-                                    : CheckMp3Bytes(bytes.data(), bytes.size());
-    EXPECT_EQ(DescribeVoiceCheck(row.name, inMemory), DescribeVoiceCheck(row.name, check));
+    const bool wav = std::string(row.name).find(".wav") != std::string::npos;
+    EXPECT_EQ(DescribeVoiceCheck(row.name, CheckBytes(ReadWholeFile(Path(row.name)), wav)),
+              DescribeVoiceCheck(row.name, check));
   }
 }
 
@@ -98,6 +109,115 @@ TEST_F(ToolFiles, TellsAFileOrFolderItCannotReadOrDoesNotJudge) {
   EXPECT_EQ(CheckVoiceFile(Path("folder.mp3")).verdict, VoiceVerdict::Unreadable);
   EXPECT_EQ(DescribeVoiceCheck("notes.txt", CheckVoiceFile(Path("notes.txt"))),
             "notes.txt: not judged: the game loads voice files named .mp3 or .wav");
+}
+
+using V = VoiceVerdict;
+using P = VoiceProblem;
+
+// `count` frames of one header, `length` bytes each with zero bodies: the loader counts
+// frames by their headers alone.
+Bytes Frames(uint32_t header, size_t length, size_t count) {
+  Bytes frames(length * count, 0);
+  for (size_t at = 0; at < frames.size(); at += length) WriteBigEndian32(&frames[at], header);
+  return frames;
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// Layer III, MPEG-1, no CRC, 44,100 Hz, mono: 128 kbit/s frames are 417 bytes, 320 kbit/s
+// ones 1,044. The game adds a frame to the count of a file it keeps as MP3, which it does
+// when the file is more than 31,760 bytes smaller than that: from 16 such frames on.
+constexpr uint32_t K_128 = 0xFFFB90C4;
+Bytes Frames128(size_t count) { return Frames(K_128, 417, count); }
+
+// A WAV file: RIFF header, the chunks given, then fmt and data.
+Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
+          const Bytes& before = {}) {
+  auto little = [](uint32_t value, int bytes) {
+    Bytes out;
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    return out;
+  };
+  const Bytes fmt = Bytes{'f', 'm', 't', ' '} + little(16, 4) + little(format, 2) +
+                    little(channels, 2) + little(rate, 4) + little(rate * channels * bits / 8, 4) +
+                    little(channels * bits / 8, 2) + little(bits, 2);
+  const Bytes data = Bytes{'d', 'a', 't', 'a'} + little(dataBytes, 4) + Bytes(dataBytes, 0x80);
+  const Bytes body = Bytes{'W', 'A', 'V', 'E'} + before + fmt + data;
+  return Bytes{'R', 'I', 'F', 'F'} + little(static_cast<uint32_t>(body.size()), 4) + body;
+}
+
+// Bytes that start as a RIFF file go to the WAV loader, the others to the MP3 loader. Counted
+// MP3 frames decode to 1,152 samples each (Layer I: 384); the caption adds one frame to
+// those of a file kept as MP3. WAV samples are resampled to the game's 44,100 Hz.
+TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
+  // A tag after a last frame cut short, whose bytes would complete it if counted as sound.
+  const Bytes id3v1 = Frames(K_128, 317, 1) + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
+  const Bytes hugeTag = Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
+  const Bytes list = Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+  const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
+                 uint32_t captionMs = 0; } rows[] = {
+      {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
+      {"16 frames: kept as MP3, a frame longer", Frames128(16), V::Plays, P::None, 444},
+      // The twelfth sync bit cleared in the sixth frame.
+      {"a lost sync", Frames128(5) + Frames(0xFFEB90C4, 417, 11), V::Plays, P::None, 130},
+      {"a cut last frame", Frames128(16) + Frames(0xFFFBE0C4, 544, 1), V::Plays, P::None, 444},
+      {"an ID3v1 tag", Frames128(16) + id3v1, V::Plays, P::None, 444},
+      // The length is where the first two header bytes recur.
+      {"free format", Frames(0xFFFB00C4, 300, 40), V::Plays, P::None, 1071},
+      {"Layer II, 192 kbit/s, stereo", Frames(0xFFFDA004, 626, 20), V::Plays, P::None, 548},
+      {"Layer I", Frames(0xFFFF40C0, 136, 60), V::Plays, P::None, 548},
+      {"Layer II, 384 kbit/s, mono", Frames(0xFFFDE0C4, 1253, 20), V::Refuses, P::BitRateForMode},
+      {"Layer II, 48 kbit/s, stereo", Frames(0xFFFD2004, 156, 20), V::Refuses, P::BitRateForMode},
+      // A reserved sample rate with the MPEG-2.5 sync.
+      {"no sample rate", Frames(0xFFE31C00, 100, 1), V::Quits, P::DividesByZero},
+      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2AtStart},
+      {"frames in that tag", hugeTag + Frames128(16), V::Plays, P::None, 444},
+      {"frames in the second half only", Bytes(2000, 0) + Frames128(4), V::Refuses, P::NotMpeg},
+      {"cut short before a whole frame", Frames(K_128, 300, 1), V::Misplays, P::NoWholeFrame},
+      {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
+      {"16-bit samples", Wav(1, 1, 22050, 16, 4000), V::Plays, P::None, 90},
+      // Before it looks at the channels.
+      {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
+       P::WavSampleWidth},
+      {"stereo ADPCM", Wav(2, 2, 22050, 4, 100), V::Refuses, P::WavNotMono},
+      {"no samples", Wav(1, 1, 22050, 16, 0), V::Misplays, P::WavNoSamples},
+      {"no sample rate", Wav(1, 1, 0, 16, 100), V::Misplays, P::WavNoSampleRate},
+  };
+  for (const auto& row : rows) {
+    const bool wav = std::equal(row.bytes.begin(), row.bytes.begin() + 4, "RIFF");
+    const VoiceCheck check = CheckBytes(row.bytes, wav);
+    EXPECT_EQ(std::tuple(check.verdict, check.problem, check.captionMs),
+              std::tuple(row.verdict, row.problem, row.captionMs)) << row.what;
+  }
+}
+
+// Random bytes hold header-like pairs by the dozen; the loader takes some of them for a
+// 44,100 Hz Layer III header, and then plays a burst of noise.
+TEST(LoaderRules, NeverLetRandomBytesPlayAsMp3) {
+  std::mt19937 random(1);
+  for (int file = 0; file < 200; ++file) {
+    Bytes bytes(1 + random() % 8000);
+    for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+    EXPECT_NE(CheckMp3Bytes(bytes.data(), bytes.size()).verdict, V::Plays) << "file " << file;
+  }
+}
+
+// The loader holds a WAV file's samples at 16 bits twice over, in one block whose size
+// must fit 32 bits: 536,870,905 samples, 12,173 s at 44,100 Hz. The checker reads no
+// sample, so a sparse file stands in for 600 MB of them.
+TEST(LoaderRules, TellTooLongAWavFileBeyondTheGamesCount) {
+  ScratchDirectory folder;
+  const std::string path = folder.path + "/long.wav";
+  Bytes wav = Wav(1, 1, 44100, 8, 0);
+  std::copy_n("\x00\x46\xC3\x23", 4, &wav[40]);  // the data chunk's length: 600,000,000
+  WriteWholeFile(path, wav);
+  std::filesystem::resize_file(path, 600000044);
+  EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
+            "long.wav: Jedi Outcast quits on it: 13,605.442 s long, over the 12,173 s the game "
+            "takes: it stops with a fatal memory error");
 }
 
 }  // namespace

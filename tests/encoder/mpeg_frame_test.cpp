@@ -1,11 +1,15 @@
 // The frame header reader over every version and layer and over bytes that are no header,
-// and where the Info tag and the first frame of a file are. The seek table is checked
-// against the encoder library's own with the stream calls.
+// and where the Info tag and the first frame of a file are; what a stream of silence checks
+// before it extends the encoder library's Info frame over the frames it repeated; the repeat
+// step of the Info frame's CRC-16. The seek table is checked against the encoder library's
+// own with the stream calls.
 #include "encoder/mpeg_frame.h"
 
 #include <cstring>
 #include <tuple>
 
+#include "encoder/crc16.h"
+#include "encoder/silent_frames.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -76,6 +80,57 @@ TEST(FirstFrameOffset, IsBehindAnId3v2Tag) {
   for (const auto& row : rows) {
     EXPECT_EQ(FirstFrameOffset(reinterpret_cast<const uint8_t*>(row.start), row.available),
               row.offset) << testing::PrintToString(std::string(row.start, 10));
+  }
+}
+
+// Fed the real output of a full encode, the library's frame passes as it is and comes back
+// the same, as no frame was repeated; a frame with any field that disagrees with the output
+// followed is refused and left alone.
+TEST(SilentFrames, ExtendOnlyAnInfoFrameThatCountsTheOutputFollowed) {
+  ScratchDirectory scratch;
+  const Bytes file =
+      EncodeZeros(WriterSettings(), 3 * 44100, 1152, false, scratch.path + "/full").file;
+  MpegFrameHeader header;
+  ASSERT_TRUE(ReadMpegFrameHeader(file.data(), file.size(), &header));
+  const Bytes frame(file.begin(), file.begin() + header.length);
+  const size_t mark = MPEG_HEADER_BYTES + header.sideInfo;
+  // The library gave out the same bytes with its first frame kept empty for the Info frame.
+  Bytes output = file;
+  std::fill(output.begin() + MPEG_HEADER_BYTES, output.begin() + frame.size(), 0);
+  SilentFrames followed;
+  for (size_t at = 0; at < output.size(); at += 1000) {  // pieces that split frames and headers
+    followed.Follow(output.data() + at, std::min<size_t>(1000, output.size() - at));
+  }
+
+  Bytes same = frame;
+  EXPECT_TRUE(followed.ExtendInfoFrame(same.data(), same.size()));
+  EXPECT_EQ(same, frame);
+  // The mark, the frame and byte counts, the seek table, the music length and its CRC.
+  for (const size_t at : {size_t{0}, INFO_XING_FRAMES + 3, INFO_XING_BYTES + 3, INFO_XING_TOC + 50,
+                          INFO_LAME_MUSIC_LENGTH + 3, INFO_LAME_MUSIC_CRC + 1}) {
+    Bytes changed = frame;
+    changed[mark + at] ^= 1;
+    const Bytes before = changed;
+    EXPECT_FALSE(followed.ExtendInfoFrame(changed.data(), changed.size())) << "byte " << at;
+    EXPECT_EQ(changed, before) << "byte " << at;
+  }
+}
+
+// Blocks of one byte, a few bytes and the lengths of frames the encoder repeats (104 bytes
+// at 32 kbit/s, 417 at 128); counts on both sides of the powers of two where the step is
+// squared, and for one byte the frames of eight hours. The CRC before is not 0, so a step
+// that loses it shows.
+TEST(Crc16, RepeatedStepEqualsThatManyPlainUpdates) {
+  std::vector<uint8_t> block(417);
+  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<uint8_t>(i * 151 + 7);
+  for (size_t length : {1, 5, 104, 417}) {
+    for (uint64_t times : {0, 1, 2, 3, 4, 7, 8, 9, 255, 256, 1000, 1102500}) {
+      if (times > 1000 && length > 1) continue;
+      uint16_t plain = 0x1D0F;
+      for (uint64_t i = 0; i < times; ++i) plain = UpdateCrc16(plain, block.data(), length);
+      EXPECT_EQ(UpdateCrc16Repeated(0x1D0F, block.data(), length, times), plain)
+          << length << " bytes " << times << " times";
+    }
   }
 }
 
