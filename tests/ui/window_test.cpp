@@ -18,10 +18,9 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
 #include "generator/generate_command.h"
 #include "platform/platform_window.h"
+#include "tests/test_support.h"
 #include "ui/main_window_ui.h"
 
 // Last: it brings X11's None macro, which would rename DirectoryProblem::None above.
@@ -32,13 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 std::string Text(const char* text) { return text ? text : ""; }
-
-// A folder in the program's own form, as the shell keeps current_dir.
-std::string OwnForm(const fs::path& folder) {
-  std::string own = folder.string() + "/";
-  std::replace(own.begin(), own.end(), '/', '\\');
-  return own;
-}
 
 Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
   for (int i = 0; i < group->children(); ++i) {
@@ -61,7 +53,6 @@ class WindowTest : public testing::Test {
   static void SetUpTestSuite() { ASSERT_TRUE(OpenDisplay()) << "needs an X display"; }
 
   void SetUp() override {
-    fs::create_directories(work);
     fs::current_path(work);
     current_dir = work_own_form.data();
     ui = new MainWindowUI;
@@ -83,7 +74,6 @@ class WindowTest : public testing::Test {
     delete ui;
     current_dir = version_text = nullptr;
     fs::current_path(TEST_HOME);
-    fs::remove_all(work);
   }
 
   // What the user sees at each pause ("<feedback> | <status>"), while a box is up ("box: "
@@ -139,8 +129,9 @@ class WindowTest : public testing::Test {
         ->do_callback();
   }
 
-  const fs::path work = TEST_HOME / ("work-" + std::to_string(getpid()));  // own per process
-  std::string work_own_form = OwnForm(work), answer;
+  const ScratchDirectory scratch;
+  const fs::path work = scratch.path;
+  std::string work_own_form = scratch.Own(), answer;
   MainWindowUI* ui = nullptr;
   std::vector<std::string> recorded;
   std::map<std::string, unsigned int> paused;
@@ -262,11 +253,10 @@ TEST_F(WindowTest, AltDFlipsTheTooltipsSwitchAndItsMark) {
 
 TEST_F(WindowTest, ChooserIsReadByGenerateACancelKeepsTheChoiceAndEachChooserIsDestroyed) {
   Fl_File_Chooser::filename_label = "Filename:";  // the toolkit's own, process-wide
-  const fs::path first = work / "first", second = work / "second";
-  for (const fs::path& folder : {first, second}) fs::create_directories(folder);
+  const ScratchDirectory first, second;
   // What is picked ("" cancels) and what Generate uses then.
   const std::pair<std::string, std::string> picks[] = {
-      {first.string(), OwnForm(first)}, {"", OwnForm(first)}, {second.string(), OwnForm(second)}};
+      {first.path, first.Own()}, {"", first.Own()}, {second.path, second.Own()}};
   std::vector<std::unique_ptr<Fl_Widget_Tracker>> choosers;  // each chooser's window
   const auto alive = [&choosers] {
     return std::count_if(choosers.begin(), choosers.end(), [](auto& t) { return t->exists(); });
