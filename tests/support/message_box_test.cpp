@@ -31,17 +31,15 @@ TEST(FormatCut, EndsACutTextAtAWholeUtf8Character) {
   // "a", then characters of two, three and four bytes: the sizes cut at every byte of them.
   const std::string text = "a" "\xC3\xA9" "\xE2\x82\xAC" "\xF0\x9F\x98\x80";
   const std::string a = "a", toTwo = "a\xC3\xA9", toThree = toTwo + "\xE2\x82\xAC";
-  const std::string shown[] = {"",       a,        a,        toTwo,   toTwo, toTwo,
-                               toThree, toThree, toThree, toThree, text};  // size 1..11
-  for (size_t size = 1; size <= 11; ++size) {
+  // Size 0 leaves the storage as it was, with no end written.
+  const std::string shown[] = {std::string(16, '#'), "", a, a, toTwo, toTwo, toTwo,
+                               toThree, toThree, toThree, toThree, text};  // size 0..11
+  for (size_t size = 0; size <= 11; ++size) {
     std::string storage(16, '#');
     FormatCut(storage.data(), size, "%s", text.c_str());
-    EXPECT_EQ(std::string(storage.c_str()), shown[size - 1]) << size;
+    EXPECT_EQ(std::string(storage.c_str()), shown[size]) << size;
     EXPECT_EQ(storage.substr(size), std::string(16 - size, '#')) << "written past " << size;
   }
-  char untouched = '#';
-  FormatCut(&untouched, 0, "%s", text.c_str());
-  EXPECT_EQ(untouched, '#');
 }
 
 TEST(ShowMessageBox, CutsTextsAtAWholeCharacterToFitTheirBuffers) {
