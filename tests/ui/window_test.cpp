@@ -43,17 +43,15 @@ Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
 }
 
 // The start folder is also the home, so no toolkit settings file reaches the user's home.
-const fs::path TEST_HOME = [] {
-  setenv("HOME", fs::current_path().c_str(), 1);
-  return fs::current_path();
-}();
+const int HOME_SET = setenv("HOME", fs::current_path().c_str(), 1);
 
-class WindowTest : public testing::Test {
+// Each test in a scratch folder of its own as the working directory.
+class WindowTest : public ScratchDirectoryTest {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(OpenDisplay()) << "needs an X display"; }
 
   void SetUp() override {
-    fs::current_path(work);
+    ScratchDirectoryTest::SetUp();
     current_dir = work_own_form.data();
     ui = new MainWindowUI;
     ReplacePause([this](unsigned int ms) { Record("", ms); });
@@ -73,7 +71,7 @@ class WindowTest : public testing::Test {
     if (ui) delete ui->main_window;
     delete ui;
     current_dir = version_text = nullptr;
-    fs::current_path(TEST_HOME);
+    ScratchDirectoryTest::TearDown();
   }
 
   // What the user sees at each pause ("<feedback> | <status>"), while a box is up ("box: "
@@ -129,9 +127,8 @@ class WindowTest : public testing::Test {
         ->do_callback();
   }
 
-  const ScratchDirectory scratch;
-  const fs::path work = scratch.path;
-  std::string work_own_form = scratch.Own(), answer;
+  const fs::path work = scratch_.path;
+  std::string work_own_form = scratch_.Own(), answer;
   MainWindowUI* ui = nullptr;
   std::vector<std::string> recorded;
   std::map<std::string, unsigned int> paused;
