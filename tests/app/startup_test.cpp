@@ -21,32 +21,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The program's own form of a native folder: backslashes, one at the end.
-std::string OwnForm(const std::string& folder) {
-  std::string own = folder + "/";
-  std::replace(own.begin(), own.end(), '/', '\\');
-  return own;
-}
-
-// Which banners a freshly built window shows when the clock reads second, as bits 1, 2, 4.
-int ShownBanners(long long second) {
-  ReplaceCalendarClock([second] { return second; });
-  MainWindowUI ui;
-  ui.show_window();
-  ReplaceCalendarClock(nullptr);
-  const int shown = ui.link_button_1->visible() + ui.link_button_2->visible() * 2 +
-                    ui.link_button_3->visible() * 4;
-  delete ui.main_window;
-  return shown;
-}
-
 using StartUp = ScratchDirectoryTest;
 using StartDirectory = ScratchDirectoryTest;
 
 TEST_F(StartUp, ShowsOneBannerAndEachOfTheThreeOverStartsAtDifferentSeconds) {
   ASSERT_TRUE(OpenDisplay()) << "needs an X display";
-  std::set<int> seen;
-  for (long long second = 1700000000; second < 1700000030; ++second) seen.insert(ShownBanners(second));
+  std::set<int> seen;  // the banners shown, as bits 1, 2, 4
+  for (long long second = 1700000000; second < 1700000030; ++second) {
+    ReplaceCalendarClock([second] { return second; });
+    MainWindowUI ui;
+    ui.show_window();
+    seen.insert(ui.link_button_1->visible() + ui.link_button_2->visible() * 2 +
+                ui.link_button_3->visible() * 4);
+    delete ui.main_window;
+  }
+  ReplaceCalendarClock(nullptr);
   EXPECT_EQ(seen, (std::set<int>{1, 2, 4}));
 }
 
@@ -57,11 +46,13 @@ TEST_F(StartDirectory, IsHeldWholeOrLeftEmptyWhenItCannotBeNamed) {
   };
   // 254 characters and the trailing backslash fill the 256-byte block.
   const std::string held = ofLength(254);
+  std::string heldOwn = held + "/";  // the program's own form: backslashes, one at the end
+  std::replace(heldOwn.begin(), heldOwn.end(), '/', '\\');
   for (const std::string& folder : {held, ofLength(255), ofLength(306), base + "/a\\b", gone}) {
     fs::create_directories(folder);
     fs::current_path(folder);
     if (folder == gone) fs::remove(gone);
-    EXPECT_EQ(ReadStartDirectory(), folder == held ? OwnForm(folder) : "") << folder;
+    EXPECT_EQ(ReadStartDirectory(), folder == held ? heldOwn : "") << folder;
   }
 }
 
