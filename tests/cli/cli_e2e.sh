@@ -46,25 +46,19 @@ done <<'END'
 --directory=out/ 0:03 'sub/v.1.wav'|out/sub/v.1.mp3  3 s|out/sub/v.1.mp3|3
 END
 
-# A batch with comments, blank lines, names with blanks or a leading #, and a last line
-# without a line break.
+# A batch in UTF-16 with its mark, read as bytes, zero bytes and all: comments, blank lines,
+# names with blanks, a leading # or letters beyond ASCII, and a last line without a break.
 fresh
-printf '# guard lines\n\n  1 guard greeting\r\n1:01\tguard  long speech \n%s\n1 end' \
-  '0:00:02 sub/#last one' >"$scratch/lines.txt"
+printf '\xff\xfe' >"$scratch/lines.txt"
+printf '# guard lines\n\n  1 guard greeting\r\n1:01\tguard  long speech \n%s\n1 Grüße' \
+  '0:00:02 sub/#last one' | iconv -f UTF-8 -t UTF-16LE >>"$scratch/lines.txt"
 run -d out --batch "$scratch/lines.txt"
 [ "$status" -eq 0 ] && [ "$out" = "out/guard greeting.mp3  1 s
 out/guard  long speech.mp3  61 s
 out/sub/#last one.mp3  2 s
-out/end.mp3  1 s
+out/Grüße.mp3  1 s
 4 files written, 0 failed" ] || fail "batch: status $status, stdout '$out', stderr '$err'"
 check_file "$work/out/guard  long speech.mp3" 61
-
-# UTF-16 with its mark is read as bytes, zero bytes and all.
-fresh
-{ printf '\xff\xfe' && printf '1 Gr\xc3\xbc\xc3\x9fe\r\n1 out/b\r\n' | iconv -t UTF-16LE; } >"$work/list"
-run -q --batch list
-[ "$status" -eq 0 ] && [ "$(made)" = $'./Gr\xc3\xbc\xc3\x9fe.mp3 ./out/b.mp3' ] ||
-  fail "UTF-16 list: status $status, made '$(made)', stderr '$err'"
 
 # A list with several bad lines from standard input: all reported, their control bytes
 # escaped, nothing written. Line 7 makes another file than line 2; 8 holds a backslash and
@@ -100,7 +94,9 @@ check_file "$work/last.mp3" 1
 # Help and version; the help gives the range and the game's limit from the core.
 run --help
 [ "$status" -eq 0 ] && grep -qF 'SECONDS is the length, 1 to 28800' <<<"$out" &&
-  grep -qF 'A length over 24347' <<<"$out" || fail "--help: status $status, '$out'"
+  grep -qF 'A length over 24347' <<<"$out" && grep -qF '1 to 100 (default 15)' <<<"$out" &&
+  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" && grep -qF '(default english)' <<<"$out" ||
+  fail "--help: status $status, '$out'"
 run --version
 [ "$status" -eq 0 ] && grep -qx 'hushmaker-cli (Hushmaker) [0-9.]*' <<<"$(head -n 1 <<<"$out")" &&
   grep -q 'Engine version: *[0-9]' <<<"$out" || fail "--version: status $status, '$out'"
@@ -123,16 +119,29 @@ done <<'END'
 1 dir/|names a folder
 -d out/sub 1 $(printf 'n%.0s' {1..251})|directory and file name are longer than 259
 --batch list extra|extra argument "extra"
+--list|option --list goes with --strings only
+--cps 10 3 voice|option --cps goes with --strings only
+--strings mymap.sp --cps 0|from 1 to 100, not "0"
+--strings mymap.sp --cps 101|from 1 to 100, not "101"
+--strings mymap.sp --cps 1.5|from 1 to 100, not "1.5"
+--strings mymap.sp --min-seconds 28801|--min-seconds takes a whole number from 1 to 28800
+--strings mymap.sp --min-seconds 0|--min-seconds takes a whole number from 1 to 28800, not "0"
+--strings mymap.sp --language klingon|unknown language "klingon"
+--strings mymap.sp --batch list|--batch and --strings exclude each other
+--strings mymap.sp voice|extra argument "voice"
 END
 
-# A list that cannot be read is a usage failure that names it and why; nothing is written.
-for list in missing.txt out; do
-  run --batch "$list"
-  reason="No such file or directory"
-  [ "$list" = out ] && reason="it is a folder, not a list"
-  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read $list: $reason" ] &&
-    [ -z "$out" ] && [ -z "$(made)" ] || fail "--batch $list: status $status, stderr '$err'"
-done
+# A list or package that cannot be read is a usage failure that names it and why; nothing
+# is written.
+while IFS='|' read -r arguments why; do
+  eval "run $arguments"
+  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read $why" ] && [ -z "$out" ] &&
+    [ -z "$(made)" ] || fail "'$arguments': status $status, stderr '$err'"
+done <<'END'
+--batch missing.txt|missing.txt: No such file or directory
+--batch out|out: it is a folder, not a list
+--strings missing.sp|missing.sp: No such file or directory
+END
 
 # A report that cannot be written to standard output fails the run, though the file is made.
 (cd "$work" && "$cli" 1 voice >/dev/full 2>"$scratch/stderr")

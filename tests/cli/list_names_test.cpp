@@ -1,14 +1,17 @@
-// The writer's name rules as a list meets them: which names are refused on which system
-// and why, which spellings make one file, and lists in the encodings and line ends that
-// editors on either system save.
+// Lists as the command line reads them: lengths, the writer's name rules (which names are
+// refused on which system and why, which spellings make one file), lists in the encodings
+// and line ends that editors on either system save, the bounds on a list that is read and
+// the escapes of what is printed back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <string>
 
 #include "cli/batch_list.h"
+#include "cli/list_input.h"
 #include "generator/hushmaker.h"
 
 namespace {
@@ -102,6 +105,22 @@ TEST(GetTargetFileKey, SpellingsOfOneFileShareAKeyAndOthersDoNot) {
   }
 }
 
+TEST(ParseLength, TakesTheThreeFormsWithinTheRangeAndNothingElse) {
+  const std::pair<const char*, int> cases[] = {  // 0: refused
+      {"90", 90},        {"1:30", 90},       {"0:05", 5},   {"1:00:00", 3600}, {"8:00:00", 28800},
+      {"480:00", 28800}, {"0007", 7},        {"28801", 0},  {"99999999999999999999", 0},
+      {"0", 0},          {"1:5", 0},         {"1:60", 0},   {"1:00:60", 0},    {"1:00:00:00", 0},
+      {":30", 0},        {"1:", 0},          {"+5", 0},     {"1.5", 0},        {"", 0},
+  };
+  for (const auto& [text, expected] : cases) {
+    int seconds = -1;
+    std::string problem;
+    EXPECT_EQ(ParseLength(text, &seconds, &problem), expected != 0) << text;
+    EXPECT_EQ(expected ? seconds : 0, expected) << text;
+    EXPECT_EQ(problem.empty(), expected != 0) << text;
+  }
+}
+
 std::string Utf16(const std::u16string& text, bool bigEndian) {
   std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
   for (const char16_t unit : text) {
@@ -181,6 +200,44 @@ TEST(ParseBatchList, RefusesEveryLaterSpellingOfAnEarlierLinesFile) {
   }
   EXPECT_EQ(Read("1 voice\n9 ./voice\n1 sub//../voice.wav\n2 VOICE\n3 sub/voice\n4 sub//voice\n"),
             expected);
+}
+
+TEST(EscapeControlBytes, WritesEveryControlByteAsAnEscapeAndLeavesTheRest) {
+  const struct { std::string text; bool keepLineBreaks; std::string shown; } rows[] = {
+      {"a\tb\rc\nd", false, "a\\tb\\rc\\nd"},
+      {"a\tb\rc\nd", true, "a\\tb\\rc\nd"},
+      {std::string("\0\x01\x1b\x1f\x7f", 5), false, "\\x00\\x01\\x1b\\x1f\\x7f"},
+      // Letters beyond ASCII are bytes over 0x7F, never control bytes.
+      {"c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~", false, "c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(EscapeControlBytes(row.text, row.keepLineBreaks), row.shown) << row.shown;
+  }
+}
+
+TEST(ReadBoundedList, ReadsUpToTheBoundsAndNamesTheLineBeyond) {
+  const std::string longest(LIST_MAX_LINE_BYTES, 'x');
+  std::string most;
+  for (int i = 0; i < LIST_MAX_LINES; ++i) most += "# c\n";
+  const struct { std::string text; ListReading result; int line; } rows[] = {
+      {"1 a\n" + longest + "\n" + longest, ListReading::Read, 0},
+      {"1 a\n1 b\n" + longest + "y\n", ListReading::LineTooLong, 3},
+      {most, ListReading::Read, 0},
+      {std::string(LIST_MAX_LINES, '\n') + "1 a", ListReading::TooManyLines, 0},
+  };
+  for (const auto& row : rows) {
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fwrite(row.text.data(), 1, row.text.size(), file);
+    std::rewind(file);
+    std::string text;
+    int line = 0;
+    EXPECT_EQ(ReadBoundedList(file, &text, &line), row.result) << row.text.size() << " bytes";
+    // No diff of a list this long.
+    EXPECT_TRUE(row.result != ListReading::Read || text == row.text);
+    EXPECT_EQ(row.result == ListReading::LineTooLong ? line : 0, row.line);
+    std::fclose(file);
+  }
 }
 
 }  // namespace

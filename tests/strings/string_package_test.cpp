@@ -1,11 +1,14 @@
 // String packages read as the games read them, over small packages written here: texts,
-// names, languages, formats and every refusal with its line.
+// names, languages, formats and every refusal with its line; then the characters a player
+// reads of a text and the seconds a line needs.
+#include "strings/reading_time.h"
 #include "strings/string_package.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -149,13 +152,12 @@ TEST(ReadStringPackage, TakesTheLanguageNamedInAnyCaseElseEnglish) {
       {"italian", "Hello", "Hello"},   {"spanish", "Hello", "Hello"},
       {"japanese", "Konnichiwa", "Konnichiwa"},
   };
+  PackageLanguage language = PackageLanguage::English;
   for (const auto& [name, stripText, stringedText] : cases) {
-    PackageLanguage language = PackageLanguage::English;
     ASSERT_TRUE(FindPackageLanguage(name, &language)) << name;
     EXPECT_EQ(ReadOne(strip, &VoiceLine::text, language), stripText) << name;
     EXPECT_EQ(ReadOne(stringed, &VoiceLine::text, language), stringedText) << name;
   }
-  PackageLanguage language = PackageLanguage::English;
   EXPECT_FALSE(FindPackageLanguage("englis", &language));
   EXPECT_FALSE(FindPackageLanguage("englishx", &language));
 }
@@ -258,6 +260,30 @@ TEST(ReadStringPackage, RefusesReferencesThatCannotNameAFileOnce) {
   cases.push_back({Strip(2, Cat({Entry(0, "KYLE_HI"), Entry(1, "Kyle_Hi")})),
                    {{11, "Kyle_Hi makes the file kyle_hi.mp3 as line 6's KYLE_HI does"}}});
   CheckRefusals(cases);
+}
+
+TEST(CountReadCharacters, CountsWhatThePlayerReads) {
+  const std::pair<const char*, long long> cases[] = {
+      {"  Hello  there.  ", 12},  // ends dropped, a run of spaces is one
+      {"one \n two\tthree", 13},  // a line break or tab is a space
+      {"^1Kyle^7, ^2 go!", 9},    // colour codes are not read, nor split a run of spaces
+      {"^1 ^2", 0},
+      {"x^^1 ^a^", 6},        // a caret without a digit is read
+      {"Grüße “da” €", 12},  // UTF-8 characters, not bytes
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(CountReadCharacters(text), expected) << text;
+}
+
+TEST(ComputeReadingSeconds, RoundsUpAndKeepsWithinTheBounds) {
+  // Characters, characters a second, the least seconds, and the seconds they make.
+  const std::tuple<long long, int, int, int> cases[] = {
+      {0, 15, 3, 3},  {30, 15, 2, 2},       {31, 15, 2, 3},
+      {10, 1, 9, 10}, {28801, 1, 1, 28800}, {1000000000000LL, 1, 1, 28800},
+  };
+  for (const auto& [characters, cps, minSeconds, expected] : cases) {
+    EXPECT_EQ(ComputeReadingSeconds(characters, cps, minSeconds), expected)
+        << characters << " / " << cps << ", at least " << minSeconds;
+  }
 }
 
 }  // namespace
