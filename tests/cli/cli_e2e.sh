@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The command-line program as a script runs it: no display, real files, a decoder for their
 # lengths, and a real other user for a file it may not replace. $1: hushmaker-cli. What the
-# files hold is the writer's, checked in its own tests; the rules for names and list lines
-# are checked in the unit tests, once here for each way through the program.
+# files hold is the writer's, checked in its own tests; the rules for names, list lines and
+# string packages are checked in the unit tests, once here for each way through the program.
 set -u
 unset DISPLAY
 scratch=$(mktemp -d)
@@ -90,6 +90,55 @@ last.mp3  1 s
   grep -qx 'hushmaker-cli: locked.mp3 was not written' <<<"$err" ||
   fail "one failing file: status $status, stdout '$out', stderr '$err'"
 check_file "$work/last.mp3" 1
+
+# String packages. At 15 characters a second and at least 2 seconds: KYLE_HI reads 18
+# characters, 2 s; GUARD_STOP 66, 5 s (its 78 bytes would make 6); SILENT has no text:
+# reported, no file. The list that --list prints, writing nothing, makes the same files byte
+# for byte through --batch.
+fresh
+stop=$'"  ^3Stop right there!\\nNobody      passes this gate without\torders, ^7soldier. "'
+printf '%s\n' 'VERSION 1' 'COUNT 3' \
+  'INDEX 0' '{' 'REFERENCE KYLE_HI' 'TEXT_LANGUAGE1 "Hello there, ^1Kyle^7."' '}' \
+  'INDEX 1' '{' 'REFERENCE GUARD_STOP' "TEXT_LANGUAGE1 $stop" '}' \
+  'INDEX 2' '{' 'REFERENCE SILENT' '}' >"$work/mymap.sp"
+run --strings mymap.sp --list
+[ "$status" -eq 0 ] && [ "$out" = '# Hello there, ^1Kyle^7.
+2 kyle_hi.mp3
+#   ^3Stop right there!\nNobody      passes this gate without'$'\t''orders, ^7soldier. 
+5 guard_stop.mp3' ] && [ -z "$(made)" ] || fail "--list: status $status, stdout '$out'"
+cp "$streams/stdout" "$work/list.txt"
+run --strings mymap.sp -d out
+[ "$status" -eq 0 ] && [ "$out" = "out/kyle_hi.mp3  2 s
+out/guard_stop.mp3  5 s
+2 files written, 0 failed" ] && [ "$err" = "mymap.sp:15: SILENT has no text" ] ||
+  fail "package: status $status, stdout '$out', stderr '$err'"
+run -d out/sub --batch list.txt
+for file in kyle_hi guard_stop; do
+  cmp -s "$work/out/sub/$file.mp3" "$work/out/$file.mp3" || fail "$file.mp3 from the list differs"
+done
+
+# A StringEd file on standard input, in French at 10 characters a second and at least
+# 3 seconds: KYLE_HI's French (36) is 4 s; JAN_GO takes its English "Go!" (3), held to 3 s.
+printf '%s\n' 'VERSION "1"' 'REFERENCE KYLE_HI' 'LANG_ENGLISH "Hello there, Kyle."' \
+  'LANG_FRENCH "Bonjour, Kyle ! Comment allez-vous ?"' 'REFERENCE JAN_GO' 'LANG_ENGLISH "Go!"' \
+  'ENDMARKER' >"$work/mymap.str"
+run --strings - --language French --cps 10 --min-seconds 3 -d out <"$work/mymap.str"
+[ "$status" -eq 0 ] && [ "$out" = "out/kyle_hi.mp3  4 s
+out/jan_go.mp3  3 s
+2 files written, 0 failed" ] && [ -z "$err" ] ||
+  fail "package on standard input: status $status, stdout '$out', stderr '$err'"
+
+# A refused package: every report told in line order, the refusals counted, nothing written.
+fresh
+printf '%s\n' 'VERSION 1' 'COUNT 2' 'INDEX 0' '{' 'REFERENCE AUX' 'TEXT_LANGUAGE1 "Aux."' '}' \
+  'INDEX 1' '{' 'REFERENCE SILENT' '}' '}' >"$work/bad.sp"
+run --strings bad.sp
+[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] && [ "$err" = \
+"bad.sp:5: REFERENCE AUX cannot be a file name: Windows keeps that name for a device
+bad.sp:10: SILENT has no text
+bad.sp:12: } closes no {
+hushmaker-cli: 2 problems in bad.sp; nothing was written" ] ||
+  fail "refused package: status $status, stdout '$out', stderr '$err'"
 
 # Help and version; the help gives the range and the game's limit from the core.
 run --help
