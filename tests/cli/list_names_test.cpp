@@ -147,8 +147,8 @@ std::string Read(const std::string& bytes, const char* directory = nullptr) {
 }
 
 // Each row is a list as an editor saves it; a list either gives its names or is refused
-// on the line with the bytes that are not text.
-TEST(ParseBatchList, ReadsTheEncodingsAndLineEndsOfEditorsAndRefusesOtherBytes) {
+// on the line with the bytes that are not text, or that is no SECONDS NAME.
+TEST(ParseBatchList, ReadsTheListsEditorsSaveAndRefusesLinesThatAreNone) {
   const std::string grusse = "Gr\xC3\xBC\xC3\x9F" "e";
   const std::string bad1 = "1: not UTF-8 text; save the list as UTF-8";
   const std::string bad2 = "1:1 a|2" + bad1.substr(1);
@@ -169,6 +169,9 @@ TEST(ParseBatchList, ReadsTheEncodingsAndLineEndsOfEditorsAndRefusesOtherBytes) 
       {"1 a\r2 b\r\n3 c\n\r4 d\r\r", "1:1 a|2:2 b|3:3 c|5:4 d"},
       // A tab is a blank; the name is the rest of the line less its trailing blanks.
       {" \t\n  # note\n1\tvoice\n1 #take  two \t\r\n", "3:1 voice|4:1 #take  two"},
+      {"voice\n3\n2 a" + std::string(1, '\0') + "b", "1: no length: a line is SECONDS NAME|"
+                                                   "2: no file name after the length|"
+                                                   "3: the name holds a zero byte"},
   };
   for (const auto& row : rows) EXPECT_EQ(Read(row.bytes), row.read) << row.bytes;
 }

@@ -73,8 +73,9 @@ std::string ReadOne(const std::string& bytes, std::string VoiceLine::*field = &V
 }
 
 TEST(ReadStringPackage, ReadsEveryKeywordOfEitherFormatInPackageOrder) {
-  // As the editor saves it: CRLF, every keyword, entries out of INDEX order, blank lines last.
-  // A line with no English text, nor one in the language read, is told and gets no file.
+  // As the editor saves it: CRLF, every keyword, entries out of INDEX order, blank lines last;
+  // read as "mymap.str", as its content tells the format. A line with no English text, nor
+  // one in the language read, is told and gets no file.
   const std::string strip = Join(
       {"VERSION 1", "CONFIG W:\\bin\\striped.cfg", "ID 42", "REFERENCE MYMAP",
        "DESCRIPTION \"my map\"", "COUNT 3", "INDEX 255", "{", "REFERENCE KYLE_HI",
@@ -87,7 +88,7 @@ TEST(ReadStringPackage, ReadsEveryKeywordOfEitherFormatInPackageOrder) {
       {"FILENOTES \"x\"", "", "REFERENCE KYLE_HI  // first", "  ", "FLAGS FLAG_CAPTION",
        "NOTES \"n\"", "LANG_ENGLISH \"Hello.\"", "// done", "REFERENCE JAN_01",
        "LANG_ENGLISH \"Kyle!\"", "ENDMARKERS", ""});
-  EXPECT_EQ(Describe(Read(strip)), "9 KYLE_HI kyle_hi.mp3: Hello.\n16 JAN_01 jan_01.mp3: Kyle!\n"
+  EXPECT_EQ(Describe(Read(strip, "mymap.str")), "9 KYLE_HI kyle_hi.mp3: Hello.\n16 JAN_01 jan_01.mp3: Kyle!\n"
                                    "21: FRENCH_ONLY has no text\n");
   EXPECT_EQ(Describe(Read(stringed)),
             "5 KYLE_HI kyle_hi.mp3: Hello.\n11 JAN_01 jan_01.mp3: Kyle!\n");
@@ -163,11 +164,10 @@ TEST(ReadStringPackage, TakesTheLanguageNamedInAnyCaseElseEnglish) {
 }
 
 TEST(ReadStringPackage, ToldItsFormatByContentThenByExtension) {
-  // StringEd content is told in every StringEd case here, read as "mymap.sp". Either format
-  // read as the other is refused. Neither blocks nor ENDMARKER: a StripEd package, with no
-  // lines, is whole; a StringEd file is cut short.
+  // StripEd content is told above, StringEd content in every StringEd case here, read as
+  // "mymap.sp". Neither blocks nor ENDMARKER: a StripEd package, with no lines, is whole; a
+  // StringEd file is cut short.
   const std::string neither = "VERSION 1\nREFERENCE TESTMAP\n";
-  EXPECT_FALSE(IsPackageRefused(Read(Strip(1, Entry(0, "A")), "mymap.str")));
   EXPECT_FALSE(IsPackageRefused(Read(neither, "MYMAP.SP")));
   EXPECT_TRUE(IsPackageRefused(Read(neither, "mymap.str")));
   EXPECT_TRUE(IsPackageRefused(Read(neither, "sp")));
@@ -203,8 +203,7 @@ TEST(ReadStringPackage, RefusesWhatIsNoPackageOrWouldBeReadOtherwise) {
   const Lines first = Entry(0, "A");  // lines 4 to 8
   const Lines second = Entry(1, "B");
   CheckRefusals({
-      {"", {{1, "not a string package"}}},
-      {"\nVERSION 1\n", {{1, "not a string package"}}},
+      {"", {{1, "not a string package"}}}, {"\nVERSION 1\n", {{1, "not a string package"}}},
       {"VERSION 2\nCOUNT 0\n", {{1, "version 1 only"}}},
       {"VERSION \"2\"\nENDMARKER\n", {{1, "version 1 only"}}},
       {"\xEF\xBB\xBF" + Strip(1, first), {{1, "byte order mark"}}},
@@ -248,13 +247,11 @@ TEST(ReadStringPackage, RefusesReferencesThatCannotNameAFileOnce) {
       {"LPT9", "device"}, {std::string(60, 'A'), "64 characters"},
       {std::string(58, 'A') + "É", "64 characters"},  // UTF-8: the game counts bytes
   };
-  for (char c : std::string("/\\:*?\"<>|")) {
+  for (char c : std::string("/\\:*?\"<>|"))
     references.push_back({std::string("A") + c + "B", std::string("'") + c + "'"});
-  }
   std::vector<RefusalCase> cases;
-  for (const auto& [reference, phrase] : references) {
+  for (const auto& [reference, phrase] : references)
     cases.push_back({Strip(1, Entry(0, reference)), {{6, phrase}}});
-  }
   cases.push_back({Strip(2, Cat({Entry(0, "KYLE_HI"), Entry(1, "KYLE_HI")})),
                    {{11, "KYLE_HI is line 6's too"}}});
   cases.push_back({Strip(2, Cat({Entry(0, "KYLE_HI"), Entry(1, "Kyle_Hi")})),
