@@ -98,11 +98,10 @@ TEST(GetTargetFileKey, SpellingsOfOneFileShareAKeyAndOthersDoNot) {
       {nullptr, "..\\..\\voice", "voice", false, false},
       {nullptr, "gr\xC3\xBC\xC3\x9F" "e", "GR\xC3\x9C\xC3\x9F" "E", false, true},
   };
-  for (const auto& row : rows) {
+  for (const auto& row : rows)
     EXPECT_EQ(GetTargetFileKey(row.directory, row.a) == GetTargetFileKey(row.directory, row.b),
               K_WINDOWS ? row.sameWindows : row.samePosix)
         << row.a << " and " << row.b;
-  }
 }
 
 TEST(ParseLength, TakesTheThreeFormsWithinTheRangeAndNothingElse) {
@@ -213,9 +212,8 @@ TEST(EscapeControlBytes, WritesEveryControlByteAsAnEscapeAndLeavesTheRest) {
       // Letters beyond ASCII are bytes over 0x7F, never control bytes.
       {"c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~", false, "c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~"},
   };
-  for (const auto& row : rows) {
+  for (const auto& row : rows)
     EXPECT_EQ(EscapeControlBytes(row.text, row.keepLineBreaks), row.shown) << row.shown;
-  }
 }
 
 TEST(ReadBoundedList, ReadsUpToTheBoundsAndNamesTheLineBeyond) {
