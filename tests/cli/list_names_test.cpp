@@ -206,8 +206,7 @@ TEST(ParseBatchList, RefusesEveryLaterSpellingOfAnEarlierLinesFile) {
 
 TEST(EscapeControlBytes, WritesEveryControlByteAsAnEscapeAndLeavesTheRest) {
   const struct { std::string text; bool keepLineBreaks; std::string shown; } rows[] = {
-      {"a\tb\rc\nd", false, "a\\tb\\rc\\nd"},
-      {"a\tb\rc\nd", true, "a\\tb\\rc\nd"},
+      {"a\tb\rc\nd", false, "a\\tb\\rc\\nd"}, {"a\tb\rc\nd", true, "a\\tb\\rc\nd"},
       {std::string("\0\x01\x1b\x1f\x7f", 5), false, "\\x00\\x01\\x1b\\x1f\\x7f"},
       // Letters beyond ASCII are bytes over 0x7F, never control bytes.
       {"c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~", false, "c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~"},
