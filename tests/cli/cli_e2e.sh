@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The command-line program as a script runs it: no display, real files, a decoder for their
-# lengths, and a real other user for a file it may not replace. $1: hushmaker-cli. What the
-# files hold is the writer's, checked in its own tests; the rules for names and list lines
-# are checked in the unit tests, once here for each way through the program.
+# lengths, and a real other user for a file it may not replace; then what it says when input
+# or the system works against it. $1: hushmaker-cli, $2: the window program (checked only
+# where a display is open). What the files hold is the writer's, checked in its own tests;
+# the rules for names, list lines and string packages are checked in the unit tests, once
+# here for each way through the program.
 set -u
+window=$(realpath "$2")
+display=${DISPLAY:-}
 unset DISPLAY
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -46,41 +50,30 @@ done <<'END'
 --directory=out/ 0:03 'sub/v.1.wav'|out/sub/v.1.mp3  3 s|out/sub/v.1.mp3|3
 END
 
-# A batch with comments, blank lines, names with blanks or a leading #, and a last line
-# without a line break.
+# A batch in UTF-16 with its mark, read as bytes, zero bytes and all: comments, blank lines,
+# names with blanks, a leading # or letters beyond ASCII, and a last line without a break.
 fresh
-printf '# guard lines\n\n  1 guard greeting\r\n1:01\tguard  long speech \n%s\n1 end' \
-  '0:00:02 sub/#last one' >"$scratch/lines.txt"
+printf '\xff\xfe' >"$scratch/lines.txt"
+printf '# guard lines\n\n  1 guard greeting\r\n1:01\tguard  long speech \n%s\n1 Grüße' \
+  '0:00:02 sub/#last one' | iconv -f UTF-8 -t UTF-16LE >>"$scratch/lines.txt"
 run -d out --batch "$scratch/lines.txt"
 [ "$status" -eq 0 ] && [ "$out" = "out/guard greeting.mp3  1 s
 out/guard  long speech.mp3  61 s
 out/sub/#last one.mp3  2 s
-out/end.mp3  1 s
+out/Grüße.mp3  1 s
 4 files written, 0 failed" ] || fail "batch: status $status, stdout '$out', stderr '$err'"
 check_file "$work/out/guard  long speech.mp3" 61
 
-# UTF-16 with its mark is read as bytes, zero bytes and all.
-fresh
-{ printf '\xff\xfe' && printf '1 Gr\xc3\xbc\xc3\x9fe\r\n1 out/b\r\n' | iconv -t UTF-16LE; } >"$work/list"
-run -q --batch list
-[ "$status" -eq 0 ] && [ "$(made)" = $'./Gr\xc3\xbc\xc3\x9fe.mp3 ./out/b.mp3' ] ||
-  fail "UTF-16 list: status $status, made '$(made)', stderr '$err'"
-
 # A list with several bad lines from standard input: all reported, their control bytes
-# escaped, nothing written. Line 7 makes another file than line 2; 8 holds a backslash and
-# 9 a zero byte.
+# escaped, then counted; nothing written. (What makes a line bad is the unit tests'.)
 fresh
-printf 'voice\n1 fine\n0 zero\n1:75 bad\n2 fine.wav\n3\n2 FINE.MP3\n2 a\\b\n2 nul\0x\n%s\n' \
-  $'3\033[2J v' >"$scratch/bad.txt"
-run --batch - <"$scratch/bad.txt"
-[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] ||
-  fail "bad list: status $status, made $(made)"
-[ "$(grep -o '^<stdin>:[0-9]*:' <<<"$err" | tr -d '\n')" = \
-  "<stdin>:1:<stdin>:3:<stdin>:4:<stdin>:5:<stdin>:6:<stdin>:8:<stdin>:9:<stdin>:10:" ] &&
-  grep -qx '<stdin>:5: makes the same file as line 2: fine.mp3' <<<"$err" &&
-  grep -qF '<stdin>:10: "3\x1b[2J" is not a length' <<<"$err" &&
-  [ "$(tail -n 1 <<<"$err")" = 'hushmaker-cli: 8 bad lines in <stdin>; nothing was written' ] ||
-  fail "bad lines reported: '$err'"
+run --batch - <<<$'1 fine\n2 fine.wav\n2 a\\b\n3\033[2J v'
+[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] && [ "$err" = \
+'<stdin>:2: makes the same file as line 1: fine.mp3
+<stdin>:3: the name holds a backslash, which cannot be written here; use / between folders
+<stdin>:4: "3\x1b[2J" is not a length: give whole seconds (90), M:SS (1:30) or H:MM:SS (1:00:00)
+hushmaker-cli: 3 bad lines in <stdin>; nothing was written' ] ||
+  fail "bad list: status $status, stdout '$out', stderr '$err'"
 
 # One file of a batch cannot be replaced by this user: the others are written, it is left
 # as it was, and the run ends with status 1.
@@ -97,10 +90,57 @@ last.mp3  1 s
   fail "one failing file: status $status, stdout '$out', stderr '$err'"
 check_file "$work/last.mp3" 1
 
+# String packages. At 15 characters a second and at least 2 seconds: KYLE_HI reads 18
+# characters, 2 s; GUARD_STOP 66, 5 s (its 78 bytes would make 6); SILENT has no text:
+# reported, no file. The list that --list prints, writing nothing, makes the same files
+# through --batch.
+fresh
+stop=$'"  ^3Stop right there!\\nNobody      passes this gate without\torders, ^7soldier. "'
+printf '%s\n' 'VERSION 1' 'COUNT 3' \
+  'INDEX 0' '{' 'REFERENCE KYLE_HI' 'TEXT_LANGUAGE1 "Hello there, ^1Kyle^7."' '}' \
+  'INDEX 1' '{' 'REFERENCE GUARD_STOP' "TEXT_LANGUAGE1 $stop" '}' \
+  'INDEX 2' '{' 'REFERENCE SILENT' '}' >"$work/mymap.sp"
+run --strings mymap.sp --list
+[ "$status" -eq 0 ] && [ "$out" = '# Hello there, ^1Kyle^7.
+2 kyle_hi.mp3
+#   ^3Stop right there!\nNobody      passes this gate without'$'\t''orders, ^7soldier. 
+5 guard_stop.mp3' ] && [ "$err" = "mymap.sp:15: SILENT has no text" ] && [ -z "$(made)" ] ||
+  fail "--list: status $status, stdout '$out', stderr '$err'"
+cp "$streams/stdout" "$work/list.txt"
+run -d out --batch list.txt
+[ "$status" -eq 0 ] && [ "$out" = "out/kyle_hi.mp3  2 s
+out/guard_stop.mp3  5 s
+2 files written, 0 failed" ] || fail "the printed list: status $status, stdout '$out'"
+
+# A StringEd file on standard input, written, in French at 10 characters a second and at
+# least 3 seconds: KYLE_HI's French (36) is 4 s; JAN_GO takes its English "Go!" (3), 3 s.
+printf '%s\n' 'VERSION "1"' 'REFERENCE KYLE_HI' 'LANG_ENGLISH "Hello there, Kyle."' \
+  'LANG_FRENCH "Bonjour, Kyle ! Comment allez-vous ?"' 'REFERENCE JAN_GO' 'LANG_ENGLISH "Go!"' \
+  'ENDMARKER' >"$work/mymap.str"
+run --strings - --language French --cps 10 --min-seconds 3 -d out <"$work/mymap.str"
+[ "$status" -eq 0 ] && [ "$out" = "out/kyle_hi.mp3  4 s
+out/jan_go.mp3  3 s
+2 files written, 0 failed" ] && [ -z "$err" ] ||
+  fail "package on standard input: status $status, stdout '$out', stderr '$err'"
+
+# A refused package: every report told in line order, the refusals counted, nothing written.
+fresh
+printf '%s\n' 'VERSION 1' 'COUNT 2' 'INDEX 0' '{' 'REFERENCE AUX' 'TEXT_LANGUAGE1 "Aux."' '}' \
+  'INDEX 1' '{' 'REFERENCE SILENT' '}' '}' >"$work/bad.sp"
+run --strings bad.sp
+[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] && [ "$err" = \
+"bad.sp:5: REFERENCE AUX cannot be a file name: Windows keeps that name for a device
+bad.sp:10: SILENT has no text
+bad.sp:12: } closes no {
+hushmaker-cli: 2 problems in bad.sp; nothing was written" ] ||
+  fail "refused package: status $status, stdout '$out', stderr '$err'"
+
 # Help and version; the help gives the range and the game's limit from the core.
 run --help
 [ "$status" -eq 0 ] && grep -qF 'SECONDS is the length, 1 to 28800' <<<"$out" &&
-  grep -qF 'A length over 24347' <<<"$out" || fail "--help: status $status, '$out'"
+  grep -qF 'A length over 24347' <<<"$out" && grep -qF '1 to 100 (default 15)' <<<"$out" &&
+  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" && grep -qF '(default english)' <<<"$out" ||
+  fail "--help: status $status, '$out'"
 run --version
 [ "$status" -eq 0 ] && grep -qx 'hushmaker-cli (Hushmaker) [0-9.]*' <<<"$(head -n 1 <<<"$out")" &&
   grep -q 'Engine version: *[0-9]' <<<"$out" || fail "--version: status $status, '$out'"
@@ -123,16 +163,29 @@ done <<'END'
 1 dir/|names a folder
 -d out/sub 1 $(printf 'n%.0s' {1..251})|directory and file name are longer than 259
 --batch list extra|extra argument "extra"
+--list|option --list goes with --strings only
+--cps 10 3 voice|option --cps goes with --strings only
+--strings mymap.sp --cps 0|from 1 to 100, not "0"
+--strings mymap.sp --cps 101|from 1 to 100, not "101"
+--strings mymap.sp --cps 1.5|from 1 to 100, not "1.5"
+--strings mymap.sp --min-seconds 28801|--min-seconds takes a whole number from 1 to 28800
+--strings mymap.sp --min-seconds 0|--min-seconds takes a whole number from 1 to 28800, not "0"
+--strings mymap.sp --language klingon|unknown language "klingon"
+--strings mymap.sp --batch list|--batch and --strings exclude each other
+--strings mymap.sp voice|extra argument "voice"
 END
 
-# A list that cannot be read is a usage failure that names it and why; nothing is written.
-for list in missing.txt out; do
-  run --batch "$list"
-  reason="No such file or directory"
-  [ "$list" = out ] && reason="it is a folder, not a list"
-  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read $list: $reason" ] &&
-    [ -z "$out" ] && [ -z "$(made)" ] || fail "--batch $list: status $status, stderr '$err'"
-done
+# A list or package that cannot be read is a usage failure that names it and why; nothing
+# is written.
+while IFS='|' read -r arguments why; do
+  eval "run $arguments"
+  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read $why" ] && [ -z "$out" ] &&
+    [ -z "$(made)" ] || fail "'$arguments': status $status, stderr '$err'"
+done <<'END'
+--batch missing.txt|missing.txt: No such file or directory
+--batch out|out: it is a folder, not a list
+--strings missing.sp|missing.sp: No such file or directory
+END
 
 # A report that cannot be written to standard output fails the run, though the file is made.
 (cd "$work" && "$cli" 1 voice >/dev/full 2>"$scratch/stderr")
@@ -151,5 +204,45 @@ name='missing\x1b]0;pwned\x07/long.mp3'
   grep -qxF ">>> $name: No such file or directory" <<<"$err" &&
   grep -qxF "hushmaker-cli: $name was not written" <<<"$err" && ! grep -q $'\033' <<<"$err" ||
   fail "missing folder, past the game's limit: status $status, stderr '$(cat -A <<<"$err")'"
+
+# Lists that never end or run too long, too little memory, a file-size limit: every case
+# ends in a clear message. An endless list under a memory limit is refused at its first
+# line, not read to the end.
+fresh
+cd "$work" || exit 1
+err=$(ulimit -v 400000 && "$cli" --batch /dev/zero 2>&1 >/dev/null)
+status=$?
+[ "$status" -eq 2 ] && [ "$err" = $'/dev/zero:1: line too long (over 4096 bytes)\nhushmaker-cli: /dev/zero is not a list; nothing was written' ] ||
+  fail "/dev/zero: status $status, $err"
+yes '# comment' | head -n 100001 >many
+run --batch many
+[ "$status" -eq 2 ] && [ "$err" = 'hushmaker-cli: many has more than 100000 lines; nothing was written' ] ||
+  fail "a list of 100,001 lines: status $status, $err"
+
+# Too little memory for the samples is told in MiB: 28,800 s take 4 bytes a sample.
+err=$(ulimit -v 1000000 && "$cli" 28800 big 2>&1 >/dev/null)
+grep -qx '>>> Operator new failed to allocate 4845 MiB of memory to store WAV data' <<<"$err" ||
+  fail "too little memory: $err"
+
+# Both programs leave a file-size limit to fail the write instead of ending them.
+# ignores_file_size_signal WAIT WHAT COMMAND...: WAIT seconds after COMMAND starts, SIGXFSZ
+# (25) is bit 24 of its ignored set.
+ignores_file_size_signal() {
+  local mask pid
+  "${@:3}" >/dev/null 2>&1 &
+  pid=$!
+  sleep "$1"
+  mask=$(awk '/^SigIgn:/ { print $2 }' "/proc/$pid/status")
+  (((0x$mask >> 24) & 1)) || fail "$2 does not ignore SIGXFSZ"
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+}
+printf '28800 slow\n' >slow.list
+ignores_file_size_signal 0.1 hushmaker-cli "$cli" --batch slow.list
+if [ -n "$display" ]; then
+  ignores_file_size_signal 1 "the window program" env DISPLAY="$display" "$window"
+else
+  echo "The window program's signals not checked: no display"
+fi
 
 finish "command-line checks"

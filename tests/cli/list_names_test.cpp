@@ -1,14 +1,17 @@
-// The writer's name rules as a list meets them: which names are refused on which system
-// and why, which spellings make one file, and lists in the encodings and line ends that
-// editors on either system save.
+// Lists as the command line reads them: lengths, the writer's name rules (which names are
+// refused on which system and why, which spellings make one file), lists in the encodings
+// and line ends that editors on either system save, the bounds on a list that is read and
+// the escapes of what is printed back.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <string>
 
 #include "cli/batch_list.h"
+#include "cli/list_input.h"
 #include "generator/hushmaker.h"
 
 namespace {
@@ -95,10 +98,25 @@ TEST(GetTargetFileKey, SpellingsOfOneFileShareAKeyAndOthersDoNot) {
       {nullptr, "..\\..\\voice", "voice", false, false},
       {nullptr, "gr\xC3\xBC\xC3\x9F" "e", "GR\xC3\x9C\xC3\x9F" "E", false, true},
   };
-  for (const auto& row : rows) {
+  for (const auto& row : rows)
     EXPECT_EQ(GetTargetFileKey(row.directory, row.a) == GetTargetFileKey(row.directory, row.b),
               K_WINDOWS ? row.sameWindows : row.samePosix)
         << row.a << " and " << row.b;
+}
+
+TEST(ParseLength, TakesTheThreeFormsWithinTheRangeAndNothingElse) {
+  const std::pair<const char*, int> cases[] = {  // 0: refused
+      {"90", 90},        {"1:30", 90},       {"0:05", 5},   {"1:00:00", 3600}, {"8:00:00", 28800},
+      {"480:00", 28800}, {"0007", 7},        {"28801", 0},  {"99999999999999999999", 0},
+      {"0", 0},          {"1:5", 0},         {"1:60", 0},   {"1:00:60", 0},    {"1:00:00:00", 0},
+      {":30", 0},        {"1:", 0},          {"+5", 0},     {"1.5", 0},        {"", 0},
+  };
+  for (const auto& [text, expected] : cases) {
+    int seconds = -1;
+    std::string problem;
+    EXPECT_EQ(ParseLength(text, &seconds, &problem), expected != 0) << text;
+    EXPECT_EQ(expected ? seconds : 0, expected) << text;
+    EXPECT_EQ(problem.empty(), expected != 0) << text;
   }
 }
 
@@ -128,8 +146,8 @@ std::string Read(const std::string& bytes, const char* directory = nullptr) {
 }
 
 // Each row is a list as an editor saves it; a list either gives its names or is refused
-// on the line with the bytes that are not text.
-TEST(ParseBatchList, ReadsTheEncodingsAndLineEndsOfEditorsAndRefusesOtherBytes) {
+// on the line with the bytes that are not text, or that is no SECONDS NAME.
+TEST(ParseBatchList, ReadsTheListsEditorsSaveAndRefusesLinesThatAreNone) {
   const std::string grusse = "Gr\xC3\xBC\xC3\x9F" "e";
   const std::string bad1 = "1: not UTF-8 text; save the list as UTF-8";
   const std::string bad2 = "1:1 a|2" + bad1.substr(1);
@@ -150,6 +168,9 @@ TEST(ParseBatchList, ReadsTheEncodingsAndLineEndsOfEditorsAndRefusesOtherBytes) 
       {"1 a\r2 b\r\n3 c\n\r4 d\r\r", "1:1 a|2:2 b|3:3 c|5:4 d"},
       // A tab is a blank; the name is the rest of the line less its trailing blanks.
       {" \t\n  # note\n1\tvoice\n1 #take  two \t\r\n", "3:1 voice|4:1 #take  two"},
+      {"voice\n3\n2 a" + std::string(1, '\0') + "b", "1: no length: a line is SECONDS NAME|"
+                                                   "2: no file name after the length|"
+                                                   "3: the name holds a zero byte"},
   };
   for (const auto& row : rows) EXPECT_EQ(Read(row.bytes), row.read) << row.bytes;
 }
@@ -181,6 +202,42 @@ TEST(ParseBatchList, RefusesEveryLaterSpellingOfAnEarlierLinesFile) {
   }
   EXPECT_EQ(Read("1 voice\n9 ./voice\n1 sub//../voice.wav\n2 VOICE\n3 sub/voice\n4 sub//voice\n"),
             expected);
+}
+
+TEST(EscapeControlBytes, WritesEveryControlByteAsAnEscapeAndLeavesTheRest) {
+  const struct { std::string text; bool keepLineBreaks; std::string shown; } rows[] = {
+      {"a\tb\rc\nd", false, "a\\tb\\rc\\nd"}, {"a\tb\rc\nd", true, "a\\tb\\rc\nd"},
+      {std::string("\0\x01\x1b\x1f\x7f", 5), false, "\\x00\\x01\\x1b\\x1f\\x7f"},
+      // Letters beyond ASCII are bytes over 0x7F, never control bytes.
+      {"c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~", false, "c:\\st\xc3\xa9phane \xe2\x80\x94 \xff~"},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(EscapeControlBytes(row.text, row.keepLineBreaks), row.shown) << row.shown;
+}
+
+TEST(ReadBoundedList, ReadsUpToTheBoundsAndNamesTheLineBeyond) {
+  const std::string longest(LIST_MAX_LINE_BYTES, 'x');
+  std::string most;
+  for (int i = 0; i < LIST_MAX_LINES; ++i) most += "# c\n";
+  const struct { std::string text; ListReading result; int line; } rows[] = {
+      {"1 a\n" + longest + "\n" + longest, ListReading::Read, 0},
+      {"1 a\n1 b\n" + longest + "y\n", ListReading::LineTooLong, 3},
+      {most, ListReading::Read, 0},
+      {std::string(LIST_MAX_LINES, '\n') + "1 a", ListReading::TooManyLines, 0},
+  };
+  for (const auto& row : rows) {
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fwrite(row.text.data(), 1, row.text.size(), file);
+    std::rewind(file);
+    std::string text;
+    int line = 0;
+    EXPECT_EQ(ReadBoundedList(file, &text, &line), row.result) << row.text.size() << " bytes";
+    // No diff of a list this long.
+    EXPECT_TRUE(row.result != ListReading::Read || text == row.text);
+    EXPECT_EQ(row.result == ListReading::LineTooLong ? line : 0, row.line);
+    std::fclose(file);
+  }
 }
 
 }  // namespace

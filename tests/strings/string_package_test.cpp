@@ -1,11 +1,14 @@
 // String packages read as the games read them, over small packages written here: texts,
-// names, languages, formats and every refusal with its line.
+// names, languages, formats and every refusal with its line; then the characters a player
+// reads of a text and the seconds a line needs.
+#include "strings/reading_time.h"
 #include "strings/string_package.h"
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -70,8 +73,9 @@ std::string ReadOne(const std::string& bytes, std::string VoiceLine::*field = &V
 }
 
 TEST(ReadStringPackage, ReadsEveryKeywordOfEitherFormatInPackageOrder) {
-  // As the editor saves it: CRLF, every keyword, entries out of INDEX order, blank lines last.
-  // A line with no English text, nor one in the language read, is told and gets no file.
+  // As the editor saves it: CRLF, every keyword, entries out of INDEX order, blank lines last;
+  // read as "mymap.str", as its content tells the format. A line with no English text, nor
+  // one in the language read, is told and gets no file.
   const std::string strip = Join(
       {"VERSION 1", "CONFIG W:\\bin\\striped.cfg", "ID 42", "REFERENCE MYMAP",
        "DESCRIPTION \"my map\"", "COUNT 3", "INDEX 255", "{", "REFERENCE KYLE_HI",
@@ -84,7 +88,7 @@ TEST(ReadStringPackage, ReadsEveryKeywordOfEitherFormatInPackageOrder) {
       {"FILENOTES \"x\"", "", "REFERENCE KYLE_HI  // first", "  ", "FLAGS FLAG_CAPTION",
        "NOTES \"n\"", "LANG_ENGLISH \"Hello.\"", "// done", "REFERENCE JAN_01",
        "LANG_ENGLISH \"Kyle!\"", "ENDMARKERS", ""});
-  EXPECT_EQ(Describe(Read(strip)), "9 KYLE_HI kyle_hi.mp3: Hello.\n16 JAN_01 jan_01.mp3: Kyle!\n"
+  EXPECT_EQ(Describe(Read(strip, "mymap.str")), "9 KYLE_HI kyle_hi.mp3: Hello.\n16 JAN_01 jan_01.mp3: Kyle!\n"
                                    "21: FRENCH_ONLY has no text\n");
   EXPECT_EQ(Describe(Read(stringed)),
             "5 KYLE_HI kyle_hi.mp3: Hello.\n11 JAN_01 jan_01.mp3: Kyle!\n");
@@ -149,23 +153,21 @@ TEST(ReadStringPackage, TakesTheLanguageNamedInAnyCaseElseEnglish) {
       {"italian", "Hello", "Hello"},   {"spanish", "Hello", "Hello"},
       {"japanese", "Konnichiwa", "Konnichiwa"},
   };
+  PackageLanguage language = PackageLanguage::English;
   for (const auto& [name, stripText, stringedText] : cases) {
-    PackageLanguage language = PackageLanguage::English;
     ASSERT_TRUE(FindPackageLanguage(name, &language)) << name;
     EXPECT_EQ(ReadOne(strip, &VoiceLine::text, language), stripText) << name;
     EXPECT_EQ(ReadOne(stringed, &VoiceLine::text, language), stringedText) << name;
   }
-  PackageLanguage language = PackageLanguage::English;
   EXPECT_FALSE(FindPackageLanguage("englis", &language));
   EXPECT_FALSE(FindPackageLanguage("englishx", &language));
 }
 
 TEST(ReadStringPackage, ToldItsFormatByContentThenByExtension) {
-  // StringEd content is told in every StringEd case here, read as "mymap.sp". Either format
-  // read as the other is refused. Neither blocks nor ENDMARKER: a StripEd package, with no
-  // lines, is whole; a StringEd file is cut short.
+  // StripEd content is told above, StringEd content in every StringEd case here, read as
+  // "mymap.sp". Neither blocks nor ENDMARKER: a StripEd package, with no lines, is whole; a
+  // StringEd file is cut short.
   const std::string neither = "VERSION 1\nREFERENCE TESTMAP\n";
-  EXPECT_FALSE(IsPackageRefused(Read(Strip(1, Entry(0, "A")), "mymap.str")));
   EXPECT_FALSE(IsPackageRefused(Read(neither, "MYMAP.SP")));
   EXPECT_TRUE(IsPackageRefused(Read(neither, "mymap.str")));
   EXPECT_TRUE(IsPackageRefused(Read(neither, "sp")));
@@ -180,20 +182,15 @@ struct RefusalCase {
 
 void CheckRefusals(const std::vector<RefusalCase>& cases) {
   for (const RefusalCase& c : cases) {
-    std::string expected;
-    for (const auto& [line, phrase] : c.refusals) {
-      expected += std::to_string(line) + ": " + phrase + "\n";
-    }
-    std::string found;  // each refusal's expected phrase where it holds it, else its text
-    size_t index = 0;
+    std::vector<std::pair<int, std::string>> found;
     for (const PackageReport& report : Read(c.package).reports) {
-      if (!report.refusesPackage) continue;
-      // A refusal more than expected holds no line break, so it is shown whole.
-      const std::string phrase = index < c.refusals.size() ? c.refusals[index++].second : "\n";
-      const bool holds = report.text.find(phrase) != std::string::npos;
-      found += std::to_string(report.line) + ": " + (holds ? phrase : report.text) + "\n";
+      if (report.refusesPackage) found.push_back({report.line, report.text});
     }
-    EXPECT_EQ(found, expected) << c.package;
+    ASSERT_EQ(found.size(), c.refusals.size()) << Describe(Read(c.package));
+    for (size_t i = 0; i < found.size(); ++i) {
+      EXPECT_EQ(found[i].first, c.refusals[i].first) << found[i].second;
+      EXPECT_NE(found[i].second.find(c.refusals[i].second), std::string::npos) << found[i].second;
+    }
   }
 }
 
@@ -201,8 +198,7 @@ TEST(ReadStringPackage, RefusesWhatIsNoPackageOrWouldBeReadOtherwise) {
   const Lines first = Entry(0, "A");  // lines 4 to 8
   const Lines second = Entry(1, "B");
   CheckRefusals({
-      {"", {{1, "not a string package"}}},
-      {"\nVERSION 1\n", {{1, "not a string package"}}},
+      {"", {{1, "not a string package"}}}, {"\nVERSION 1\n", {{1, "not a string package"}}},
       {"VERSION 2\nCOUNT 0\n", {{1, "version 1 only"}}},
       {"VERSION \"2\"\nENDMARKER\n", {{1, "version 1 only"}}},
       {"\xEF\xBB\xBF" + Strip(1, first), {{1, "byte order mark"}}},
@@ -246,18 +242,40 @@ TEST(ReadStringPackage, RefusesReferencesThatCannotNameAFileOnce) {
       {"LPT9", "device"}, {std::string(60, 'A'), "64 characters"},
       {std::string(58, 'A') + "É", "64 characters"},  // UTF-8: the game counts bytes
   };
-  for (char c : std::string("/\\:*?\"<>|")) {
+  for (char c : std::string("/\\:*?\"<>|"))
     references.push_back({std::string("A") + c + "B", std::string("'") + c + "'"});
-  }
   std::vector<RefusalCase> cases;
-  for (const auto& [reference, phrase] : references) {
+  for (const auto& [reference, phrase] : references)
     cases.push_back({Strip(1, Entry(0, reference)), {{6, phrase}}});
-  }
   cases.push_back({Strip(2, Cat({Entry(0, "KYLE_HI"), Entry(1, "KYLE_HI")})),
                    {{11, "KYLE_HI is line 6's too"}}});
   cases.push_back({Strip(2, Cat({Entry(0, "KYLE_HI"), Entry(1, "Kyle_Hi")})),
                    {{11, "Kyle_Hi makes the file kyle_hi.mp3 as line 6's KYLE_HI does"}}});
   CheckRefusals(cases);
+}
+
+TEST(CountReadCharacters, CountsWhatThePlayerReads) {
+  const std::pair<const char*, long long> cases[] = {
+      {"  Hello  there.  ", 12},  // ends dropped, a run of spaces is one
+      {"one \n two\tthree", 13},  // a line break or tab is a space
+      {"^1Kyle^7, ^2 go!", 9},    // colour codes are not read, nor split a run of spaces
+      {"^1 ^2", 0},
+      {"x^^1 ^a^", 6},        // a caret without a digit is read
+      {"Grüße “da” €", 12},  // UTF-8 characters, not bytes
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(CountReadCharacters(text), expected) << text;
+}
+
+TEST(ComputeReadingSeconds, RoundsUpAndKeepsWithinTheBounds) {
+  // Characters, characters a second, the least seconds, and the seconds they make.
+  const std::tuple<long long, int, int, int> cases[] = {
+      {0, 15, 3, 3},  {30, 15, 2, 2},       {31, 15, 2, 3},
+      {10, 1, 9, 10}, {28801, 1, 1, 28800}, {1000000000000LL, 1, 1, 28800},
+  };
+  for (const auto& [characters, cps, minSeconds, expected] : cases) {
+    EXPECT_EQ(ComputeReadingSeconds(characters, cps, minSeconds), expected)
+        << characters << " / " << cps << ", at least " << minSeconds;
+  }
 }
 
 }  // namespace
