@@ -103,7 +103,7 @@ struct Arranged {
 // Every failure a run can meet, real where the system can be made to fail and through the
 // writer's step check elsewhere: one box naming the file and the reason, -1, and the
 // target and its folder as they were. The name rules' other refusals are CheckFileName's
-// tests'; a missing folder is told end to end in messages_e2e.sh.
+// tests'; a missing folder is told end to end in cli_e2e.sh.
 TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothing) {
   Arranged arranged;
   const std::string& dir = arranged.scratch.path;
