@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Replacing a file where it is hardest, as real runs of the command-line program: a full
-# disk under an in-place write, writers racing on one hard-linked file, kills at random
-# moments and a file-size limit in a batch. The full disk is a small tmpfs that the test
-# mounts, so it needs root. $1: hushmaker-cli. Exit 77: skipped.
+# disk under an in-place write, writers racing on one hard-linked file and kills at random
+# moments. The full disk is a small tmpfs that the test mounts, so it needs root. $1: hushmaker-cli. Exit 77: skipped.
 set -u
 unset DISPLAY
 scratch=$(mktemp -d)
@@ -97,19 +96,5 @@ for folder in "$disk" "$scratch/local"; do
     fi
   done
 done
-
-# A file-size limit fails one file of a batch, which goes on to the end.
-mkdir "$scratch/limit"
-printf '1 a\n60 big\n1 c\n' >"$scratch/limit/list"
-out=$(cd "$scratch/limit" && ulimit -f 100 && "$cli" --batch list 2>"$scratch/limit.err")
-status=$?
-err=$(cat "$scratch/limit.err")
-[ "$status" -eq 1 ] || fail "a batch over the file-size limit ended with status $status"
-[ "$out" = $'a.mp3  1 s\nc.mp3  1 s\n2 files written, 1 failed' ] ||
-  fail "a batch over the file-size limit printed: $out"
-grep -qx '>>> ./big.mp3: File too large' <<<"$err" ||
-  fail "the file over the limit is not told as too large: $err"
-[ "$(cd "$scratch/limit" && echo *.mp3)" = "a.mp3 c.mp3" ] ||
-  fail "a batch over the file-size limit made: $(ls "$scratch/limit")"
 
 finish "replacement end to end"
