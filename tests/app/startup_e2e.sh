@@ -44,12 +44,13 @@ pixels() {
     awk -v hex="$1" 'toupper($0) ~ hex { sub(":", "", $1); n += $1 } END { print n + 0 }'
 }
 
-# Centred on the 1024x768 screen, with its icon; then the name typed into the focused name field, 3 s into "Silence
-# Time:", Alt+G, and Return once the file is there, which ends the program after the
-# run's last pauses.
+# Centred on the 1024x768 screen, with its icon; then the name typed into the focused
+# name field, 3 s into "Silence Time:", Alt+G, and Return once the file is there, which
+# ends the program after the run's last pauses.
 if start_program; then
   eval "$(xdotool getwindowgeometry --shell "$main")"
-  [ "$X $Y $WIDTH $HEIGHT" = "213 186 598 396" ] || fail "window at '$X $Y $WIDTH $HEIGHT', expected '213 186 598 396'"
+  [ "$X $Y $WIDTH $HEIGHT" = "213 186 598 396" ] ||
+    fail "window at '$X $Y $WIDTH $HEIGHT', expected '213 186 598 396'"
   xprop -id "$main" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
   import -window "$main" "$artifacts/startup-1024x768.png"  # for a person to look at
   xdotool windowfocus --sync "$main" type --delay 50 voice.wav
@@ -62,7 +63,8 @@ if start_program; then
   # The command line makes the same bytes, the tag's year (35 bytes from the end) aside.
   (cd "$scratch/cli" && env -u DISPLAY "$cli" -q 3 voice.wav) || fail "hushmaker-cli failed"
   without_year() { head -c -35 "$1" && tail -c 31 "$1"; }
-  cmp -s <(without_year "$work_dir/voice.mp3") <(without_year "$scratch/cli/voice.mp3") || fail "the window's voice.mp3 differs"
+  cmp -s <(without_year "$work_dir/voice.mp3") <(without_year "$scratch/cli/voice.mp3") ||
+    fail "the window's voice.mp3 differs"
 fi
 
 # Started in a folder it cannot name: Alt+O opens the chooser and Escape closes it; the

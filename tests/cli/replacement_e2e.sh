@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Replacing a file where it is hardest, as real runs of the command-line program: a full
 # disk under an in-place write, writers racing on one hard-linked file and kills at random
-# moments. The full disk is a small tmpfs that the test mounts, so it needs root. $1: hushmaker-cli. Exit 77: skipped.
+# moments. The full disk is a small tmpfs that the test mounts, so it needs root.
+# $1: hushmaker-cli. Exit 77: skipped.
 set -u
 unset DISPLAY
 scratch=$(mktemp -d)
