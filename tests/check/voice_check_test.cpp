@@ -24,19 +24,16 @@ VoiceCheck CheckBytes(const Bytes& bytes, bool wav) {
              : CheckMp3Bytes(bytes.data(), bytes.size());
 }
 
-// Made once for every test here: a tone of 3 s mono, 5 s mono (a sweep, so that VBR
-// frames vary) and 3 s stereo at 44,100 Hz, 3 s mono at 48,000 Hz, with SoX's dither off so
-// that each run makes the same bytes; and the writer's own files of 7 s and of 61 s, which
-// spans several of the reader's windows.
+// Made once for every test here: a tone of 3 s mono and 3 s stereo at 44,100 Hz, with SoX's
+// dither off so that each run makes the same bytes; and the writer's own file of 61 s, which
+// spans several of the reader's windows (a short one, and another sample rate, are the
+// --check script's).
 class ToolFiles : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder = new ScratchDirectory();
     Make("sox -R -D -n -r 44100 -c 1 -b 16 tone3.wav synth 3 sine 440 vol 0.5");
-    Make("sox -R -D -n -r 44100 -c 1 -b 16 tone5.wav synth 5 sine 300-900 vol 0.5");
     Make("sox -R -D -n -r 44100 -c 2 -b 16 tone3s.wav synth 3 sine 440 sine 660 vol 0.5");
-    Make("sox -R -D -n -r 48000 -c 1 -b 16 tone48.wav synth 3 sine 440 vol 0.5");
-    ASSERT_NE(CreateBlankMP3(7, folder->Own().c_str(), "own7"), -1);
     ASSERT_NE(CreateBlankMP3(61, folder->Own().c_str(), "own61"), -1);
   }
   static void TearDownTestSuite() { delete folder; }
@@ -52,21 +49,16 @@ ScratchDirectory* ToolFiles::folder = nullptr;
 // (C_MP3_GetUnpackedSize of the game's mp3code), built in a harness apart from this project
 // and run on these very files (LAME 3.100, SoX 14.4.2 with twolame), as 16-bit samples,
 // plus the frame the game adds to a voice file it keeps as MP3, in whole milliseconds: the
-// three figures the game is known to show (3.082 s, 5.067 s, 6.974 s) come out so. The
-// writer's files end in a Xing frame's worth of delay and padding and an ID3v1 tag.
+// figure the game is known to show for such a file (3.082 s) comes out so. The writer's
+// files end in a Xing frame's worth of delay and padding and an ID3v1 tag.
 TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
   // What is said up to the advice after a semicolon, which is the same for every file.
   const struct { const char* name; const char* make; const char* after; } rows[] = {
       {"cbr_mono.mp3", "lame --quiet -b 128 tone3.wav cbr_mono.mp3",
        "plays it, caption 3.082 s (MPEG-1 Layer III, 44,100 Hz, mono, CBR)"},
-      {"vbr_mono.mp3", "lame --quiet -V 2 tone5.wav vbr_mono.mp3",
-       "plays it, caption 5.067 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"},
       {"vbr_stereo.mp3", "lame --quiet -V 4 tone3s.wav vbr_stereo.mp3",
        "plays it, caption 3.082 s (MPEG-1 Layer III, 44,100 Hz, stereo, VBR)"},
-      {"own7.mp3", ":", "plays it, caption 6.974 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"},
       {"own61.mp3", ":", "plays it, caption 60.995 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"},
-      {"r48000.mp3", "lame --quiet -b 64 tone48.wav r48000.mp3",
-       "refuses it: sampled at 48,000 Hz"},
       // LAME writes the title in UTF-16, whose byte order mark FF FE the loader takes for
       // a Layer I header at 48,000 Hz.
       {"id3v2.mp3", "lame --quiet -b 128 --id3v2-only --tt Guard tone3.wav id3v2.mp3",
@@ -82,7 +74,7 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
        "does not play it: 24-bit samples"},
       {"wcut.wav", "head -c 10000 tone3.wav > wcut.wav",
        "does not play it: cut short: its samples run past the end of the file"},
-      {"mp3.wav", "cp own7.mp3 mp3.wav", "refuses it: not a WAV file"},
+      {"mp3.wav", "cp own61.mp3 mp3.wav", "refuses it: not a WAV file"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -105,7 +97,6 @@ TEST_F(ToolFiles, TellsAFileOrFolderItCannotReadOrDoesNotJudge) {
   const VoiceFolder missing = ListVoiceFiles(Path("gone"));
   ASSERT_EQ(missing.failures.size(), 1u);
   EXPECT_EQ(missing.failures[0].reason, "No such file or directory");
-  EXPECT_EQ(CheckVoiceFile(Path("gone")).verdict, VoiceVerdict::Unreadable) << "a mistyped folder";
   EXPECT_EQ(CheckVoiceFile(Path("folder.mp3")).verdict, VoiceVerdict::Unreadable);
   EXPECT_EQ(DescribeVoiceCheck("notes.txt", CheckVoiceFile(Path("notes.txt"))),
             "notes.txt: not judged: the game loads voice files named .mp3 or .wav");
@@ -178,7 +169,6 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       {"frames in the second half only", Bytes(2000, 0) + Frames128(4), V::Refuses, P::NotMpeg},
       {"cut short before a whole frame", Frames(K_128, 300, 1), V::Misplays, P::NoWholeFrame},
       {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
-      {"16-bit samples", Wav(1, 1, 22050, 16, 4000), V::Plays, P::None, 90},
       // Before it looks at the channels.
       {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
        P::WavSampleWidth},
