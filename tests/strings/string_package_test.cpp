@@ -211,7 +211,6 @@ TEST(ReadStringPackage, RefusesWhatIsNoPackageOrWouldBeReadOtherwise) {
        {{5, "{ is not closed"}, {7, "not a keyword"}}},
       {Strip(1, {"INDEX 0", "{", "REFERENCE A"}), {{5, "{ is not closed"}}},
       {Strip(1, Cat({first, {"}"}})), {{9, "} closes no {"}}},
-      {Strip(1, {"INDEX 0", "{", "TEXT_LANGUAGE1 \"a\"", "}"}), {{4, "without REFERENCE"}}},
       {Strip(1, {"INDEX 0", "REFERENCE A", "}"}), {{4, "not followed by {"}}},
       {Strip(1, {"{", "REFERENCE A", "}"}), {{4, "{ without INDEX"}}},
       {Strip(2, Cat({first, {""}, Entry(1, "B", "")})),
