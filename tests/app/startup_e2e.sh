@@ -52,7 +52,6 @@ if start_program; then
   [ "$X $Y $WIDTH $HEIGHT" = "213 186 598 396" ] ||
     fail "window at '$X $Y $WIDTH $HEIGHT', expected '213 186 598 396'"
   xprop -id "$main" _NET_WM_ICON | grep -q "Icon (32 x 32)" || fail "the window has no 32 x 32 icon"
-  import -window "$main" "$artifacts/startup-1024x768.png"  # for a person to look at
   xdotool windowfocus --sync "$main" type --delay 50 voice.wav
   xdotool mousemove --window "$main" 480 160 click 1 key --clearmodifiers End BackSpace
   xdotool type --delay 50 3

@@ -27,20 +27,17 @@ const struct {
   std::function<std::string(const char*)> helper;
   std::vector<std::pair<std::string, std::string>> cases;  // input, result
 } PATH_CASES[] = {
-    {"GetDirectory", GetDirectory,
-     {{"D:\\M\\x/y/a.mp3", "D:\\M"}, {"a.mp3", "a.mp3"}, {"D:/x/a.mp3", "D:/x"}, {LONG, CUT},
-      {"D:\\" + LONG + "\\a.mp3", "D:"}}},
-    {"GetFileName", GetFileName,
-     {{"D:/x/a.mp3", "a.mp3"}, {"D:\\M\\x/a.mp3", "x/a.mp3"}, {"D:\\" + LONG, CUT}}},
+    {"GetDirectory", GetDirectory, {{"D:\\M\\x/y/a.mp3", "D:\\M"}, {"D:/x/a.mp3", "D:/x"},
+                                    {LONG, CUT}, {"D:\\" + LONG + "\\a.mp3", "D:"}}},
+    {"GetFileName", GetFileName, {{"D:\\M\\x/a.mp3", "x/a.mp3"}, {"D:\\" + LONG, CUT}}},
     {"GetFileNameOfSlashPath", GetFileNameOfSlashPath, {{"D:/x\\a.mp3", "x\\a.mp3"}, {LONG, CUT}}},
     {"StripExtension", StripExtension,
      {{"D:\\my.dir\\song.mp3", "D:\\my.dir\\song"}, {"D:\\my.dir\\song", "D:\\my.dir\\song"},
       {".mp3", ""}, {LONG + ".mp3", CUT}}},
     {"StripExtensionInPlace", StripInPlace,
      {{"D:\\my.dir\\song", "D:\\my.dir\\song"}, {".mp3", ".mp3"}, {"my.dir/song", "my"}}},
-    {"AddExtensionIfNone", AddMp3,
-     {{"song", "song.mp3"}, {"song.mp3", "song.mp3"}, {".x", ".x.mp3"},
-      {"D:\\my.dir\\song", "D:\\my.dir\\song.mp3"}, {"my.dir/song", "my.dir/song.mp3"}}},
+    {"AddExtensionIfNone", AddMp3, {{"song.mp3", "song.mp3"}, {".x", ".x.mp3"},
+     {"D:\\my.dir\\song", "D:\\my.dir\\song.mp3"}, {"my.dir/song", "my.dir/song.mp3"}}},
     // A bare "." or ".." names the directory it was chosen in, the current one; a name
     // that only ends in dots is a real directory here and stays whole.
     {"NormalizeDirectory", [](const char* path) { return Normalize(path, true); },
