@@ -110,6 +110,8 @@ TEST_F(CreateBlankMP3Test, EachFailureIsToldWithTheFileAndReasonAndChangesNothin
   } rows[] = {
       {REAL, own, "voice", 119, "seconds, not 0", 0, {}, 0},
       {REAL, own, "voice", 119, "seconds, not 28801", 0, {}, SILENCE_MAX_SECONDS + 1},
+      // A file as a folder in the path: the link walk's own failure.
+      {REAL, own + "voice.mp3\\", "v", 215, dir + "/voice.mp3/v.mp3: Not a directory"},
       {REAL, own, "folder", 215, dir + "/folder.mp3: Is a directory"},
       {IN_DELETED_FOLDER, "", "voice", 215, "\n>>> ./voice.mp3: No such file or directory"},
       {AS_NOBODY, own, "voice", 215, target + "Permission denied"},
