@@ -152,6 +152,8 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
                  uint32_t captionMs = 0; } rows[] = {
       {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
       {"16 frames: kept as MP3, a frame longer", Frames128(16), V::Plays, P::None, 444},
+      // The file and the margin exactly as large as the sound and a frame: decoded whole.
+      {"16 frames and zeros to the margin", Frames128(16) + Bytes(736, 0), V::Plays, P::None, 417},
       // The twelfth sync bit cleared in the sixth frame.
       {"a lost sync", Frames128(5) + Frames(0xFFEB90C4, 417, 11), V::Plays, P::None, 130},
       {"a cut last frame", Frames128(16) + Frames(0xFFFBE0C4, 544, 1), V::Plays, P::None, 444},
