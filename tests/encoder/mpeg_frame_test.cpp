@@ -48,6 +48,11 @@ TEST(MpegFrameHeader, TellsTheVersionLayerRatesModeAndLength) {
     if (infoAt != 0) std::memcpy(&frame[infoAt], "Info", 4);
     EXPECT_EQ(FindInfoTag(frame.data(), frame.size()), infoAt);
     EXPECT_EQ(FindInfoTag(frame.data(), frame.size() - 1), 0u) << "a frame cut short";
+    // A whole Info/LAME tag needs 156 bytes behind the mark (the 72-byte frame has not).
+    const bool room = infoAt != 0 && infoAt + INFO_LAME_TAG_END <= frame.size();
+    EXPECT_EQ(FindFullInfoTag(frame.data(), frame.size()), room ? infoAt : 0u);
+    frame.push_back(0);
+    EXPECT_EQ(FindFullInfoTag(frame.data(), frame.size()), 0u) << "more than the one frame";
   }
 }
 
