@@ -51,7 +51,9 @@ bool ByteSource::Fill(uint64_t offset, size_t count) {
     std::memmove(window.data(), window.data() + (keepFrom - windowStart), windowBytes);
     windowStart = keepFrom;
   } else {
-    for (uint64_t skip = offset - fileAt; skip > 0;) {
+    // Skipped bytes are never read, except the BACK_BYTES before offset that a later view
+    // may still ask for.
+    for (uint64_t skip = keepFrom - fileAt; skip > 0;) {
       const uint64_t step = std::min(skip, BYTE_SOURCE_SEEK_STEP);
       if (std::fseek(file, static_cast<long>(step), SEEK_CUR) != 0) {
         failed = true;
@@ -61,7 +63,7 @@ bool ByteSource::Fill(uint64_t offset, size_t count) {
       skip -= step;
       fileAt += step;
     }
-    windowStart = offset;
+    windowStart = keepFrom;
     windowBytes = 0;
   }
   const size_t needed = static_cast<size_t>(offset - windowStart) + count;

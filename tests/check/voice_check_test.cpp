@@ -13,6 +13,7 @@
 #include <random>
 #include <tuple>
 
+#include "checker/byte_source.h"
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
@@ -210,6 +211,37 @@ TEST(LoaderRules, TellTooLongAWavFileBeyondTheGamesCount) {
   EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
             "long.wav: Jedi Outcast quits on it: 13,605.442 s long, over the 12,173 s the game "
             "takes: it stops with a fatal memory error");
+}
+
+// A file hands out the bytes its buffer would for any forward walk of views, short ones
+// and ones longer than the window, stepping back within BACK_BYTES and skipping ahead.
+TEST(ByteSource, AFileGivesTheBytesOfItsBufferWhereverItsWindowStands) {
+  ScratchDirectory scratch;
+  Bytes bytes(400000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 % 251);
+  const std::string path = scratch.path + "/bytes";
+  WriteWholeFile(path, bytes);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  ByteSource source(file, bytes.size());
+  std::mt19937 random(7);
+  for (uint64_t at = 0; at < bytes.size(); at += random() % 3 == 0 ? 80000 : random() % 9000) {
+    const size_t count = random() % 4 == 0 ? 70000 : random() % 2000;
+    const uint64_t from = at - std::min<uint64_t>(at, random() % ByteSource::BACK_BYTES);
+    const uint8_t* view = source.View(from, count);
+    if (from + count > bytes.size()) {
+      EXPECT_EQ(view, nullptr);
+      continue;
+    }
+    ASSERT_NE(view, nullptr) << from << " + " << count;
+    ASSERT_EQ(std::memcmp(view, &bytes[from], count), 0) << from << " + " << count;
+  }
+  EXPECT_EQ(std::memcmp(source.Tail(128), &bytes[bytes.size() - 128], 128), 0);
+  ByteSource again(file, bytes.size());  // every edge of the window, a byte at a time
+  for (uint64_t at = 0; at + 2 <= bytes.size(); ++at) {
+    const uint8_t* view = again.View(at, 2);
+    ASSERT_TRUE(view && view[0] == bytes[at] && view[1] == bytes[at + 1]) << at;
+  }
+  std::fclose(file);
 }
 
 }  // namespace
