@@ -197,22 +197,30 @@ VoiceFolder ListVoiceFiles(const std::string& folder) {
   return listing;
 }
 
-std::string DescribeVoiceCheck(const std::string& name, const VoiceCheck& check) {
+VoiceCheckWords DescribeVoiceCheckWords(const VoiceCheck& check) {
   const std::string game = CHECK_GAME;
   switch (check.verdict) {
     case VoiceVerdict::Plays:
-      return name + ": " + game + " plays it, caption " + Seconds(check.captionMs) + " (" +
-             (check.mpeg ? DescribeMpeg(check) : DescribeWav(check)) + ")";
+      return {game + " plays it", Seconds(check.captionMs),
+              check.mpeg ? DescribeMpeg(check) : DescribeWav(check)};
     case VoiceVerdict::Refuses:
-      return name + ": " + game + " refuses it: " + Because(check);
+      return {game + " refuses it", "", Because(check)};
     case VoiceVerdict::Misplays:
-      return name + ": " + game + " does not play it: " + Because(check);
+      return {game + " does not play it", "", Because(check)};
     case VoiceVerdict::Quits:
-      return name + ": " + game + " quits on it: " + Because(check);
+      return {game + " quits on it", "", Because(check)};
     case VoiceVerdict::NotJudged:
-      return name + ": not judged: " + Because(check);
+      return {"not judged", "", Because(check)};
     case VoiceVerdict::Unreadable:
       break;
   }
-  return name + ": cannot be read: " + Because(check);
+  return {"cannot be read", "", Because(check)};
+}
+
+std::string DescribeVoiceCheck(const std::string& name, const VoiceCheck& check) {
+  const VoiceCheckWords words = DescribeVoiceCheckWords(check);
+  if (check.verdict == VoiceVerdict::Plays) {
+    return name + ": " + words.verdict + ", caption " + words.caption + " (" + words.detail + ")";
+  }
+  return name + ": " + words.verdict + ": " + words.detail;
 }

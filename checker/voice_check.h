@@ -101,7 +101,16 @@ struct VoiceFolder {
 };
 VoiceFolder ListVoiceFiles(const std::string& folder);
 
-// The report line for a file shown as `name`, without a line end:
+// The parts of a file's report, each as the report line words it; a view that shows
+// them in columns tells what the line tells.
+struct VoiceCheckWords {
+  std::string verdict;  // "Jedi Outcast plays it", "... refuses it", "not judged", ...
+  std::string caption;  // "6.974 s" when the game plays the file, else empty
+  std::string detail;   // what the file is when the game plays it, else why not
+};
+VoiceCheckWords DescribeVoiceCheckWords(const VoiceCheck& check);
+
+// The report line for a file shown as `name`, without a line end, made of its words:
 //   voice.mp3: Jedi Outcast plays it, caption 6.974 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)
 //   line.mp3: Jedi Outcast refuses it: sampled at 22,050 Hz; the game takes only 44,100 Hz
 std::string DescribeVoiceCheck(const std::string& name, const VoiceCheck& check);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "checker/check_report.h"
 #include "checker/voice_check.h"
 #include "cli/batch_list.h"
 #include "cli/list_input.h"
@@ -542,57 +543,32 @@ int RunSingle(int count, char** arguments, const std::string& directory, bool qu
   return WriteFile(seconds, directory, name, quiet) ? CLI_EXIT_WRITTEN : CLI_EXIT_FAILED;
 }
 
-// Tallies the files of a --check run and prints each one's line: those the game plays on
-// stdout (none when quiet), the others on stdout or, when quiet, on stderr.
-struct CheckRun {
-  bool quiet = false;
-  int plays = 0;
-  int doNot = 0;
-
-  void Report(const std::string& path) {
-    const VoiceCheck check = CheckVoiceFile(path);
-    const std::string line = DescribeVoiceCheck(path, check);
-    if (check.verdict == VoiceVerdict::Plays) {
-      ++plays;
-      if (!quiet) std::printf("%s\n", line.c_str());
-      return;
-    }
-    ++doNot;
-    if (check.verdict == VoiceVerdict::Unreadable) {
-      Complain("%s", line.c_str());
-    } else if (quiet) {
-      std::fflush(stdout);
-      std::fprintf(stderr, "%s\n", line.c_str());
-    } else {
-      std::printf("%s\n", line.c_str());
-    }
+// Prints one row of a --check run: those the game plays on stdout (none when quiet), what
+// cannot be read on stderr, the others on stdout or, when quiet, on stderr.
+void PrintCheckRow(const CheckRow& row, bool quiet) {
+  if (row.check.verdict == VoiceVerdict::Plays) {
+    if (!quiet) std::printf("%s\n", row.line.c_str());
+  } else if (row.check.verdict == VoiceVerdict::Unreadable) {
+    Complain("%s", row.line.c_str());
+  } else if (quiet) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", row.line.c_str());
+  } else {
+    std::printf("%s\n", row.line.c_str());
   }
-};
+}
 
 int RunCheck(int count, char** paths, bool quiet) {
   if (count == 0) return ReportBadUsage("--check needs a file or a folder");
-  CheckRun run;
-  run.quiet = quiet;
-  bool counted = count > 1;
-  for (int i = 0; i < count; ++i) {
-    if (!IsFolder(paths[i])) {
-      run.Report(paths[i]);
-      continue;
-    }
-    counted = true;
-    const VoiceFolder folder = ListVoiceFiles(paths[i]);
-    for (const VoiceFolder::Failure& failure : folder.failures) {
-      Complain("cannot read the folder %s: %s", failure.path.c_str(), failure.reason.c_str());
-      ++run.doNot;
-    }
-    for (const std::string& file : folder.files) run.Report(file);
+  const CheckPlan plan = PlanVoiceCheck(std::vector<std::string>(paths, paths + count));
+  CheckTally tally;
+  for (const CheckItem& item : plan.items) {
+    const CheckRow row = CheckPlannedItem(item);
+    tally.Count(row);
+    PrintCheckRow(row, quiet);
   }
-  if (counted && !quiet) {
-    const int files = run.plays + run.doNot;
-    std::printf("%d file%s: %d play%s, %d do%s not\n", files, files == 1 ? "" : "s", run.plays,
-                run.plays == 1 ? "s" : "", run.doNot, run.doNot == 1 ? "es" : "");
-  }
-  return run.doNot > 0 ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
+  if (plan.counted && !quiet) std::printf("%s\n", DescribeCheckTally(tally).c_str());
+  return tally.doNot > 0 ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
 }
 
 int Run(int argc, char** argv) {
