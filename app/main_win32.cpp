@@ -1,9 +1,12 @@
-// Process entry on Windows: builds the process-wide objects and runs the window inside
-// the creation of a hidden host window; ends with status 18 (normal end) or 1 (the host
-// window could not be made).
+// Process entry on Windows: reads the command line, builds the process-wide objects and
+// runs the window inside the creation of a hidden host window; ends with status 18 (normal
+// end) or 1 (the host window could not be made). A window program has no console to print
+// to, so --help and a bad option are told in a box (status 0 and 2).
 #include <windows.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/startup.h"
 #include "platform/platform_window.h"
@@ -24,10 +27,14 @@ constexpr DWORD HOST_STYLE = WS_MINIMIZEBOX | WS_SYSMENU;
 static_assert(HOST_CLASS_STYLE == 0x3 && HOST_EXTENDED_STYLE == 0x40308 && HOST_STYLE == 0xA0000,
               "the host window's class, extended and window styles");
 
+// The files and folders the command line names (Explorer names those dropped on the
+// program's icon there too).
+std::vector<std::string> opened_paths;
+
 // The whole interactive run happens while the host window is being created.
 LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CREATE) {
-    RunInteractivePart();
+    RunInteractivePart(opened_paths);
     PostQuitMessage(EXIT_STATUS_NORMAL);
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -36,6 +43,17 @@ LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const WindowArguments arguments = ReadWindowArguments(ReadProgramArguments(0, nullptr));
+  if (arguments.help) {
+    PresentWindowBox(HOST_TITLE, STARTUP_HELP_TEXT, BoxIcon::Information);
+    return EXIT_STATUS_HELP;
+  }
+  if (!arguments.problem.empty()) {
+    const std::string text = arguments.problem + "\nTry 'hushmaker --help' for more information.";
+    PresentWindowBox(HOST_TITLE, text.c_str(), BoxIcon::Warning);
+    return EXIT_STATUS_USAGE;
+  }
+  opened_paths = arguments.paths;
   SetBoxPresenter(PresentWindowBox);
   main_ui = new MainWindowUI;
 

@@ -30,6 +30,39 @@ void SetWindowIcon() {
 
 }  // namespace
 
+const char* const STARTUP_HELP_TEXT =
+    "Usage: hushmaker [PATH...]\n"
+    "       hushmaker --help\n"
+    "\n"
+    "Opens Hushmaker's window, which writes MP3 files of pure silence to use as game voice\n"
+    "files. Each PATH opens in a window of its own beside it:\n"
+    "  a level's string package (.sp, .str)   the level view: its lines and their voice\n"
+    "                                         files, in the output folder or, when one\n"
+    "                                         folder is given with it, in that folder\n"
+    "  voice files (.mp3, .wav) and folders   the check view: what the game does with\n"
+    "                                         each voice file\n"
+    "In the window, Ctrl+O chooses a string package to open, and string packages, voice\n"
+    "files and folders dropped onto the window open the same way.\n"
+    "\n"
+    "For the same files from a terminal or a script, see hushmaker-cli --help.\n";
+
+WindowArguments ReadWindowArguments(const std::vector<std::string>& arguments) {
+  WindowArguments read;
+  bool options = true;
+  for (const std::string& argument : arguments) {
+    if (options && argument == "--") {
+      options = false;
+    } else if (options && argument == "--help") {
+      read.help = true;
+    } else if (options && !argument.empty() && argument[0] == '-') {
+      if (read.problem.empty()) read.problem = "unknown option " + argument;
+    } else {
+      read.paths.push_back(argument);
+    }
+  }
+  return read;
+}
+
 std::string ReadStartDirectory() {
   char native[CURRENT_DIR_SIZE] = {};
   std::string own;
@@ -40,7 +73,7 @@ std::string ReadStartDirectory() {
   return own;
 }
 
-void RunInteractivePart() {
+void RunInteractivePart(const std::vector<std::string>& opened) {
   beVersion(&lame_version);
   version_text = static_cast<char*>(calloc(VERSION_TEXT_SIZE, 1));
   current_dir = static_cast<char*>(calloc(CURRENT_DIR_SIZE, 1));
@@ -53,7 +86,10 @@ void RunInteractivePart() {
 
   SetWindowIcon();
   main_ui->show_window();
-  Fl::run();
+  if (!opened.empty()) main_ui->open_paths(opened);
+  // The views end with the program.
+  while (main_ui->main_window->shown()) Fl::wait();
+  while (Fl::first_window()) Fl::first_window()->hide();
 
   free(current_dir);
   current_dir = nullptr;

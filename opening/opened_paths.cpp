@@ -100,6 +100,8 @@ std::vector<std::string> ReadDroppedPaths(const std::string& text) {
 OpenedPath SortOpenedPath(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::status(fs::u8path(path), error);
+  // A voice file the check cannot read is told in its row, as --check tells it.
+  if (error && IsVoiceFileName(path)) return {path, OpenedKind::VoiceFile, ""};
   if (error) return Refuse(path, "cannot be read: " + error.message());
   if (fs::is_directory(status)) return {path, OpenedKind::VoiceFolder, ""};
   if (!fs::is_regular_file(status)) return Refuse(path, "neither a file nor a folder");

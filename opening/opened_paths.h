@@ -24,7 +24,8 @@ struct OpenedPath {
   std::string reason;  // Refused: why, as a user reads it
 };
 
-// What one path is, told by its name and, for a file with another name, by its content.
+// What one path is, told by its name and, for a file with another name, by its content. A
+// voice file name is a voice file even when it cannot be read: the check tells why.
 OpenedPath SortOpenedPath(const std::string& path);
 
 // A level view to open: a package over a voice folder, or over the main window's output

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Time
 
@@ -95,6 +96,11 @@ bool FitsSystemPathLimit(const char* target, std::string* fullPath, size_t* limi
 
 // Whether path names an existing folder.
 bool IsFolder(const char* path);
+
+// The arguments the program was started with, in UTF-8, without the program's own name:
+// argv's on POSIX systems; on Windows the system's own command line read as Unicode
+// (argc and argv are not used there).
+std::vector<std::string> ReadProgramArguments(int argc, char** argv);
 
 // Makes the console show the program's UTF-8 output as such for the rest of the run
 // (Windows consoles start in an older code page); nothing elsewhere.

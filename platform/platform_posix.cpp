@@ -92,3 +92,7 @@ bool IsFolder(const char* path) {
 }
 
 void PrepareConsoleOutput() {}
+
+std::vector<std::string> ReadProgramArguments(int argc, char** argv) {
+  return argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>();
+}

@@ -157,3 +157,15 @@ void PrepareConsoleOutput() {
   original_output_code_page = current;
   std::atexit(RestoreConsoleOutput);
 }
+
+// The "A" arguments of the C library follow the code page the program runs in; the
+// Unicode command line holds every name whole.
+std::vector<std::string> ReadProgramArguments(int, char**) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return arguments;
+  for (int i = 1; i < count; ++i) arguments.push_back(Narrow(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}

@@ -43,6 +43,11 @@ const char* const UI_WELCOME_LABEL =
     "file compatible with Raven's game voice files for both these games: ST:V-EF and "
     "JKII: JO. This program is intended for single player mappers";
 const char* const UI_CREDIT_LABEL = "(c) 2026 Hushmaker team";
+// Also where a user learns how to open a level or check voice files.
+const char* const UI_OUTPUT_DIR_TOOLTIP =
+    "Set the target directory to store in the .mp3 file.\n"
+    "Ctrl+O opens a level's string package (.sp, .str). Drop a package, voice files or "
+    "folders on this window to open or check them";
 const char* const UI_LINK_TOOLTIP =
     "Click here to access a MP3-related website through your default browser";
 
@@ -108,12 +113,14 @@ MainWindowUI::MainWindowUI() {
   dir_chosen = false;
   dir_chooser = nullptr;
 
-  main_window = new Fl_Window(UI_WINDOW_WIDTH, UI_WINDOW_HEIGHT, "Hushmaker");
+  main_window = new DropTargetWindow(UI_WINDOW_WIDTH, UI_WINDOW_HEIGHT, "Hushmaker");
   main_window->box(FL_PLASTIC_UP_BOX);
   main_window->color(UI_COLOR_WINDOW);
   main_window->selection_color(UI_COLOR_WINDOW);
   main_window->user_data(this);
   main_window->xclass(VERSION_APPLICATION_ID);
+  main_window->drop_callback(cb_dropped);
+  main_window->open_callback(cb_open_package);
 
   feedback_output = new Fl_Output(16, 249, 566, 95, "output:");
   feedback_output->tooltip("I will report some feedback here");
@@ -179,8 +186,7 @@ MainWindowUI::MainWindowUI() {
   generate_button->callback(reinterpret_cast<Fl_Callback*>(cb_generate));
 
   output_dir_button = new Fl_Button(56, 144, 160, 30, "Select &Output Directory");
-  StyleActionButton(output_dir_button, "Set the target directory to store in the .mp3 file",
-                    FL_ALT + 'o');
+  StyleActionButton(output_dir_button, UI_OUTPUT_DIR_TOOLTIP, FL_ALT + 'o');
   output_dir_button->callback(reinterpret_cast<Fl_Callback*>(cb_output_dir));
 
   link_button_1 = BuildLinkButton(&banner_image_1, reinterpret_cast<Fl_Callback*>(cb_link_1));
@@ -219,6 +225,7 @@ MainWindowUI::~MainWindowUI() {
   help_text = nullptr;
   delete dir_chooser;
   dir_chooser = nullptr;
+  Fl::remove_timeout(cb_open_dropped, this);
 }
 
 void MainWindowUI::show_window() {
@@ -287,4 +294,13 @@ void MainWindowUI::cb_tooltips(Fl_Check_Button* o, void* v) {
 
 void MainWindowUI::cb_mail(Fl_Button* o, void* v) {
   static_cast<MainWindowUI*>(o->parent()->user_data())->cb_mail_i(o, v);
+}
+
+// The window itself calls these two.
+void MainWindowUI::cb_dropped(Fl_Window* o, const char* text) {
+  static_cast<MainWindowUI*>(o->user_data())->cb_dropped_i(text);
+}
+
+void MainWindowUI::cb_open_package(Fl_Window* o) {
+  static_cast<MainWindowUI*>(o->user_data())->cb_open_package_i();
 }

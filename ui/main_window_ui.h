@@ -14,6 +14,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "ui/drop_target_window.h"
 
 // Texts of the shell: the working directory at start-up in the program's own form
 // (backslashes, one trailing backslash) and the three-line encoder version text. Both
@@ -55,6 +58,13 @@ class MainWindowUI {
   // Centres the window on the screen, makes one banner visible and shows the window.
   void show_window();
 
+  // Opens what the paths (native) name: a level view for each string package, one check
+  // view for the voice files and folders, and a box telling what could not be opened.
+  void open_paths(const std::vector<std::string>& paths);
+
+  // The folder Generate would write into (native): the chosen one, else the start folder.
+  std::string output_folder() const;
+
   int16_t silence_seconds;
   int32_t encode_result;
   bool encode_ok;
@@ -67,7 +77,7 @@ class MainWindowUI {
   bool help_page2_shown;
   bool help_page3_shown;
 
-  Fl_Window* main_window;
+  DropTargetWindow* main_window;
   Fl_Output* feedback_output;
   Fl_Button* welcome_button;
   Fl_Return_Button* exit_button;
@@ -94,6 +104,8 @@ class MainWindowUI {
   void cb_link_3_i(Fl_Button*, void*);
   void cb_tooltips_i(Fl_Check_Button*, void*);
   void cb_mail_i(Fl_Button*, void*);
+  void cb_dropped_i(const char* text);
+  void cb_open_package_i();
 
  private:
   // The toolkit's callbacks: each finds the object as the main window's user data.
@@ -108,6 +120,12 @@ class MainWindowUI {
   static void cb_link_3(Fl_Button*, void*);
   static void cb_tooltips(Fl_Check_Button*, void*);
   static void cb_mail(Fl_Button*, void*);
+  static void cb_dropped(Fl_Window*, const char* text);
+  static void cb_open_package(Fl_Window*);
+  // Drops are opened once the drop itself has ended, so that its source is not kept
+  // waiting while files are checked.
+  static void cb_open_dropped(void*);
+  std::vector<std::string> dropped_texts;
 
   void OpenWebPage(const char* address);
 };

@@ -69,7 +69,9 @@ void KeepToolkitSettingsInMemory() {
   Fl::option(Fl::OPTION_VISIBLE_FOCUS, true);
   Fl::option(Fl::OPTION_DND_TEXT, true);
   Fl::option(Fl::OPTION_SHOW_TOOLTIPS, true);
-  Fl::option(Fl::OPTION_FNFC_USES_GTK, true);
+  // The toolkit's own chooser: GTK's records each file it opens in the user's recent
+  // files.
+  Fl::option(Fl::OPTION_FNFC_USES_GTK, false);
 
   Fl_Preferences** chooserSettings = AddressOf(ChooserSettings{});
   // A null parent gives the toolkit's store that is never read from or written to disk.

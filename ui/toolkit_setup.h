@@ -8,5 +8,6 @@ int UseMetricCompatibleFonts();
 
 // Sets the toolkit's options to its built-in values without reading or writing its
 // settings files, and gives the file chooser a settings store that lives in memory only,
-// so that a run leaves nothing in the user's home folder.
+// so that a run leaves nothing in the user's home folder; for the same reason the native
+// file chooser is the toolkit's own, not GTK's.
 void KeepToolkitSettingsInMemory();

@@ -65,6 +65,7 @@ TEST_F(OpenedPathsTest, TellsEachPathByItsNameAndAFileOfAnotherNameByItsBeginnin
       {"backup.txt", K::StringPackage}, {"voices/kyle.mp3", K::VoiceFile},
       {"voices/sub/a.WAV", K::VoiceFile}, {"voices", K::VoiceFolder}, {"empty", K::VoiceFolder},
       {"notes.txt", K::Refused}, {"short.txt", K::Refused}, {"gone.sp", K::Refused},
+      {"gone.mp3", K::VoiceFile},
   };
   for (const auto& [name, kind] : rows) {
     const OpenedPath sorted = SortOpenedPath(At(name));
@@ -99,7 +100,8 @@ TEST_F(OpenedPathsTest, APackageWithItsFolderOpensOnItAndTheRestOpensApart) {
       {{"voices/kyle.mp3", "voices"}, {}, {"voices/kyle.mp3", "voices"}, {}},
       // Nothing to check in a folder without voice files.
       {{"empty", "voices/sub"}, {}, {"voices/sub"}, {"empty"}},
-      {{"notes.txt", "gone.sp", "voices/kyle.mp3"}, {}, {"voices/kyle.mp3"}, {"notes.txt", "gone.sp"}},
+      {{"notes.txt", "gone.sp", "voices/kyle.mp3", "gone.wav"}, {}, {"voices/kyle.mp3", "gone.wav"},
+       {"notes.txt", "gone.sp"}},
       {{"notes.txt", "mymap.sp", "voices"}, {{"mymap.sp", "voices"}}, {}, {"notes.txt"}},
       {{}, {}, {}, {}},
   };
