@@ -14,6 +14,8 @@
 #include "resources/icon_xpm.h"
 #include "support/message_box.h"
 #include "support/path_helpers.h"
+#include "ui/check_view.h"
+#include "ui/level_view.h"
 #include "ui/main_window_ui.h"
 
 MainWindowUI* main_ui = nullptr;
@@ -89,7 +91,13 @@ void RunInteractivePart(const std::vector<std::string>& opened) {
   if (!opened.empty()) main_ui->open_paths(opened);
   // The views end with the program.
   while (main_ui->main_window->shown()) Fl::wait();
-  while (Fl::first_window()) Fl::first_window()->hide();
+  while (Fl_Window* window = Fl::first_window()) {
+    if (dynamic_cast<CheckView*>(window) || dynamic_cast<LevelView*>(window)) {
+      delete window;
+    } else {
+      window->hide();
+    }
+  }
 
   free(current_dir);
   current_dir = nullptr;

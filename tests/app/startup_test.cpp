@@ -5,15 +5,19 @@
 
 #include <FL/Fl.H>
 
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/startup.h"
 #include "encoder/encoder_version.h"
+#include "generator/hushmaker.h"
 #include "platform/platform_window.h"
 #include "tests/test_support.h"
+#include "ui/check_view.h"
 #include "ui/main_window_ui.h"
 
 namespace fs = std::filesystem;
@@ -75,6 +79,59 @@ TEST_F(StartUp, HoldsTheEncodersOwnVersionAndTheStartFolderWhileTheWindowIsUp) {
   EXPECT_EQ(g_version, expected);
   EXPECT_EQ(g_start, scratch_.Own());
   EXPECT_TRUE(version_text == nullptr && current_dir == nullptr) << "released after the run";
+}
+
+TEST(ReadWindowArguments, TakesPathsAndHelpAndRefusesOtherOptions) {
+  using Strings = std::vector<std::string>;
+  const struct { Strings given; bool help; Strings paths; std::string problem; } rows[] = {
+      {{}, false, {}, ""},
+      {{"strip/mymap.sp", "sound/chars/mymap"}, false, {"strip/mymap.sp", "sound/chars/mymap"}, ""},
+      {{"--help"}, true, {}, ""},
+      {{"a.mp3", "--help", "-x"}, true, {"a.mp3"}, "unknown option -x"},
+      {{"-x", "--verbose"}, false, {}, "unknown option -x"},
+      // After "--" a name may begin with '-'.
+      {{"--", "-voice.mp3", "--help"}, false, {"-voice.mp3", "--help"}, ""},
+      {{"C:\\maps\\mymap.sp", ""}, false, {"C:\\maps\\mymap.sp", ""}, ""},
+  };
+  for (const auto& row : rows) {
+    const WindowArguments read = ReadWindowArguments(row.given);
+    EXPECT_EQ(read.help, row.help);
+    EXPECT_EQ(read.paths, row.paths);
+    EXPECT_EQ(read.problem, row.problem);
+  }
+}
+
+// The views the command line opened end with the main window: the run must not wait for
+// them to be closed too.
+int g_views = -1;
+void CountViewsAndHideTheMainWindow(void*) {
+  g_views = 0;
+  for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
+    g_views += dynamic_cast<CheckView*>(w) != nullptr;
+  }
+  main_ui->main_window->hide();
+}
+// Should the run wait for the view, this ends it.
+void HideEveryWindow(void*) {
+  while (Fl::first_window()) Fl::first_window()->hide();
+}
+
+TEST_F(StartUp, OpensThePathsGivenAndEndsWithTheMainWindowWhileAViewIsOpen) {
+  ASSERT_TRUE(OpenDisplay()) << "needs an X display";
+  fs::create_directory("voices");
+  ASSERT_NE(CreateBlankMP3(1, (scratch_.Own() + "voices\\").c_str(), "line"), -1);
+  main_ui = new MainWindowUI;
+  Fl::add_timeout(0.1, CountViewsAndHideTheMainWindow);
+  Fl::add_timeout(10, HideEveryWindow);
+  const auto start = std::chrono::steady_clock::now();
+  RunInteractivePart({"voices"});
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  Fl::remove_timeout(HideEveryWindow);
+  EXPECT_EQ(g_views, 1);
+  EXPECT_LT(seconds, 8) << "the run waited for the view";
+  EXPECT_EQ(Fl::first_window(), nullptr) << "a view outlived the run";
+  delete main_ui->main_window;
+  delete std::exchange(main_ui, nullptr);
 }
 
 }  // namespace
