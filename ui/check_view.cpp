@@ -67,6 +67,11 @@ std::string CheckTable::cell_text(int row, int column) const {
   }
 }
 
+bool CheckTable::cell_area(int row, int column, int* x, int* y, int* w, int* h) {
+  const TableContext context = row < 0 ? CONTEXT_COL_HEADER : CONTEXT_CELL;
+  return find_cell(context, row < 0 ? 0 : row, column, *x, *y, *w, *h) == 0;
+}
+
 int CheckTable::fit_columns() {
   fl_font(FL_HELVETICA, UI_CHECK_TEXT_SIZE);
   int total = 0;

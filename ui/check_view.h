@@ -26,6 +26,10 @@ class CheckTable : public Fl_Table {
   std::string cell_text(int row, int column) const;
   static const char* header_text(int column);
 
+  // Where a cell (row -1: the column's heading) is drawn in the window; false when it is
+  // scrolled out of view.
+  bool cell_area(int row, int column, int* x, int* y, int* w, int* h);
+
   // Makes each column as wide as its widest text; returns the sum (the display must be
   // open to measure).
   int fit_columns();

@@ -4,6 +4,7 @@
 #include <FL/Fl.H>
 
 #include "checker/check_report.h"
+#include "platform/platform_window.h"
 
 namespace {
 
@@ -30,6 +31,9 @@ LevelView::LevelView(const std::string& package, const std::string& folder)
   end();
   resizable(paths_box);
   callback(cb_close);
+  int screenWidth = 0, screenHeight = 0;
+  GetScreenSize(&screenWidth, &screenHeight);
+  position((screenWidth - w()) / 2, (screenHeight - h()) / 2);
 }
 
 void LevelView::cb_close(Fl_Widget* o, void*) { static_cast<LevelView*>(o)->cb_close_i(); }
