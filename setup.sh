@@ -2,7 +2,7 @@
 
 RUN_PACKAGES=(cmake g++ ninja-build libfltk1.3-dev libfontconfig-dev libmp3lame-dev xdg-utils fonts-liberation2)
 TEST_PACKAGES=(python3 libgtest-dev xvfb xauth xdotool x11-utils ffmpeg mpg123 mp3val imagemagick
-               desktop-file-utils appstream man-db dpkg-dev lintian lame sox libsox-fmt-mp3)
+               desktop-file-utils shared-mime-info appstream man-db dpkg-dev lintian lame sox libsox-fmt-mp3)
 # libFuzzer and the sanitizers' runtimes for the fuzz targets of fuzz/.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

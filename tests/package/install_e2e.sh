@@ -21,11 +21,25 @@ $(diff <(installed_files "$id" "${programs[@]}") <(echo "$actual"))"
 
 desktop=$root/share/applications/$id.desktop
 report=$(desktop-file-validate "$desktop" 2>&1) && [ -z "$report" ] || fail "desktop-file-validate: $report"
-# The entry must start an installed program, show an installed icon and match the window.
-exec_program=$(sed -n 's/^Exec=//p' "$desktop")
-[ -x "$root/bin/$exec_program" ] || fail "Exec=$exec_program names no installed program"
+# The entry must start an installed program with the files it is given, show an installed
+# icon and match the window.
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ -x "$root/bin/${exec_line%% *}" ] || fail "Exec=$exec_line names no installed program"
+[ "${exec_line#* }" = "%F" ] || fail "Exec=$exec_line does not take the files it is given (%F)"
 [ "$(sed -n 's/^Icon=//p' "$desktop")" = "$id" ] || fail "the entry's icon is not $id"
 [ "$(sed -n 's/^StartupWMClass=//p' "$desktop")" = "$id" ] || fail "the entry's window class is not $id"
+
+# The types the entry lists are those the installed MIME package defines, and the system's
+# own tool takes them into a database where the packages' names find them.
+mime=$scratch/mime
+mkdir -p "$mime/packages"
+cp "$root/share/mime/packages/$id.xml" /usr/share/mime/packages/freedesktop.org.xml "$mime/packages/"
+report=$(XDG_DATA_HOME=$scratch XDG_DATA_DIRS=$scratch update-mime-database "$mime" 2>&1) &&
+  [ -z "$report" ] || fail "update-mime-database: $report"
+for pair in "*.sp:text/x-striped-package" "*.str:text/x-stringed-package"; do
+  grep -qxF "50:${pair#*:}:${pair%%:*}" "$mime/globs2" || fail "no ${pair%%:*} type in the MIME database"
+  grep -q "^MimeType=.*${pair#*:};" "$desktop" || fail "the entry does not list ${pair#*:}"
+done
 
 metainfo=$root/share/metainfo/$id.metainfo.xml
 report=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $report"

@@ -10,6 +10,7 @@ installed_files() {
       echo "share/man/man1/$program.1"
     done
     echo "share/applications/$id.desktop"
+    echo "share/mime/packages/$id.xml"
     echo "share/metainfo/$id.metainfo.xml"
     for size in 32 48 64 128 256; do echo "share/icons/hicolor/${size}x${size}/apps/$id.png"; done
     echo "share/icons/hicolor/scalable/apps/$id.svg"
