@@ -140,9 +140,11 @@ CheckView::CheckView(const std::string& title, std::vector<CheckRow> rows, const
                          Fl::box_dw(table->table_box()) + Fl::scrollbar_size();
   const int tableHeight = UI_CHECK_HEADER_HEIGHT + table->rows() * UI_CHECK_ROW_HEIGHT +
                           Fl::box_dh(table->box()) + Fl::box_dh(table->table_box());
-  const int width = std::clamp(tableWidth + 2 * UI_CHECK_MARGIN, UI_CHECK_MIN_WIDTH,
-                               std::max(UI_CHECK_MIN_WIDTH, screenWidth - UI_CHECK_SCREEN_SPARE_WIDTH));
-  const int height = std::clamp(tableHeight + 3 * UI_CHECK_MARGIN + UI_CHECK_COUNTS_HEIGHT,
+  const int widest = std::max(UI_CHECK_MIN_WIDTH, screenWidth - UI_CHECK_SCREEN_SPARE_WIDTH);
+  const int width = std::clamp(tableWidth + 2 * UI_CHECK_MARGIN, UI_CHECK_MIN_WIDTH, widest);
+  // Columns wider than the screen take a scroll bar below the rows.
+  const int scrollBar = tableWidth + 2 * UI_CHECK_MARGIN > widest ? Fl::scrollbar_size() : 0;
+  const int height = std::clamp(tableHeight + scrollBar + 3 * UI_CHECK_MARGIN + UI_CHECK_COUNTS_HEIGHT,
                                 UI_CHECK_MIN_HEIGHT,
                                 std::max(UI_CHECK_MIN_HEIGHT, screenHeight - UI_CHECK_SCREEN_SPARE_HEIGHT));
   resize((screenWidth - width) / 2, (screenHeight - height) / 2, width, height);

@@ -239,11 +239,31 @@ TEST_F(ViewsTest, CheckViewShowsEachFilesVerdictCaptionAndDetailWholeInItsCell) 
   EXPECT_LE(columns, table->w() - Fl::box_dw(table->box()) - Fl::scrollbar_size());
   EXPECT_LE(view->w(), Fl::w());
   EXPECT_EQ(std::string(view->counts_box->label()), "3 files: 1 plays, 2 do not");
+  EXPECT_TRUE(view->resizable() == table) << "the rows take the room of a resized view";
   // Closing the view's window ends it.
   Fl_Widget_Tracker tracker(view);
   view->do_callback();
   Fl::wait(0.05);
   EXPECT_FALSE(tracker.exists());
+}
+
+// A name wider than the screen: the view keeps to the screen and scrolls sideways, and the
+// scroll bar takes no row from view. Enough rows that the view is taller than its least.
+TEST_F(ViewsTest, CheckViewWiderThanTheScreenStillShowsEveryRow) {
+  for (const char* copy : {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}) {
+    fs::copy_file(work / "voices" / "own.mp3", work / "voices" / copy);
+  }
+  const std::string longName = std::string(200, 'w') + ".mp3";
+  fs::copy_file(work / "voices" / "own.mp3", work / "voices" / longName);
+  CheckView* view = OpenCheckView({Native("voices")});
+  CheckTable* table = view->table;
+  ASSERT_EQ(table->rows(), 8);
+  EXPECT_EQ(table->cell_text(7, UI_CHECK_FILE), "voices/" + longName);
+  EXPECT_LE(view->w(), Fl::w());
+  int x = 0, y = 0, w = 0, h = 0;
+  ASSERT_TRUE(table->cell_area(7, UI_CHECK_FILE, &x, &y, &w, &h));
+  const int rowsEnd = table->y() + table->h() - Fl::box_dh(table->box()) / 2 - Fl::scrollbar_size();
+  EXPECT_LE(y + h, rowsEnd) << "the last row is under the scroll bar";
 }
 
 // Ctrl+O in the name field opens the toolkit's chooser (GTK's would record the file in the
