@@ -97,6 +97,7 @@ TEST_F(OpenedPathsTest, APackageWithItsFolderOpensOnItAndTheRestOpensApart) {
       // With more than one folder, or a file, it is not told which is the level's.
       {{"mymap.sp", "voices", "voices/sub"}, {{"mymap.sp", ""}}, {"voices", "voices/sub"}, {}},
       {{"mymap.sp", "voices", "voices/kyle.mp3"}, {{"mymap.sp", ""}}, {"voices", "voices/kyle.mp3"}, {}},
+      {{"mymap.sp", "voices/kyle.mp3"}, {{"mymap.sp", ""}}, {"voices/kyle.mp3"}, {}},
       {{"voices/kyle.mp3", "voices"}, {}, {"voices/kyle.mp3", "voices"}, {}},
       // Nothing to check in a folder without voice files.
       {{"empty", "voices/sub"}, {}, {"voices/sub"}, {"empty"}},

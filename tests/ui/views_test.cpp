@@ -193,6 +193,33 @@ TEST_F(ViewsTest, APackageDroppedWithItsFolderOpensTheLevelOnItAndAloneOnTheOutp
   }
 }
 
+// A package alone opens over the folder Generate would write into: the chooser's
+// selection, else the folder an earlier Generate took from a chooser since cancelled,
+// else the start folder.
+TEST_F(ViewsTest, APackageAloneOpensOverTheFolderGenerateWouldWriteInto) {
+  const struct { const char *selected, *taken, *folder; } rows[] = {
+      {nullptr, "", ""}, {"", "empty\\", "empty/"}, {"voices", "empty\\", "voices"},
+  };
+  for (const auto& row : rows) {
+    if (row.selected) {
+      ui->dir_chosen = true;
+      delete ui->dir_chooser;
+      ui->dir_chooser = new Fl_File_Chooser(work.c_str(), "*", Fl_File_Chooser::DIRECTORY, "x");
+      if (row.selected[0]) {
+        ui->dir_chooser->value(Native(row.selected).c_str());
+      } else {
+        FindByLabel(ui->dir_chooser->newButton->window(), fl_cancel)->do_callback();
+      }
+    }
+    snprintf(ui->target_dir, UI_TARGET_DIR_SIZE, "%s", row.taken[0] ? (start + row.taken).c_str() : "");
+    ui->open_paths({Native("my map.sp")});
+    const std::vector<LevelView*> levels = ShownViews<LevelView>();
+    ASSERT_EQ(levels.size(), 1u);
+    EXPECT_EQ(levels[0]->folder_path, work.string() + "/" + row.folder);
+    CloseViews();
+  }
+}
+
 // Nothing opens for what cannot be opened; one box tells each path and why.
 TEST_F(ViewsTest, WhatCannotBeOpenedIsToldInOneBox) {
   ui->open_paths({Native("notes.txt"), Native("gone.sp"), Native("empty"), Native("voices/own.mp3")});
