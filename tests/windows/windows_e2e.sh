@@ -2,11 +2,16 @@
 # The shipped Windows programs under Wine, like a user would run them: the zip's contents
 # and the DLLs its programs need, the window driven with xdotool, its file compared byte
 # for byte with the Linux command line's, the warning box, the exit status, and the command
-# line. $1: the zip, $2: the Linux hushmaker-cli.
+# line; then the views the window program opens for the paths it is given. Every wait is
+# for a state of a window or a file, never for a fixed time, so that a machine whose
+# processors are busy gives the same result, only later.
+# $1: the zip, $2: the Linux hushmaker-cli, $3 (optional): the window program built with
+# the dump of its views (tests/app/view_probe.cpp), beside LAME's DLL.
 # DISPLAY: a 1024x768 screen; WINEPREFIX: a prepared Wine prefix.
 set -u
 zip=$(readlink -f "$1")
 linux_cli=$(readlink -f "$2")
+probe=${3:+$(readlink -f "$3")}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 source "$(dirname "$0")/../e2e_harness.sh"
@@ -43,16 +48,93 @@ icotool -l "$scratch/icon.ico" 2>/dev/null | grep -q -- "--width=32 --height=32 
 wrestool -x --raw --type=16 --name=1 "$shipped/hushmaker.exe" 2>/dev/null | strings -el |
   grep -qx "Empty .mp3 file encoder" || fail "hushmaker.exe has no version resource describing it"
 
-# find_window PATTERN: the first visible window of the program whose title matches,
-# waited for up to 15 s (Wine gives each window the process id of the program).
-find_window() {
-  local found
-  for _ in $(seq 150); do
-    found=$(xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1)
-    [ -n "$found" ] && { echo "$found"; return 0; }
+# wait_until SECONDS COMMAND...: polls COMMAND every 0.1 s; false when time ran out.
+wait_until() {
+  local end=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
     sleep 0.1
   done
+}
+
+# find_window PATTERN: the first visible window of the program whose title matches,
+# waited for up to 60 s (Wine gives each window the process id of the program).
+find_window() {
+  local found=
+  look() { found=$(xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1); [ -n "$found" ]; }
+  wait_until 60 look "$1" && echo "$found"
+}
+
+# The window's state, read from its screen: a checksum of what a part of it shows
+# (AREA: WxH+X+Y in the window), and the colour of one pixel.
+shows() { import -window "$window" -crop "$1" +repage rgb:- 2>/dev/null | md5sum | cut -d' ' -f1; }
+pixel() { import -window "$window" -crop "1x1+$1+$2" +repage -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
+# The fields of the main window (see ui/main_window_ui.cpp).
+NAME_FIELD=170x30+395+190 TIME_FIELD=170x30+395+145 STATUS_FIELD=170x30+395+100
+FEEDBACK_FIELD=566x95+16+249
+# Drawn and waiting: the welcome text's own colour where no letter is, and the same
+# picture twice in a row.
+drawn() {
+  [ "$(pixel 18 60)" = "#BF91BF" ] || return 1
+  local before
+  before=$(shows 598x396+0+0)
+  sleep 0.2
+  [ "$(shows 598x396+0+0)" = "$before" ]
+}
+# settled AREA BEFORE: the area shows something other than BEFORE, the same twice in a row.
+settled() {
+  local now
+  now=$(shows "$1")
+  [ "$now" != "$2" ] || return 1
+  sleep 0.2
+  [ "$(shows "$1")" = "$now" ]
+}
+# type_into AREA X Y TEXT: clicks the field at X,Y of the window, empties it and types
+# TEXT, until the field settles on something new; up to three tries, since keys sent
+# before the window takes them are lost.
+type_into() {
+  local before
+  before=$(shows "$1")
+  for try in 1 2 3; do
+    [ "$try" -eq 1 ] || echo "note: '$4' typed again"
+    xdotool windowfocus --sync "$window" mousemove --window "$window" "$2" "$3" click 1 \
+      key --clearmodifiers ctrl+a BackSpace
+    xdotool type --delay 50 "$4"
+    wait_until 20 settled "$1" "$before" && return 0
+  done
   return 1
+}
+# press_generate: Alt+G, until the feedback field shows the run's announcement; a key sent
+# to a window that is slow to take it is now and then lost under Wine, and sent again.
+press_generate() {
+  local before
+  before=$(shows $FEEDBACK_FIELD)
+  for try in 1 2 3; do
+    [ "$try" -eq 1 ] || echo "note: Alt+G sent again"
+    xdotool windowfocus --sync "$window" key --clearmodifiers alt+g
+    wait_until 30 eval '[ "$(shows $FEEDBACK_FIELD)" != "$before" ]' && return 0
+  done
+  return 1
+}
+# idle_after_run: a run of Generate is over: the status shows Idle again and the feedback
+# field its closing text.
+idle_after_run() { [ "$(shows $STATUS_FIELD)" = "$idle" ] && [ "$(shows $FEEDBACK_FIELD)" != "$no_feedback" ]; }
+
+# end_program: Escape on the main window ($window) ends the program ($pid) with status 18.
+# A click into the feedback field first: under Wine without a window manager a closed box
+# leaves no window active; an Escape sent before the window is active again is lost, and
+# is sent again.
+ended() { ! kill -0 "$pid" 2>/dev/null; }
+end_program() {
+  for _ in $(seq 12); do
+    xdotool mousemove --window "$window" 300 300 click 1 windowfocus --sync "$window" key Escape 2>/dev/null
+    wait_until 5 ended && break
+  done
+  ended || { fail "Escape did not end the program"; kill "$pid"; }
+  wait "$pid"
+  local status=$?
+  [ "$status" -eq 18 ] || fail "the program ended with status $status, expected 18"
 }
 
 year_before=$(date +%Y)
@@ -62,34 +144,36 @@ year_before=$(date +%Y)
 mkdir "$scratch/windows" && cd "$scratch/windows" || exit 1
 wine "$shipped/hushmaker.exe" >/dev/null 2>&1 &
 pid=$!
-if window=$(find_window '^Hushmaker$'); then
+if window=$(find_window '^Hushmaker$') && wait_until 60 drawn; then
   placed=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
                                        /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
   [ "$placed" = "213 186 598 396" ] || fail "window at '$placed', expected '213 186 598 396'"
-  xdotool sleep 0.3 windowfocus --sync "$window"
-  xdotool type --delay 50 voice
-  xdotool mousemove --window "$window" 480 160 click 1 key --clearmodifiers End BackSpace
-  xdotool type --delay 50 3
-  xdotool key --clearmodifiers alt+g
-  for _ in $(seq 300); do [ -e voice.mp3 ] && break; sleep 0.1; done
-  sleep 4  # the window pauses after writing, before it is idle again
+  idle=$(shows $STATUS_FIELD) no_feedback=$(shows $FEEDBACK_FIELD)
+  # Each field is typed into once the one before shows what was typed; that both went where
+  # they belong, the file's name and bytes tell.
+  type_into $NAME_FIELD 480 205 voice || fail "the name field never showed the name typed"
+  type_into $TIME_FIELD 480 160 3 || fail "\"Silence Time:\" never showed the length typed"
+  press_generate || fail "Alt+G started no run"
+  wait_until 120 test -e voice.mp3 || fail "Alt+G wrote no voice.mp3"
+  # The window pauses after writing, then is idle again.
+  wait_until 60 idle_after_run || fail "the window did not come back to Idle after writing"
   # Its bytes are compared with the Linux command line's below.
   [ "$(ls -A)" = voice.mp3 ] || fail "the Windows program's folder holds: $(ls -A)"
 
   # A name in a folder that does not exist, and names Windows reserves: the writer's
   # warning box from the line of its check, closed by Return, and no file made.
   while IFS='|' read -r typed line; do
-    xdotool mousemove --window "$window" 480 205 click 1 key --clearmodifiers ctrl+a BackSpace
-    xdotool type --delay 50 "$typed"
-    xdotool key --clearmodifiers alt+g
+    type_into $NAME_FIELD 480 205 "$typed" || fail "the name field never showed '$typed'"
+    press_generate || fail "Alt+G started no run for '$typed'"
     if box=$(find_window '^Called from: '); then
       caption=$(xdotool getwindowname "$box")
       [ "$caption" = "Called from: \"hushmaker\", line $line" ] ||
         fail "the box for '$typed' has the caption '$caption'"
       xdotool windowfocus --sync "$box" key Return
-      for _ in $(seq 50); do xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || break; sleep 0.1; done
-      xwininfo -id "$box" 2>/dev/null | grep -q IsViewable && fail "Return did not close the box"
-      sleep 3  # the window pauses after a failed run, before it is idle again
+      wait_until 60 eval '! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable' ||
+        fail "Return did not close the box"
+      # The window pauses after a failed run, then is idle again.
+      wait_until 60 idle_after_run || fail "the window did not come back to Idle after '$typed'"
     else
       fail "no warning box for the name '$typed'"
     fi
@@ -98,14 +182,7 @@ missing\voice|215
 C:voice|124
 END
   [ "$(ls -A)" = voice.mp3 ] || fail "after refused names the folder holds: $(ls -A)"
-  # Escape ends the program with status 18. A click into the feedback field first: under
-  # Wine without a window manager a closed box leaves no window active.
-  xdotool mousemove --window "$window" 300 300 click 1 sleep 0.3 key Escape
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "Escape did not end hushmaker.exe" && kill "$pid"
-  wait "$pid"
-  status=$?
-  [ "$status" -eq 18 ] || fail "hushmaker.exe ended with status $status, expected 18"
+  end_program
 else
   fail "no Hushmaker window appeared"
   kill "$pid"
@@ -147,6 +224,68 @@ done <<'END'
 --batch .|cannot read .: it is a folder, not a list
 END
 [ "$(ls -A | xargs)" = "stderr stdout" ] || fail "refused names left: $(ls -A)"
+
+# The views, opened by paths on the command line with a drive letter, backslashes and
+# letters beyond ASCII: a folder of voice files opens the check view, whose rows (read back
+# from the window program built with its views' dump) are those hushmaker-cli.exe --check
+# tells; a package with the folder opens the level view on that folder.
+views=$scratch/views
+mkdir -p "$views/Stimmen-Grüße" && cd "$views" || exit 1
+(cd "Stimmen-Grüße" && "$linux_cli" -q 2 gut) || fail "the Linux hushmaker-cli failed"
+printf 'no sound' >"Stimmen-Grüße/kaputt.mp3"
+printf 'VERSION 1\r\nENDMARKER\r\n' >"mymap.str"
+folder=$(winepath -w "$views/Stimmen-Grüße")
+[[ $folder == [A-Z]:\\*\\Stimmen-Grüße ]] || fail "Wine names the folder '$folder'"
+wine "$shipped/hushmaker.exe" "$folder" >/dev/null 2>&1 &
+pid=$!
+if window=$(find_window '^Hushmaker$'); then
+  find_window '^Check: Stimmen-Grüße$' >/dev/null || fail "hushmaker.exe FOLDER opened no check view"
+  end_program
+else
+  fail "hushmaker.exe FOLDER showed no window"
+  kill "$pid"
+fi
+if [ -n "$probe" ]; then
+  dump=$scratch/dump
+  dumped() { grep -q "$1" "$dump" 2>/dev/null; }
+  HUSHMAKER_PROBE_DUMP=$(winepath -w "$dump") wine "$probe" "$folder" >/dev/null 2>&1 &
+  pid=$!
+  if window=$(find_window '^Hushmaker$') && wait_until 60 dumped $'^check\tCheck: Stimmen-Grüße\t.*\t1$'; then
+    shown=$(awk -F'\t' '$1 == "check" { counts = $3 }
+      $1 == "cell" { cell[$2, $3] = $4; if ($2 + 1 > rows) rows = $2 + 1 }
+      END {
+        for (r = 0; r < rows; r++) {
+          if (cell[r, 2] != "") print cell[r, 0] ": " cell[r, 1] ", caption " cell[r, 2] " (" cell[r, 3] ")"
+          else print cell[r, 0] ": " cell[r, 1] ": " cell[r, 3]
+        }
+        print counts
+      }' "$dump")
+    # Named there from the folder's own name on.
+    told=$(wine "$shipped/hushmaker-cli.exe" --check "$folder" 2>/dev/null | tr -d '\r')
+    told=${told//"$folder\\"/"Stimmen-Grüße\\"}
+    [ "$shown" = "$told" ] && [ "$(wc -l <<<"$told")" -eq 3 ] ||
+      fail "the check view shows:
+$shown
+where hushmaker-cli.exe --check says:
+$told"
+    end_program
+  else
+    fail "no check view of $folder was dumped: $(cat "$dump" 2>/dev/null)"
+    kill "$pid"
+  fi
+  package=$(winepath -w "$views/mymap.str")
+  HUSHMAKER_PROBE_DUMP=$(winepath -w "$dump") wine "$probe" "$package" "$folder" >/dev/null 2>&1 &
+  pid=$!
+  if window=$(find_window '^Hushmaker$') &&
+    wait_until 60 grep -qxF "level"$'\t'"mymap.str"$'\t'"$package"$'\t'"$folder" "$dump"; then
+    end_program
+  else
+    fail "no level view of $package over $folder: $(cat "$dump" 2>/dev/null)"
+    kill "$pid"
+  fi
+fi
+[ "$(cd "$views" && find . | sort | xargs)" = ". ./Stimmen-Grüße ./Stimmen-Grüße/gut.mp3 ./Stimmen-Grüße/kaputt.mp3 ./mymap.str" ] ||
+  fail "opening wrote into the folder: $(cd "$views" && find . | sort | xargs)"
 
 # The tag's year is the local year of each run; should the year turn during this test,
 # the four bytes of the year are left out of the comparison.
