@@ -284,6 +284,25 @@ $told"
     kill "$pid"
   fi
 fi
+# --help has no console to print to: it is told in a box, and ends with status 0 once the
+# box is closed, before any other window.
+wine "$shipped/hushmaker.exe" --help >/dev/null 2>&1 &
+pid=$!
+if box=$(find_window '^Hushmaker$'); then
+  xwininfo -id "$box" | grep -q "Width: 598" && fail "--help showed the main window"
+  for _ in $(seq 12); do
+    xdotool windowfocus --sync "$box" key Return 2>/dev/null
+    wait_until 5 ended && break
+  done
+  ended || { fail "Return did not close the help box"; kill "$pid"; }
+  wait "$pid"
+  status=$?
+  [ "$status" -eq 0 ] || fail "hushmaker.exe --help ended with status $status, expected 0"
+else
+  fail "hushmaker.exe --help showed no box"
+  kill "$pid"
+fi
+
 [ "$(cd "$views" && find . | sort | xargs)" = ". ./Stimmen-Grüße ./Stimmen-Grüße/gut.mp3 ./Stimmen-Grüße/kaputt.mp3 ./mymap.str" ] ||
   fail "opening wrote into the folder: $(cd "$views" && find . | sort | xargs)"
 
