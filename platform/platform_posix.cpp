@@ -91,4 +91,9 @@ bool IsFolder(const char* path) {
   return stat(path, &information) == 0 && S_ISDIR(information.st_mode);
 }
 
+bool PathExists(const char* path) {
+  struct stat information;
+  return stat(path, &information) == 0;
+}
+
 void PrepareConsoleOutput() {}
