@@ -19,6 +19,7 @@
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
+#include "strings/level.h"
 #include "strings/reading_time.h"
 #include "strings/string_package.h"
 #include "support/path_helpers.h"
@@ -45,6 +46,7 @@ enum {
   CLI_OPTION_CPS,
   CLI_OPTION_MIN_SECONDS,
   CLI_OPTION_CHECK,
+  CLI_OPTION_REPLACE_RECORDED,
 };
 
 const option CLI_OPTIONS[] = {
@@ -57,6 +59,7 @@ const option CLI_OPTIONS[] = {
     {"cps", required_argument, nullptr, CLI_OPTION_CPS},
     {"min-seconds", required_argument, nullptr, CLI_OPTION_MIN_SECONDS},
     {"check", no_argument, nullptr, CLI_OPTION_CHECK},
+    {"replace-recorded", no_argument, nullptr, CLI_OPTION_REPLACE_RECORDED},
     {"help", no_argument, nullptr, CLI_OPTION_HELP},
     {"version", no_argument, nullptr, CLI_OPTION_VERSION},
     {nullptr, 0, nullptr, 0},
@@ -177,6 +180,7 @@ struct Options {
   bool help = false;
   bool version = false;
   bool check = false;
+  bool replaceRecorded = false;
 };
 
 // How a package's lines are timed.
@@ -261,6 +265,9 @@ bool ReadOptions(int argc, char** argv, Options* options, std::string* problem) 
       case CLI_OPTION_CHECK:
         options->check = true;
         break;
+      case CLI_OPTION_REPLACE_RECORDED:
+        options->replaceRecorded = true;
+        break;
       case ':':
         *problem = "option " + GetOffendingOption(argv) + " needs a value";
         return false;
@@ -332,7 +339,7 @@ bool WriteFile(int seconds, const std::string& directory, const std::string& nam
 
 // Reads the whole list (or package, as kind says); false after telling why it cannot be run.
 bool ReadList(const char* list, const std::string& shownList, const char* kind,
-              std::string* text) {
+              std::string* text, size_t maxLineBytes = LIST_MAX_LINE_BYTES) {
   const bool standardInput = std::strcmp(list, CLI_STANDARD_INPUT) == 0;
   FILE* file = standardInput ? stdin : std::fopen(list, "rb");
   if (!file) {
@@ -340,7 +347,7 @@ bool ReadList(const char* list, const std::string& shownList, const char* kind,
     return false;
   }
   int line = 0;
-  const ListReading result = ReadBoundedList(file, text, &line);
+  const ListReading result = ReadBoundedList(file, text, &line, maxLineBytes);
   const int error = errno;
   if (!standardInput) std::fclose(file);
   switch (result) {
@@ -351,8 +358,8 @@ bool ReadList(const char* list, const std::string& shownList, const char* kind,
       return false;
     case ListReading::LineTooLong:
       std::fprintf(stderr, "%s:%d: line too long (over %zu bytes)\n", shownList.c_str(), line,
-                   LIST_MAX_LINE_BYTES);
-      Complain("%s is not %s; nothing was written", shownList.c_str(), kind);
+                   maxLineBytes);
+      Complain("%s cannot be read as %s; nothing was written", shownList.c_str(), kind);
       return false;
     case ListReading::TooManyLines:
       break;
@@ -383,7 +390,22 @@ int WriteEntries(const std::vector<BatchEntry>& entries, const std::string& dire
   return failed ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
 }
 
-int RunBatch(const char* list, const std::string& directory, bool quiet) {
+// Makes the -d folder, when there is one and it is missing, before the first file is
+// written; false after telling why it cannot be made.
+bool MakeTargetFolder(const char* given) {
+  if (!given || IsFolder(given)) return true;
+  FileFailure failure;
+  if (!MakeFolders(given, &failure)) {
+    Complain("cannot make the folder %s: %s; nothing was written", failure.path.c_str(),
+             failure.reason.c_str());
+    return false;
+  }
+  Complain("made the folder %s", given);
+  return true;
+}
+
+int RunBatch(const char* list, const char* givenDirectory, const std::string& directory,
+             bool quiet) {
   const std::string shownList = EscapeControlBytes(ShowInputName(list));
   std::string text;
   if (std::strcmp(list, CLI_STANDARD_INPUT) != 0 && IsFolder(list)) {
@@ -401,6 +423,7 @@ int RunBatch(const char* list, const std::string& directory, bool quiet) {
              batch.problems.size() == 1 ? "" : "s", shownList.c_str());
     return CLI_EXIT_USAGE;
   }
+  if (!MakeTargetFolder(givenDirectory)) return CLI_EXIT_FAILED;
   return WriteEntries(batch.entries, directory, quiet);
 }
 
@@ -444,6 +467,7 @@ const char* FindStringsOnlyOption(const Options& options) {
   if (options.language) return "--language";
   if (options.cps) return "--cps";
   if (options.minSeconds) return "--min-seconds";
+  if (options.replaceRecorded) return "--replace-recorded";
   return nullptr;
 }
 
@@ -466,61 +490,118 @@ bool CheckCombination(const Options& options, int count, char** arguments,
   return true;
 }
 
-// A text on one line, its line breaks written as the package writes them.
-std::string JoinTextLines(const std::string& text) {
+// A text on one line of a list's comment: line breaks written as the package writes them,
+// other control bytes escaped, so that no byte of it ends the comment's line.
+std::string ShowTextInList(const std::string& text) {
   std::string joined;
   for (char c : text) joined += c == '\n' ? std::string("\\n") : std::string(1, c);
-  return joined;
+  return EscapeControlBytes(joined);
 }
 
-// The list that --batch turns into the same files, each line's text as a comment.
-void PrintPackageList(const std::vector<VoiceLine>& lines, const std::vector<BatchEntry>& files) {
-  for (size_t index = 0; index < lines.size(); ++index) {
-    std::printf("# %s\n%d %s\n", JoinTextLines(lines[index].text).c_str(), files[index].seconds,
-                files[index].name.c_str());
+// The list that --batch turns into the same files in the level's folder, each line's text
+// as a comment. A file that holds recorded sound is left out, in a comment.
+void PrintLevelList(const Level& level) {
+  for (const LevelLine& line : level.lines) {
+    if (!line.noFile.empty()) continue;
+    const LevelFile& file = line.files.front();
+    std::printf("# %s\n", ShowTextInList(line.voice.text).c_str());
+    const bool kept = file.exists && file.content != SoundContent::Silence;
+    std::printf("%s%d %s\n", kept ? "# kept, holds sound: " : "", line.seconds,
+                EscapeControlBytes(file.name).c_str());
+  }
+  const std::string female = level.package.format == PackageFormat::StringEd
+                                 ? FindFemaleTwinDirectory(level.directory)
+                                 : "";
+  if (!female.empty()) {
+    std::printf("# a female player hears these files from %s: run the list there too\n",
+                EscapeControlBytes(NativePath(female.c_str())).c_str());
   }
 }
 
-std::vector<BatchEntry> TimeLines(const std::vector<VoiceLine>& lines, const Reading& reading) {
-  std::vector<BatchEntry> files;
-  for (const VoiceLine& line : lines) {
-    const long long characters = CountReadCharacters(line.text);
-    files.push_back({line.line, ComputeReadingSeconds(characters, reading.cps, reading.minSeconds),
-                     line.fileName});
-  }
-  return files;
-}
-
-// False, after the package's reports, when it is refused.
-bool ReportPackage(const StringPackage& package, const char* shownName) {
+void PrintReports(const std::vector<PackageReport>& reports, const char* shownName) {
   std::fflush(stdout);
-  size_t refusals = 0;
-  for (const PackageReport& report : package.reports) {
+  for (const PackageReport& report : reports) {
     std::fprintf(stderr, "%s:%d: %s\n", shownName, report.line,
                  EscapeControlBytes(report.text).c_str());
-    if (report.refusesPackage) ++refusals;
   }
-  if (refusals == 0) return true;
-  Complain("%zu problem%s in %s; nothing was written", refusals, refusals == 1 ? "" : "s",
-           shownName);
-  return false;
+}
+
+// The counts of a level's run, and its exit status.
+struct LevelRun {
+  int written = 0;
+  int failed = 0;
+  int kept = 0;
+  size_t skipped = 0;
+
+  int Finish(bool quiet) const {
+    if (!quiet) {
+      std::printf("%d file%s written, %d failed", written, written == 1 ? "" : "s", failed);
+      if (kept) std::printf(", %d kept", kept);
+      if (skipped) std::printf(", %zu line%s skipped", skipped, skipped == 1 ? "" : "s");
+      std::printf("\n");
+    }
+    return failed || skipped ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
+  }
+};
+
+int WriteLevel(const Level& level, bool replaceRecorded, bool quiet) {
+  LevelRun run;
+  run.skipped = CountSkippedLines(level.reports);
+  for (const LevelLine& line : level.lines) {
+    for (const LevelFile& file : line.files) {
+      const std::string shown = EscapeControlBytes(NativePath(
+          ComposeTargetPath(file.directory.empty() ? nullptr : file.directory.c_str(),
+                            file.name.c_str()).c_str()));
+      const LevelWriting writing = WriteLevelFile(line, file, replaceRecorded);
+      if (writing == LevelWriting::Written) {
+        ++run.written;
+        if (!quiet) std::printf("%s  %d s\n", shown.c_str(), line.seconds);
+      } else if (writing == LevelWriting::Failed) {
+        ++run.failed;
+        Complain("%s was not written", shown.c_str());
+      } else {
+        ++run.kept;
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s\n", shown.c_str(), DescribeKeptFile(writing));
+      }
+    }
+  }
+  return run.Finish(quiet);
 }
 
 int RunStrings(const Options& options, const std::string& directory) {
   Reading reading;
   std::string problem;
   if (!ReadReadingOptions(options, &reading, &problem)) return ReportBadUsage(problem);
+  const bool standardInput = std::strcmp(options.strings, CLI_STANDARD_INPUT) == 0;
   const std::string shownName = EscapeControlBytes(ShowInputName(options.strings));
+  if (!standardInput && IsFolder(options.strings)) {
+    Complain("cannot read %s: it is a folder, not a string package", shownName.c_str());
+    return CLI_EXIT_USAGE;
+  }
   std::string bytes;
-  if (!ReadList(options.strings, shownName, "a string package", &bytes)) return CLI_EXIT_USAGE;
-  const StringPackage package = ReadStringPackage(bytes, options.strings, reading.language);
-  if (!ReportPackage(package, shownName.c_str())) return CLI_EXIT_USAGE;
-  const std::vector<BatchEntry> files = TimeLines(package.lines, reading);
+  if (!ReadList(options.strings, shownName, "a string package", &bytes,
+                LIST_MAX_PACKAGE_LINE_BYTES)) {
+    return CLI_EXIT_USAGE;
+  }
+  PackageSource source;
+  source.path = standardInput ? "" : options.strings;
+  source.languageGiven = options.language != nullptr;
+  source.language = reading.language;
+  const StringPackage package = ReadStringPackage(bytes, source);
+  if (IsPackageRefused(package)) {
+    PrintReports(package.reports, shownName.c_str());
+    Complain("the game refuses %s; nothing was written", shownName.c_str());
+    return CLI_EXIT_USAGE;
+  }
+  const Level level = OpenLevel(package, directory, {reading.cps, reading.minSeconds});
+  PrintReports(level.reports, shownName.c_str());
   if (options.list) {
-    PrintPackageList(package.lines, files);
+    PrintLevelList(level);
     return CLI_EXIT_WRITTEN;
   }
-  return WriteEntries(files, directory, options.quiet);
+  if (!MakeTargetFolder(options.directory)) return CLI_EXIT_FAILED;
+  return WriteLevel(level, options.replaceRecorded, options.quiet);
 }
 
 int RunSingle(int count, char** arguments, const std::string& directory, bool quiet) {
@@ -622,7 +703,13 @@ int Run(int argc, char** argv) {
     return ReportBadUsage(problem);
   }
   if (!CheckCombination(options, count, argv + optind, &problem)) return ReportBadUsage(problem);
-  if (options.batch) return RunBatch(options.batch, directory, options.quiet);
+  const bool manyFiles = options.batch || options.strings;
+  if (manyFiles && options.directory && PathExists(options.directory) &&
+      !IsFolder(options.directory)) {
+    Complain("%s, given with -d, is not a folder; nothing was written", options.directory);
+    return CLI_EXIT_USAGE;
+  }
+  if (options.batch) return RunBatch(options.batch, options.directory, directory, options.quiet);
   if (options.strings) return RunStrings(options, directory);
   return RunSingle(count, argv + optind, directory, options.quiet);
 }
