@@ -130,6 +130,22 @@ run --strings bell.str --list
 out/guard_stop.mp3  5 s
 2 files written, 0 failed" ] || fail "the printed list: '$(cat "$streams/stdout")'"
 
+# The README's example, as it stands there, in a fresh folder: its package, its command
+# and what the command prints.
+fresh
+readme=$(dirname "$0")/../../README.md
+block() { awk -v from="$1" -v skip="$2" '
+  index($0, from) == 1 { found = 1; next }
+  found && /^```/ { if (skip-- > 0) { inside = !inside; next } else if (inside) exit; else { inside = 1; next } }
+  found && inside && skip < 0 { print }' "$readme"; }
+mkdir -p "$work/strip"
+block 'A package `strip/mymap.sp`:' 0 >"$work/strip/mymap.sp"
+example=$(block 'A package `strip/mymap.sp`:' 2)
+command=$(head -n 1 <<<"$example")
+[ "${command:0:16}" = '$ hushmaker-cli ' ] || fail "README example: no command in '$example'"
+shown=$(cd "$work" && eval "\"\$cli\" ${command:16}" 2>&1)
+[ "$shown" = "$(tail -n +2 <<<"$example")" ] || fail "README example prints '$shown'"
+
 # A StringEd file on standard input, written, in French at 10 characters a second and at
 # least 3 seconds: KYLE_HI's French (36) is 4 s; JAN_GO takes its English "Go!" (3), 3 s.
 printf '%s\n' 'VERSION "1"' 'REFERENCE KYLE_HI' 'LANG_ENGLISH "Hello there, Kyle."' \
@@ -160,7 +176,7 @@ done
 run --help
 [ "$status" -eq 0 ] && grep -qF 'SECONDS is the length, 1 to 28800' <<<"$out" &&
   grep -qF 'A length over 24347' <<<"$out" && grep -qF '1 to 100 (default 15)' <<<"$out" &&
-  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" && grep -qF '(default english)' <<<"$out" ||
+  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" && grep -qF 'folder'"'"'s, else english' <<<"$out" ||
   fail "--help: status $status, '$out'"
 run --version
 [ "$status" -eq 0 ] && grep -qx 'hushmaker-cli (Hushmaker) [0-9.]*' <<<"$(head -n 1 <<<"$out")" &&
