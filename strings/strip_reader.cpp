@@ -147,9 +147,10 @@ bool GetLine(StripReader* reader, StripLine* line) {
   if (reader->next >= reader->lines.size()) return false;
   const PackageLine& whole = reader->lines[reader->next];
   const size_t rest = whole.text.size() - reader->nextPart;
-  const size_t taken = rest + 1 <= STRIP_LINE_BYTES ? rest : STRIP_LINE_BYTES;
+  const bool fits = rest + (whole.endsWithLineBreak ? 1 : 0) <= STRIP_LINE_BYTES;
+  const size_t taken = fits ? rest : STRIP_LINE_BYTES;
   const size_t start = reader->nextPart;
-  if (taken == rest) {
+  if (fits) {
     reader->nextPart = 0;
     ++reader->next;
   } else {
@@ -157,7 +158,7 @@ bool GetLine(StripReader* reader, StripLine* line) {
   }
   // The line's '\n' ends a value as its CR does; it is part of a text whose last quote is
   // not the line's end.
-  const bool lineEnds = taken == rest && whole.endsWithLineBreak;
+  const bool lineEnds = fits && whole.endsWithLineBreak;
   *line = SplitLine(whole.number, whole.text.substr(start, taken) + (lineEnds ? "\n" : ""));
   return true;
 }

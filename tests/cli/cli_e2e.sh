@@ -112,8 +112,11 @@ cp "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" "$work/new/sound/c
 run -q --strings mymap.sp -d new/sound/chars/mymap
 [ "$status" -eq 1 ] && cmp -s "$work/new/sound/chars/mymap/kyle_hi.mp3" \
   "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" &&
-  grep -qx 'new/sound/chars/mymap/kyle_hi.mp3: kept: holds recorded sound' <<<"$err" ||
+  [ "$(tail -n 1 <<<"$err")" = 'new/sound/chars/mymap/kyle_hi.mp3: kept: holds recorded sound' ] &&
+  ! grep -q 'made the folder' <<<"$err" ||
   fail "recording kept: status $status, stderr '$err'"
+run --strings mymap.sp -d new/sound/chars/mymap --list
+grep -qx '# kept, holds sound: 2 kyle_hi.mp3' <<<"$out" || fail "--list of a recording: '$out'"
 run --strings mymap.sp -d new/sound/chars/mymap --replace-recorded
 grep -qx '2 files written, 0 failed, 2 lines skipped' <<<"$out" ||
   fail "recording replaced: status $status, stdout '$out'"
@@ -166,11 +169,16 @@ run --strings bad.str -d made
 hushmaker-cli: the game refuses bad.str; nothing was written" ] ||
   fail "refused package: status $status, stdout '$out', stderr '$err'"
 touch "$work/afile"
-for option in "--strings mymap.sp" "--batch list"; do
+printf '1 voice\n' >"$work/list"
+for option in "--strings bad.str" "--batch list"; do
   run $option -d afile
   [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: afile, given with -d, is not a folder; nothing was written" ] &&
     [ -z "$(made)" ] || fail "$option -d afile: status $status, stderr '$err'"
 done
+run --batch list -d afile/sub
+[ "$status" -eq 1 ] && [ -z "$(made)" ] &&
+  [ "$err" = "hushmaker-cli: cannot make the folder afile: Not a directory; nothing was written" ] ||
+  fail "a folder under a file: status $status, stderr '$err'"
 
 # Help and version; the help gives the range and the game's limit from the core.
 run --help

@@ -209,6 +209,8 @@ TEST(ReadStringPackage, JediOutcastStopsReadingWhereTheGameDoes) {
            "keyword ends at a space, not a tab)\n"},
           {"VERSION 0\n" + Strip(1, second).substr(10),
            "6- B: the game stops reading at line 1: VERSION 0: the game reads version 1 only\n"},
+          {"VERSION 2\n" + Strip(1, second).substr(10),
+           "6- B: the game stops reading at line 1: VERSION 2: the game reads version 1 only\n"},
           {"\xEF\xBB\xBF" + Strip(1, second),
            "6- B: the game stops reading at line 1: a UTF-8 byte order mark before VERSION; "
            "save without it\n"},
@@ -238,7 +240,19 @@ TEST(ReadStringPackage, JediOutcastStopsReadingWhereTheGameDoes) {
           {Strip(2, Cat({first, Entry(1, "A", "TEXT_LANGUAGE1 \"later\"")})),
            "11 A a.mp3: later\n6: A: line 11 names it too, and the game shows line 11's text "
            "for both\n"},
-          // The game reads a line of more than 8,192 bytes as two.
+          // An INDEX past the game's 256 entries would be written past them.
+          {Strip(2, Cat({Entry(255, "A"), Entry(256, "B")})),
+           "9! INDEX 256: the game holds entries 0 to 255 and would write this one past them; it "
+           "may crash\n"},
+          {Strip(1, Entry(-1, "A")),
+           "4! INDEX -1: the game holds entries 0 to 255 and would write this one past them; it "
+           "may crash\n"},
+          // The game reads a line as several where it fills its buffer of 8,192 bytes, its
+          // line break included: a line of 8,191 bytes is one, of 8,192 a line and a blank.
+          {Strip(1, Entry(0, "A", "TEXT_LANGUAGE1 \"" + std::string(8174, 'x') + "\"")),
+           "6 A a.mp3: " + std::string(8174, 'x') + "\n"},
+          {Strip(1, Entry(0, "A", "TEXT_LANGUAGE1 \"" + std::string(8175, 'x') + "\"")),
+           "6- A: the game stops reading at line 7, before this entry's }: a blank line\n"},
           {Strip(1, Entry(0, "A", "TEXT_LANGUAGE1 \"" + std::string(9000, 'x') + "\"")),
            "6- A: the game stops reading at line 7, before this entry's }: \"" +
                std::string(40, 'x') + "...\", which is no keyword\n"},
@@ -275,6 +289,13 @@ TEST(ReadStringPackage, JediAcademyRefusesTheWholeFileWhereTheGameDoes) {
            "7- LAN/CABLE: it cannot be a voice file's name: it holds '/', and the game looks "
            "the caption up by the name after the last one\n"},
           {"REFERENCE A\nLANG_ENGLISH \"a\"\nENDMARKER", "1 A a.mp3: a\n"},
+          // The game's line buffer holds 16,383 bytes.
+          {Stringed({"REFERENCE A", "LANG_ENGLISH \"" + std::string(16368, 'x') + "\"", "ENDMARKER"}),
+           "3 A a.mp3: " + std::string(16368, 'x') + "\n3: A: the caption holds 32 lines and 8191 "
+           "bytes at most: the game shows 8191 of its 16368 characters\n"},
+          {Stringed({"REFERENCE A", "LANG_ENGLISH \"" + std::string(16369, 'x') + "\"", "ENDMARKER"}),
+           "4! a line of 16384 bytes, longer than the game's line buffer of 16,383: it would "
+           "crash" + quits},
           {std::string("\xFF\xFEV\0E\0", 6),
            "1! UTF-16 text, which the game does not read: save the package as ANSI\n"},
       },
