@@ -5,6 +5,7 @@
 
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
+#include "strings/package_reader.h"
 #include "support/text_rules.h"
 
 namespace {
@@ -15,24 +16,6 @@ constexpr const char* LEVEL_SOUND_FOLDER = "sound";
 constexpr const char* LEVEL_MALE_FOLDER = "jaden_male";
 constexpr const char* LEVEL_FEMALE_FOLDER = "jaden_fmle";
 constexpr size_t LEVEL_WORKING_DIRECTORY_SIZE = 4096;
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::vector<std::string> SplitAtSeparators(const std::string& path) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (true) {
-    const size_t end = path.find_first_of("/\\", start);
-    parts.push_back(path.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
-}
 
 bool IsAbsolute(const std::string& native) {
   return (!native.empty() && (native[0] == '/' || native[0] == '\\')) ||
@@ -52,7 +35,7 @@ std::string FindFullFolder(const std::string& directory) {
 // The path a script names the line's voice file by, from sound/ on; just its name where
 // the folder is not under sound/.
 std::string FindGamePath(const std::string& directory, const VoiceLine& voice) {
-  const std::vector<std::string> parts = SplitAtSeparators(FindFullFolder(directory));
+  const std::vector<std::string> parts = SplitPathNames(FindFullFolder(directory));
   std::string path;
   for (const std::string& part : parts) {
     if (LowerAscii(part) == LEVEL_SOUND_FOLDER) path.clear();
@@ -108,7 +91,7 @@ void SurveyFile(LevelFile* file) {
 std::string FindFemaleTwinDirectory(const std::string& directory) {
   std::string full;
   ToProgramPath(FindFullFolder(directory).c_str(), &full);
-  const std::vector<std::string> parts = SplitAtSeparators(full);
+  const std::vector<std::string> parts = SplitPathNames(full);
   std::string twin;
   bool found = false;
   for (const std::string& part : parts) {

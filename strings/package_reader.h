@@ -1,4 +1,5 @@
-// Within strings/ only: what the StripEd and StringEd readers share and hand back. Each
+// Within strings/ only: what the StripEd and StringEd readers share and hand back, and the
+// text helpers of the package and level code. Each
 // reader follows its game's own reading of a package, byte for byte; string_package.cpp
 // then judges each line the game found.
 #pragma once
@@ -52,6 +53,13 @@ std::string CleanGameText(std::string text, bool threeDotEllipsis);
 // The languages' names in lower case, in PackageLanguage's order; a StringEd text's
 // keyword is LANG_ and the name.
 extern const char* const STRINGS_LANGUAGE_NAMES[STRINGS_LANGUAGE_COUNT];
+
+// Text with its ASCII letters in lower or upper case, as the games change case.
+std::string LowerAscii(std::string text);
+std::string UpperAscii(std::string text);
+
+// The names of a path, split at each '/' and '\\'.
+std::vector<std::string> SplitPathNames(const std::string& path);
 
 // Whether text starts with prefix, or equals word, ASCII letters compared without case as
 // the games compare them.

@@ -80,6 +80,29 @@ std::string CleanGameText(std::string text, bool threeDotEllipsis) {
   return text;
 }
 
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text) c = ToUpperAscii(c);
+  return text;
+}
+
+std::vector<std::string> SplitPathNames(const std::string& path) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  while (true) {
+    const size_t end = path.find_first_of("/\\", start);
+    names.push_back(path.substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return names;
+    start = end + 1;
+  }
+}
+
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t index = 0; index < prefix.size(); ++index) {

@@ -26,20 +26,6 @@ constexpr size_t STRINGS_CAPTION_LINES = 32;
 constexpr const char* STRINGS_MALE_PREFIX = "MR_";
 constexpr const char* STRINGS_FEMALE_PREFIX = "MS_";
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 bool EndsWithNoCase(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
 }
@@ -67,20 +53,9 @@ PackageFormat DetectFormat(const std::vector<PackageLine>& lines, const std::str
                                                        : PackageFormat::StringEd;
 }
 
-std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (true) {
-    const size_t end = path.find_first_of("/\\", start);
-    parts.push_back(path.substr(start, end == std::string::npos ? end : end - start));
-    if (end == std::string::npos) return parts;
-    start = end + 1;
-  }
-}
-
 // The game loads a StringEd file from strings/LANGUAGE/ in that language.
 PackageLanguage FindFolderLanguage(const std::string& path) {
-  const std::vector<std::string> parts = SplitPath(path);
+  const std::vector<std::string> parts = SplitPathNames(path);
   PackageLanguage language = PackageLanguage::English;
   const size_t count = parts.size();
   if (count >= 3 && EqualsNoCase(parts[count - 3], STRINGS_FOLDER) &&
@@ -99,7 +74,7 @@ bool IsAsian(PackageLanguage language) {
 // name; from standard input, a StripEd header's REFERENCE.
 std::string FindLevelName(const std::string& path, const GameReading& reading) {
   if (path.empty()) return reading.headerReferenceSeen ? UpperAscii(reading.headerReference) : "";
-  std::string name = SplitPath(path).back();
+  std::string name = SplitPathNames(path).back();
   StripExtensionInPlace(&name[0]);
   return UpperAscii(name.c_str());
 }
