@@ -600,6 +600,12 @@ int RunStrings(const Options& options, const std::string& directory) {
     Complain("the game refuses %s; nothing was written", shownName.c_str());
     return CLI_EXIT_USAGE;
   }
+  if (package.lines.empty()) {
+    PrintReports(package.reports, shownName.c_str());
+    Complain("%s holds no voice line (no REFERENCE of a line entry); nothing was written",
+             shownName.c_str());
+    return CLI_EXIT_USAGE;
+  }
   const Level level = OpenLevel(package, directory, {reading.cps, reading.minSeconds});
   PrintReports(level.reports, shownName.c_str());
   if (options.list) {
