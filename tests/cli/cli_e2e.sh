@@ -169,8 +169,9 @@ run --strings bad.str -d made
 hushmaker-cli: the game refuses bad.str; nothing was written" ] ||
   fail "refused package: status $status, stdout '$out', stderr '$err'"
 touch "$work/afile"
-run --strings afile
-[ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: afile holds no voice line (no REFERENCE of a line entry); nothing was written" ] ||
+printf 'VERSION 1\nCOUNT 0\n' >"$work/none.sp"
+run --strings none.sp
+[ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: none.sp holds no voice line (no REFERENCE of a line entry); nothing was written" ] ||
   fail "an empty package: status $status, stderr '$err'"
 printf '1 voice\n' >"$work/list"
 for option in "--strings bad.str" "--batch list"; do
