@@ -601,7 +601,6 @@ int RunStrings(const Options& options, const std::string& directory) {
     return CLI_EXIT_USAGE;
   }
   if (package.lines.empty()) {
-    PrintReports(package.reports, shownName.c_str());
     Complain("%s holds no voice line (no REFERENCE of a line entry); nothing was written",
              shownName.c_str());
     return CLI_EXIT_USAGE;
