@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Times the silent MP3 writer next to ffmpeg and sox (both through libmp3lame, VBR
-# quality 9, 44,100 Hz mono) and next to dd writing as many zero bytes into the same folder,
-# for 60 s, 1 h and 8 h of silence: wall time and peak memory from /usr/bin/time -v, output
-# size, and the ratios of ours to theirs (the writer and dd: best of three runs). Then checks what the writer must reach: 8 h at
-# least 20 times faster than ffmpeg, and at every length a peak memory of at most the
-# file's size plus 10 MiB (exit status 1 if not); and says whether it is within 5 times
-# of dd.
+# quality 9, 44,100 Hz mono) and next to dd writing as many zero bytes into the same folder
+# and syncing them to disk, as the writer syncs its file, for 60 s, 1 h and 8 h of silence:
+# wall time and peak memory from /usr/bin/time -v, output size, and the ratios of ours to
+# theirs (the writer and dd: the median of nine runs; ffmpeg and sox, which take minutes,
+# one). Then checks what the writer must reach: 8 h at least 20 times faster than ffmpeg,
+# and at every length a peak memory of at most the file's size plus 10 MiB (exit status 1
+# if not); and says whether it is within 5 times of dd.
 # Usage: bench/run_bench.sh [hushmaker_bench] [lengths...]
 #   hushmaker_bench defaults to build/bench/hushmaker_bench; lengths to 60 3600 28800.
 set -euo pipefail
@@ -45,13 +46,13 @@ measure() {
     END { printf "%.3f %d %d\n", ns / 1e9, peak, size }' "$work/time.txt"
 }
 
-# best_of_three <output file> <command...>: measure three times; the shortest wall time
-# (the machine is shared, and a run can only be slowed by others) and the largest peak.
-best_of_three() {
+# median_of_nine <output file> <command...>: measure nine times; the median wall time and
+# the largest peak.
+median_of_nine() {
   local runs
-  runs=$(for _ in 1 2 3; do measure "$@"; done)
-  awk 'NR == 1 || $1 < wall { wall = $1 } $2 > peak { peak = $2 } { size = $3 }
-       END { printf "%.3f %d %d\n", wall, peak, size }' <<<"$runs"
+  runs=$(for _ in 1 2 3 4 5 6 7 8 9; do measure "$@"; done)
+  sort -n -k1,1 <<<"$runs" | awk '$2 > peak { peak = $2 } { size = $3 } NR == 5 { wall = $1 }
+       END { printf "%.3f %d %d\n", wall, peak, size }'
 }
 
 checks=()
@@ -59,14 +60,14 @@ failed=0
 printf '%-7s %-9s %9s %9s %9s %12s %12s\n' \
   length tool "wall s" "peak MiB" "size MiB" "wall ratio" "memory ratio"
 for seconds in "${lengths[@]}"; do
-  read -r our_wall our_peak our_size < <(best_of_three "$work/ours.mp3" "$driver" "$seconds" \
+  read -r our_wall our_peak our_size < <(median_of_nine "$work/ours.mp3" "$driver" "$seconds" \
     "$work" ours)
   rows=("hushmaker $our_wall $our_peak $our_size")
   read -r ffmpeg_wall peak size < <(measure "$work/ffmpeg.mp3" ffmpeg -nostdin -v error -y \
     -f lavfi -i "anullsrc=r=44100:cl=mono" -t "$seconds" -c:a libmp3lame -q:a 9 "$work/ffmpeg.mp3")
   rows+=("ffmpeg $ffmpeg_wall $peak $size")
-  read -r dd_wall peak size < <(best_of_three "$work/dd.bin" dd if=/dev/zero of="$work/dd.bin" bs=1M \
-    count="$our_size" iflag=count_bytes status=none)
+  read -r dd_wall peak size < <(median_of_nine "$work/dd.bin" dd if=/dev/zero of="$work/dd.bin" \
+    bs=1M count="$our_size" iflag=count_bytes conv=fsync status=none)
   rows+=("dd $dd_wall $peak $size")
   if [ "$sox_can_mp3" = yes ]; then
     read -r wall peak size < <(measure "$work/sox.mp3" sox -n -r 44100 -c 1 -b 16 -C -9 \

@@ -2,12 +2,12 @@
 #include "cli/batch_list.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 #include "generator/generate_command.h"
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
+#include "support/text_rules.h"
 
 namespace {
 
@@ -24,33 +24,8 @@ std::string DescribeBadLength(const std::string& text) {
          "\" is not a length: give whole seconds (90), M:SS (1:30) or H:MM:SS (1:00:00)";
 }
 
-constexpr char BATCH_UTF8_MARK[] = "\xEF\xBB\xBF";
-constexpr char BATCH_UTF16LE_MARK[] = "\xFF\xFE";
-constexpr char BATCH_UTF16BE_MARK[] = "\xFE\xFF";
 // Never part of UTF-8: what broken UTF-16 becomes, so that its line is refused.
 constexpr char BATCH_NOT_UTF8 = '\xFF';
-
-bool StartsWith(const std::string& text, const char* head) {
-  return text.compare(0, std::strlen(head), head) == 0;
-}
-
-void AppendUtf8(unsigned long codePoint, std::string* text) {
-  if (codePoint < 0x80) {
-    *text += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    *text += static_cast<char>(0xC0 | (codePoint >> 6));
-    *text += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    *text += static_cast<char>(0xE0 | (codePoint >> 12));
-    *text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    *text += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    *text += static_cast<char>(0xF0 | (codePoint >> 18));
-    *text += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    *text += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    *text += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
 
 // The UTF-16 text after the two bytes of its mark.
 std::string FromUtf16(const std::string& bytes, bool bigEndian) {
@@ -78,38 +53,6 @@ std::string FromUtf16(const std::string& bytes, bool bigEndian) {
     }
   }
   return text;
-}
-
-// Well-formed UTF-8: no stray or missing continuation byte, no overlong form, no
-// surrogate, nothing above U+10FFFF.
-bool IsUtf8(const std::string& text) {
-  for (size_t i = 0; i < text.size();) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    int more = 0;
-    unsigned char low = 0x80, high = 0xBF;  // the second byte's range
-    if (lead < 0x80) {
-      more = 0;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      more = 1;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      more = 2;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      more = 3;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (text.size() - i <= static_cast<size_t>(more)) return false;
-    for (int k = 1; k <= more; ++k) {
-      const unsigned char byte = static_cast<unsigned char>(text[i + k]);
-      if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF)) return false;
-    }
-    i += more + 1;
-  }
-  return true;
 }
 
 // The problem with a name from a list, or an empty text when it can be written.
@@ -170,10 +113,17 @@ bool ParseLength(const std::string& text, int* seconds, std::string* problem) {
 }
 
 std::string DecodeListText(const std::string& bytes) {
-  if (StartsWith(bytes, BATCH_UTF8_MARK)) return bytes.substr(std::strlen(BATCH_UTF8_MARK));
-  if (StartsWith(bytes, BATCH_UTF16LE_MARK)) return FromUtf16(bytes, false);
-  if (StartsWith(bytes, BATCH_UTF16BE_MARK)) return FromUtf16(bytes, true);
-  return bytes;
+  const ByteOrderMark mark = FindByteOrderMark(bytes);
+  switch (mark) {
+    case ByteOrderMark::None:
+      return bytes;
+    case ByteOrderMark::Utf8:
+      return bytes.substr(GetByteOrderMarkLength(mark));
+    case ByteOrderMark::Utf16LittleEndian:
+    case ByteOrderMark::Utf16BigEndian:
+      break;
+  }
+  return FromUtf16(bytes, mark == ByteOrderMark::Utf16BigEndian);
 }
 
 BatchList ParseBatchList(const std::string& bytes, const char* directory) {

@@ -20,6 +20,7 @@
 #include "generator/hushmaker.h"
 #include "platform/platform.h"
 #include "resources/version_info.h"
+#include "strings/level.h"
 #include "strings/reading_time.h"
 #include "strings/string_package.h"
 #include "support/path_helpers.h"
@@ -46,6 +47,7 @@ enum {
   CLI_OPTION_CPS,
   CLI_OPTION_MIN_SECONDS,
   CLI_OPTION_CHECK,
+  CLI_OPTION_REPLACE_RECORDED,
 };
 
 const option CLI_OPTIONS[] = {
@@ -58,6 +60,7 @@ const option CLI_OPTIONS[] = {
     {"cps", required_argument, nullptr, CLI_OPTION_CPS},
     {"min-seconds", required_argument, nullptr, CLI_OPTION_MIN_SECONDS},
     {"check", no_argument, nullptr, CLI_OPTION_CHECK},
+    {"replace-recorded", no_argument, nullptr, CLI_OPTION_REPLACE_RECORDED},
     {"help", no_argument, nullptr, CLI_OPTION_HELP},
     {"version", no_argument, nullptr, CLI_OPTION_VERSION},
     {nullptr, 0, nullptr, 0},
@@ -70,7 +73,7 @@ constexpr const char* CLI_HELP_FORMAT =
     "Usage: hushmaker-cli [-d DIR] [-q] SECONDS [NAME]\n"
     "  or:  hushmaker-cli [-d DIR] [-q] --batch LIST\n"
     "  or:  hushmaker-cli [-d DIR] [-q] --strings PACKAGE [--list] [--language NAME]\n"
-    "                     [--cps N] [--min-seconds N]\n"
+    "                     [--cps N] [--min-seconds N] [--replace-recorded]\n"
     "  or:  hushmaker-cli [-q] --check FILE...\n"
     "Writes MP3 files of pure silence, the same files as the Hushmaker window: 16-bit mono\n"
     "44,100 Hz MPEG-1 Layer III at 32 to 128 kbit/s, a Xing/Info frame first and an ID3v1\n"
@@ -109,25 +112,30 @@ constexpr const char* CLI_HELP_FORMAT =
 // default language.
 constexpr const char* CLI_HELP_STRINGS_FORMAT =
     "String packages: a voice file for each line of a level's Jedi Outcast StripEd package\n"
-    "(strip/LEVEL.sp) or Jedi Academy StringEd file (strings/english/LEVEL.str), named after\n"
-    "the line's reference in lower case (KYLE_GREETING makes kyle_greeting.mp3) and as long\n"
-    "as its text takes to read, in whole seconds:\n"
+    "(strip/LEVEL.sp) or Jedi Academy StringEd file (strings/LANGUAGE/LEVEL.str), read line\n"
+    "by line as the game reads it. Each file is the one the game plays for the line, named\n"
+    "after its reference in lower case (KYLE_GREETING makes kyle_greeting.mp3), and as long\n"
+    "as the text the player sees takes to read, in whole seconds:\n"
     "    max(MIN, ceil(CHARACTERS / CPS)), at most %d\n"
     "CHARACTERS are those the player reads: colour codes (^ and a digit) do not count, a\n"
     "line break (\\n) counts as a space, each run of spaces as one, and spaces at either end\n"
-    "not at all. The format is told by the content; texts are UTF-8 or Windows-1252.\n"
+    "not at all. The game draws one sign per byte: UTF-8 beyond ASCII shows as two.\n"
     "      --cps N          CPS, characters read per second, %d to %d (default %d)\n"
     "      --min-seconds N  MIN, the shortest file, %d to %d seconds (default %d)\n"
-    "      --language NAME  the texts' language (default %s): english, french, german,\n"
-    "                       british, korean, taiwanese, italian, spanish or japanese; a\n"
-    "                       line without a text in it takes its English text\n"
+    "      --language NAME  read the package as the game does in that language: english,\n"
+    "                       french, german, british, korean, taiwanese, italian, spanish or\n"
+    "                       japanese; by default a StringEd file's folder's, else %s\n"
+    "      --replace-recorded\n"
+    "                       write over files that hold recorded sound too\n"
     "      --list           write nothing; print the batch list of the files instead, each\n"
     "                       line's text as a # comment and then SECONDS NAME: edit the\n"
     "                       lengths you want longer and give it to --batch\n"
-    "The whole package is checked first; everything the game would read otherwise than\n"
-    "written, and every reference that cannot be a file name, is reported as\n"
-    "PACKAGE:LINE: what is wrong, and then nothing is written. A line with no text at all\n"
-    "is reported and gets no file. The files are then written as a batch list's are.\n"
+    "A StringEd file that Jedi Academy refuses (it then quits at start-up) is told as\n"
+    "PACKAGE:LINE: what is wrong, and nothing is written. A line the game can never show\n"
+    "(after the place where Jedi Outcast stops reading, a reference in lower case, one that\n"
+    "cannot be a file's name, a game path over 63 characters) is told and gets no file, and\n"
+    "so does a line without text. A missing -d folder is made. A file that holds recorded\n"
+    "sound is kept: only silent files are written over.\n"
     "\n";
 
 // Filled with the game's limit, for the writer and the checker.
@@ -161,7 +169,8 @@ constexpr const char* CLI_HELP_CLOSING_FORMAT =
     "\n"
     "Exit status:\n"
     "  0  every file was written\n"
-    "  1  at least one file could not be written (the others were)\n"
+    "  1  at least one file could not be written (the others were), or a line of a\n"
+    "     package gets no file because the game can never show it\n"
     "  2  bad usage, a bad list or a bad package; nothing was written\n"
     "With --check: 0 the game plays every file, 1 it does not play one or one cannot be\n"
     "read, 2 bad usage.\n";
@@ -178,6 +187,7 @@ struct Options {
   bool help = false;
   bool version = false;
   bool check = false;
+  bool replaceRecorded = false;
 };
 
 // How a package's lines are timed.
@@ -262,6 +272,9 @@ bool ReadOptions(int argc, char** argv, Options* options, std::string* problem) 
       case CLI_OPTION_CHECK:
         options->check = true;
         break;
+      case CLI_OPTION_REPLACE_RECORDED:
+        options->replaceRecorded = true;
+        break;
       case ':':
         *problem = "option " + GetOffendingOption(argv) + " needs a value";
         return false;
@@ -333,7 +346,7 @@ bool WriteFile(int seconds, const std::string& directory, const std::string& nam
 
 // Reads the whole list (or package, as kind says); false after telling why it cannot be run.
 bool ReadList(const char* list, const std::string& shownList, const char* kind,
-              std::string* text) {
+              std::string* text, size_t maxLineBytes = LIST_MAX_LINE_BYTES) {
   const bool standardInput = std::strcmp(list, CLI_STANDARD_INPUT) == 0;
   FILE* file = standardInput ? stdin : std::fopen(list, "rb");
   if (!file) {
@@ -341,7 +354,7 @@ bool ReadList(const char* list, const std::string& shownList, const char* kind,
     return false;
   }
   int line = 0;
-  const ListReading result = ReadBoundedList(file, text, &line);
+  const ListReading result = ReadBoundedList(file, text, &line, maxLineBytes);
   const int error = errno;
   if (!standardInput) std::fclose(file);
   switch (result) {
@@ -352,8 +365,8 @@ bool ReadList(const char* list, const std::string& shownList, const char* kind,
       return false;
     case ListReading::LineTooLong:
       std::fprintf(stderr, "%s:%d: line too long (over %zu bytes)\n", shownList.c_str(), line,
-                   LIST_MAX_LINE_BYTES);
-      Complain("%s is not %s; nothing was written", shownList.c_str(), kind);
+                   maxLineBytes);
+      Complain("%s cannot be read as %s; nothing was written", shownList.c_str(), kind);
       return false;
     case ListReading::TooManyLines:
       break;
@@ -384,7 +397,22 @@ int WriteEntries(const std::vector<BatchEntry>& entries, const std::string& dire
   return failed ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
 }
 
-int RunBatch(const char* list, const std::string& directory, bool quiet) {
+// Makes the -d folder, when there is one and it is missing, before the first file is
+// written; false after telling why it cannot be made.
+bool MakeTargetFolder(const char* given) {
+  if (!given || IsFolder(given)) return true;
+  FileFailure failure;
+  if (!MakeFolders(given, &failure)) {
+    Complain("cannot make the folder %s: %s; nothing was written", failure.path.c_str(),
+             failure.reason.c_str());
+    return false;
+  }
+  Complain("made the folder %s", given);
+  return true;
+}
+
+int RunBatch(const char* list, const char* givenDirectory, const std::string& directory,
+             bool quiet) {
   const std::string shownList = EscapeControlBytes(ShowInputName(list));
   std::string text;
   if (std::strcmp(list, CLI_STANDARD_INPUT) != 0 && IsFolder(list)) {
@@ -402,6 +430,7 @@ int RunBatch(const char* list, const std::string& directory, bool quiet) {
              batch.problems.size() == 1 ? "" : "s", shownList.c_str());
     return CLI_EXIT_USAGE;
   }
+  if (!MakeTargetFolder(givenDirectory)) return CLI_EXIT_FAILED;
   return WriteEntries(batch.entries, directory, quiet);
 }
 
@@ -445,6 +474,7 @@ const char* FindStringsOnlyOption(const Options& options) {
   if (options.language) return "--language";
   if (options.cps) return "--cps";
   if (options.minSeconds) return "--min-seconds";
+  if (options.replaceRecorded) return "--replace-recorded";
   return nullptr;
 }
 
@@ -467,61 +497,123 @@ bool CheckCombination(const Options& options, int count, char** arguments,
   return true;
 }
 
-// A text on one line, its line breaks written as the package writes them.
-std::string JoinTextLines(const std::string& text) {
+// A text on one line of a list's comment: line breaks written as the package writes them,
+// other control bytes escaped, so that no byte of it ends the comment's line.
+std::string ShowTextInList(const std::string& text) {
   std::string joined;
   for (char c : text) joined += c == '\n' ? std::string("\\n") : std::string(1, c);
-  return joined;
+  return EscapeControlBytes(joined);
 }
 
-// The list that --batch turns into the same files, each line's text as a comment.
-void PrintPackageList(const std::vector<VoiceLine>& lines, const std::vector<BatchEntry>& files) {
-  for (size_t index = 0; index < lines.size(); ++index) {
-    std::printf("# %s\n%d %s\n", JoinTextLines(lines[index].text).c_str(), files[index].seconds,
-                files[index].name.c_str());
+// The list that --batch turns into the same files in the level's folder, each line's text
+// as a comment. A file that holds recorded sound is left out, in a comment.
+void PrintLevelList(const Level& level) {
+  for (const LevelLine& line : level.lines) {
+    if (!line.noFile.empty()) continue;
+    const LevelFile& file = line.files.front();
+    std::printf("# %s\n", ShowTextInList(line.voice.text).c_str());
+    const bool kept = file.exists && file.content != SoundContent::Silence;
+    std::printf("%s%d %s\n", kept ? "# kept, holds sound: " : "", line.seconds,
+                EscapeControlBytes(file.name).c_str());
+  }
+  const std::string female = level.package.format == PackageFormat::StringEd
+                                 ? FindFemaleTwinDirectory(level.directory)
+                                 : "";
+  if (!female.empty()) {
+    std::printf("# a female player hears these files from %s: run the list there too\n",
+                EscapeControlBytes(NativePath(female.c_str())).c_str());
   }
 }
 
-std::vector<BatchEntry> TimeLines(const std::vector<VoiceLine>& lines, const Reading& reading) {
-  std::vector<BatchEntry> files;
-  for (const VoiceLine& line : lines) {
-    const long long characters = CountReadCharacters(line.text);
-    files.push_back({line.line, ComputeReadingSeconds(characters, reading.cps, reading.minSeconds),
-                     line.fileName});
-  }
-  return files;
-}
-
-// False, after the package's reports, when it is refused.
-bool ReportPackage(const StringPackage& package, const char* shownName) {
+void PrintReports(const std::vector<PackageReport>& reports, const char* shownName) {
   std::fflush(stdout);
-  size_t refusals = 0;
-  for (const PackageReport& report : package.reports) {
+  for (const PackageReport& report : reports) {
     std::fprintf(stderr, "%s:%d: %s\n", shownName, report.line,
                  EscapeControlBytes(report.text).c_str());
-    if (report.refusesPackage) ++refusals;
   }
-  if (refusals == 0) return true;
-  Complain("%zu problem%s in %s; nothing was written", refusals, refusals == 1 ? "" : "s",
-           shownName);
-  return false;
+}
+
+// The counts of a level's run, and its exit status.
+struct LevelRun {
+  int written = 0;
+  int failed = 0;
+  int kept = 0;
+  size_t skipped = 0;
+
+  int Finish(bool quiet) const {
+    if (!quiet) {
+      std::printf("%d file%s written, %d failed", written, written == 1 ? "" : "s", failed);
+      if (kept) std::printf(", %d kept", kept);
+      if (skipped) std::printf(", %zu line%s skipped", skipped, skipped == 1 ? "" : "s");
+      std::printf("\n");
+    }
+    return failed || skipped ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
+  }
+};
+
+int WriteLevel(const Level& level, bool replaceRecorded, bool quiet) {
+  LevelRun run;
+  run.skipped = CountSkippedLines(level.reports);
+  for (const LevelLine& line : level.lines) {
+    for (const LevelFile& file : line.files) {
+      const std::string shown = EscapeControlBytes(NativePath(
+          ComposeTargetPath(file.directory.empty() ? nullptr : file.directory.c_str(),
+                            file.name.c_str()).c_str()));
+      const LevelWriting writing = WriteLevelFile(line, file, replaceRecorded);
+      if (writing == LevelWriting::Written) {
+        ++run.written;
+        if (!quiet) std::printf("%s  %d s\n", shown.c_str(), line.seconds);
+      } else if (writing == LevelWriting::Failed) {
+        ++run.failed;
+        Complain("%s was not written", shown.c_str());
+      } else {
+        ++run.kept;
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s\n", shown.c_str(), DescribeKeptFile(writing));
+      }
+    }
+  }
+  return run.Finish(quiet);
 }
 
 int RunStrings(const Options& options, const std::string& directory) {
   Reading reading;
   std::string problem;
   if (!ReadReadingOptions(options, &reading, &problem)) return ReportBadUsage(problem);
+  const bool standardInput = std::strcmp(options.strings, CLI_STANDARD_INPUT) == 0;
   const std::string shownName = EscapeControlBytes(ShowInputName(options.strings));
+  if (!standardInput && IsFolder(options.strings)) {
+    Complain("cannot read %s: it is a folder, not a string package", shownName.c_str());
+    return CLI_EXIT_USAGE;
+  }
   std::string bytes;
-  if (!ReadList(options.strings, shownName, "a string package", &bytes)) return CLI_EXIT_USAGE;
-  const StringPackage package = ReadStringPackage(bytes, options.strings, reading.language);
-  if (!ReportPackage(package, shownName.c_str())) return CLI_EXIT_USAGE;
-  const std::vector<BatchEntry> files = TimeLines(package.lines, reading);
+  if (!ReadList(options.strings, shownName, "a string package", &bytes,
+                LIST_MAX_PACKAGE_LINE_BYTES)) {
+    return CLI_EXIT_USAGE;
+  }
+  PackageSource source;
+  source.path = standardInput ? "" : options.strings;
+  source.languageGiven = options.language != nullptr;
+  source.language = reading.language;
+  const StringPackage package = ReadStringPackage(bytes, source);
+  if (IsPackageRefused(package)) {
+    PrintReports(package.reports, shownName.c_str());
+    Complain("the game refuses %s; nothing was written", shownName.c_str());
+    return CLI_EXIT_USAGE;
+  }
+  if (package.lines.empty()) {
+    Complain("%s holds no voice line (no REFERENCE of a line entry); nothing was written",
+             shownName.c_str());
+    return CLI_EXIT_USAGE;
+  }
+  const Level level = OpenLevel(package, directory, {reading.cps, reading.minSeconds});
+  PrintReports(level.reports, shownName.c_str());
   if (options.list) {
-    PrintPackageList(package.lines, files);
+    PrintLevelList(level);
     return CLI_EXIT_WRITTEN;
   }
-  return WriteEntries(files, directory, options.quiet);
+  if (!MakeTargetFolder(options.directory)) return CLI_EXIT_FAILED;
+  return WriteLevel(level, options.replaceRecorded, options.quiet);
 }
 
 int RunSingle(int count, char** arguments, const std::string& directory, bool quiet) {
@@ -598,7 +690,13 @@ int Run(int argc, char** argv) {
     return ReportBadUsage(problem);
   }
   if (!CheckCombination(options, count, argv + optind, &problem)) return ReportBadUsage(problem);
-  if (options.batch) return RunBatch(options.batch, directory, options.quiet);
+  const bool manyFiles = options.batch || options.strings;
+  if (manyFiles && options.directory && PathExists(options.directory) &&
+      !IsFolder(options.directory)) {
+    Complain("%s, given with -d, is not a folder; nothing was written", options.directory);
+    return CLI_EXIT_USAGE;
+  }
+  if (options.batch) return RunBatch(options.batch, options.directory, directory, options.quiet);
   if (options.strings) return RunStrings(options, directory);
   return RunSingle(count, argv + optind, directory, options.quiet);
 }

@@ -365,6 +365,18 @@ bool CopyOver(const Replacement& replacement, int target, bool* targetKept) {
 
 bool CanHoldNativePath(const char* path) { return path && !std::strchr(path, '\\'); }
 
+bool MakeFolders(const char* path, FileFailure* failure) {
+  const std::string folder = path;
+  for (size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (mkdir(part.c_str(), 0777) != 0 && !(errno == EEXIST && IsFolder(part.c_str()))) {
+      SetFailure(failure, part, std::strerror(errno == EEXIST ? ENOTDIR : errno));
+      return false;
+    }
+    if (end == std::string::npos) return true;
+  }
+}
+
 Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* failure) {
   if (stream) *stream = nullptr;
   if (!target || !stream) {

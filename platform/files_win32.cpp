@@ -233,6 +233,30 @@ bool CopyOver(const Replacement& replacement, HANDLE target, bool* targetKept) {
 
 bool CanHoldNativePath(const char* path) { return path != nullptr; }
 
+bool MakeFolders(const char* path, FileFailure* failure) {
+  const std::string folder = path;
+  const char* separators = "\\/";
+  // A drive (C:\) or a share (\\server\share) is there already: begin behind it.
+  size_t start = folder.size() > 2 && folder[1] == ':' ? 3 : 1;
+  if (folder.compare(0, 2, "\\\\") == 0) {
+    const size_t server = folder.find_first_of(separators, 2);
+    start = server == std::string::npos ? server : folder.find_first_of(separators, server + 1);
+    if (start == std::string::npos) return true;
+  }
+  for (size_t end = folder.find_first_of(separators, start);;
+       end = folder.find_first_of(separators, end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (!CreateDirectoryA(part.c_str(), nullptr)) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_ALREADY_EXISTS || !IsFolder(part.c_str())) {
+        SetFailure(failure, part, error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error);
+        return false;
+      }
+    }
+    if (end == std::string::npos) return true;
+  }
+}
+
 Replacement* BeginReplacement(const char* target, FILE** stream, FileFailure* failure) {
   if (stream) *stream = nullptr;
   if (!target || !stream) {

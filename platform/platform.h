@@ -87,6 +87,10 @@ enum class NameClash {
 };
 NameClash CheckSystemName(const std::string& name);
 
+// What keeps a name from being made on Windows, known on every system: files made here
+// for a game on Windows must be names Windows can have.
+NameClash CheckWindowsName(const std::string& name);
+
 // Whether the system takes the path of a file to be made at target (native), and of the
 // temporary file written beside it, as far as their length goes. On Windows the full path
 // counts, with the working folder a relative target lies in, and must stay below
@@ -94,8 +98,10 @@ NameClash CheckSystemName(const std::string& name);
 // *fullPath with the path that is too long and *limit with the most characters it may have.
 bool FitsSystemPathLimit(const char* target, std::string* fullPath, size_t* limit);
 
-// Whether path names an existing folder.
+// Whether path names an existing folder; whether it names anything at all (a link counts
+// as what it points to).
 bool IsFolder(const char* path);
+bool PathExists(const char* path);
 
 // The arguments the program was started with, in UTF-8, without the program's own name:
 // argv's on POSIX systems; on Windows the system's own command line read as Unicode
@@ -118,6 +124,10 @@ struct FileFailure {
   // False only when an in-place write failed after it began to change the target.
   bool targetKept = true;
 };
+
+// Makes the folder at path and the folders above it that are missing, as mkdir -p does.
+// False, with failure naming the part that could not be made, when one cannot be made.
+bool MakeFolders(const char* path, FileFailure* failure);
 
 // A file being written to take a target's place.
 struct Replacement;

@@ -91,6 +91,11 @@ bool IsFolder(const char* path) {
   return stat(path, &information) == 0 && S_ISDIR(information.st_mode);
 }
 
+bool PathExists(const char* path) {
+  struct stat information;
+  return stat(path, &information) == 0;
+}
+
 void PrepareConsoleOutput() {}
 
 std::vector<std::string> ReadProgramArguments(int argc, char** argv) {

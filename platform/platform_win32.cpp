@@ -17,18 +17,6 @@ UINT original_output_code_page = 0;
 
 void RestoreConsoleOutput() { SetConsoleOutputCP(original_output_code_page); }
 
-bool IsDeviceName(std::string name) {
-  // The device is the name up to its first dot, trailing blanks ignored, in any case.
-  name.erase(std::min(name.find('.'), name.size()));
-  name.erase(name.find_last_not_of(' ') + 1);
-  for (char& c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL") return true;
-  return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
-         name[3] >= '1' && name[3] <= '9';
-}
-
 std::wstring Widen(const std::string& text) {
   const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0);
@@ -106,11 +94,7 @@ std::string FileNameKey(const std::string& path) {
   return Narrow(key);
 }
 
-NameClash CheckSystemName(const std::string& name) {
-  if (name.find(':') != std::string::npos) return NameClash::DriveOrStream;
-  if (name.find_first_of("<>\"|?*") != std::string::npos) return NameClash::ReservedCharacter;
-  return IsDeviceName(name) ? NameClash::DeviceName : NameClash::Allowed;
-}
+NameClash CheckSystemName(const std::string& name) { return CheckWindowsName(name); }
 
 namespace {
 
@@ -148,6 +132,8 @@ bool IsFolder(const char* path) {
   const DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+bool PathExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 void PrepareConsoleOutput() {
   const UINT current = GetConsoleOutputCP();

@@ -1,114 +1,30 @@
-// A package's voice lines: its encoding and format told, its entries read by the format's
-// reader, then each entry's reference checked as a file name and its text chosen.
+// A package's voice lines: its encoding and format told, its lines read by its game's
+// reader, then each line the game finds judged as a voice file's name and caption.
 #include "strings/string_package.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <utility>
 
+#include "generator/hushmaker.h"
+#include "platform/platform.h"
 #include "strings/package_reader.h"
+#include "support/path_helpers.h"
+#include "support/text_rules.h"
 
 namespace {
 
-enum class PackageFormat { StripEd, StringEd };
-
-constexpr const char* STRINGS_UTF8_MARK = "\xEF\xBB\xBF";
-constexpr const char* STRINGS_UTF16_LE_MARK = "\xFF\xFE";
-constexpr const char* STRINGS_UTF16_BE_MARK = "\xFE\xFF";
 constexpr const char* STRINGS_STRIP_EXTENSION = ".sp";
 constexpr const char* STRINGS_FILE_EXTENSION = ".mp3";
-// The game's paths are 63 bytes at most, folders included.
-constexpr size_t STRINGS_MAX_FILE_NAME = 63;
-constexpr const char* STRINGS_NOT_IN_NAMES = "/\\:*?\"<>|";
-const char* const STRINGS_DEVICE_NAMES[] = {
-    "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-    "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9",
-};
-
-// Windows-1252's characters for the bytes 0x80 to 0x9F; the five it leaves free stay
-// what they are in Unicode, as Windows reads them.
-const unsigned short STRINGS_WINDOWS_1252_HIGH[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// The length of the well-formed UTF-8 character at text[index], or 0 when there is none.
-size_t MeasureUtf8Character(const std::string& text, size_t index) {
-  const unsigned char lead = static_cast<unsigned char>(text[index]);
-  if (lead < 0x80) return 1;
-  size_t length = 0;
-  unsigned long lowest = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    lowest = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    lowest = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    lowest = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() - index < length) return 0;
-  unsigned long code = lead & (0x7F >> length);
-  for (size_t next = 1; next < length; ++next) {
-    const unsigned char byte = static_cast<unsigned char>(text[index + next]);
-    if (!IsContinuation(byte)) return 0;
-    code = (code << 6) | (byte & 0x3F);
-  }
-  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  return code < lowest || code > 0x10FFFF || surrogate ? 0 : length;
-}
-
-bool IsUtf8(const std::string& text) {
-  for (size_t index = 0; index < text.size();) {
-    const size_t length = MeasureUtf8Character(text, index);
-    if (length == 0) return false;
-    index += length;
-  }
-  return true;
-}
-
-void AppendUtf8(unsigned long code, std::string* text) {
-  if (code < 0x80) {
-    *text += static_cast<char>(code);
-  } else if (code < 0x800) {
-    *text += static_cast<char>(0xC0 | (code >> 6));
-    *text += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    *text += static_cast<char>(0xE0 | (code >> 12));
-    *text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    *text += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-std::string FromWindows1252(const std::string& bytes) {
-  std::string text;
-  for (char c : bytes) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    const bool high = byte >= 0x80 && byte < 0xA0;
-    AppendUtf8(high ? STRINGS_WINDOWS_1252_HIGH[byte - 0x80] : byte, &text);
-  }
-  return text;
-}
-
-size_t CountCharacters(const std::string& text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return !IsContinuation(static_cast<unsigned char>(c));
-  }));
-}
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
+constexpr const char* STRINGS_FOLDER = "strings";
+// Jedi Outcast cuts the key it looks a caption up by to the 63 bytes of a game path.
+constexpr size_t STRINGS_MAX_KEY = 63;
+// The caption's text buffer and its lines (cg_text.cpp, cg_local.h).
+constexpr size_t STRINGS_CAPTION_BYTES = 8191;
+constexpr size_t STRINGS_CAPTION_LINES = 32;
+// Jedi Academy plays a female player's voice lines from ms_ files in place of mr_ ones.
+constexpr const char* STRINGS_MALE_PREFIX = "MR_";
+constexpr const char* STRINGS_FEMALE_PREFIX = "MS_";
 
 bool EndsWithNoCase(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
@@ -122,7 +38,7 @@ std::string FirstWord(const std::string& line) {
 
 // The content tells the format where it can, by the first keyword that only one format
 // has; the name's extension where it cannot.
-PackageFormat DetectFormat(const std::vector<PackageLine>& lines, const std::string& name) {
+PackageFormat DetectFormat(const std::vector<PackageLine>& lines, const std::string& path) {
   for (const PackageLine& line : lines) {
     const std::string word = FirstWord(line.text);
     if (word == "{" || word == "}" || EqualsNoCase(word, "INDEX") ||
@@ -133,119 +49,246 @@ PackageFormat DetectFormat(const std::vector<PackageLine>& lines, const std::str
       return PackageFormat::StringEd;
     }
   }
-  return EndsWithNoCase(name, STRINGS_STRIP_EXTENSION) ? PackageFormat::StripEd
+  return EndsWithNoCase(path, STRINGS_STRIP_EXTENSION) ? PackageFormat::StripEd
                                                        : PackageFormat::StringEd;
 }
 
-// A byte order mark makes the game miss the first keyword. UTF-8's is dropped and
-// reported, so that the rest can still be checked; UTF-16 text cannot be read at all.
-// False when the package is not to be read on.
-bool TakeByteOrderMark(std::string* bytes, RawPackage* package) {
-  if (bytes->compare(0, 2, STRINGS_UTF16_LE_MARK) == 0 ||
-      bytes->compare(0, 2, STRINGS_UTF16_BE_MARK) == 0) {
-    package->Refuse(1,
-                    "UTF-16 text, which the game does not read: save the package as ANSI or UTF-8");
-    return false;
+// The game loads a StringEd file from strings/LANGUAGE/ in that language.
+PackageLanguage FindFolderLanguage(const std::string& path) {
+  const std::vector<std::string> parts = SplitPathNames(path);
+  PackageLanguage language = PackageLanguage::English;
+  const size_t count = parts.size();
+  if (count >= 3 && EqualsNoCase(parts[count - 3], STRINGS_FOLDER) &&
+      FindPackageLanguage(parts[count - 2], &language)) {
+    return language;
   }
-  if (bytes->compare(0, 3, STRINGS_UTF8_MARK) == 0) {
-    package->Refuse(1,
-                    "a UTF-8 byte order mark, which the game does not read: save the package "
-                    "without it");
-    bytes->erase(0, 3);
-  }
-  return true;
+  return PackageLanguage::English;
 }
 
-bool IsControlCharacter(const std::string& text, size_t index) {
-  const unsigned char byte = static_cast<unsigned char>(text[index]);
-  if (byte < 0x20 || byte == 0x7F) return true;
-  // U+0080 to U+009F
-  return byte == 0xC2 && index + 1 < text.size() &&
-         static_cast<unsigned char>(text[index + 1]) < 0xA0;
+bool IsAsian(PackageLanguage language) {
+  return language == PackageLanguage::Korean || language == PackageLanguage::Taiwanese ||
+         language == PackageLanguage::Japanese;
 }
 
-bool IsDeviceName(const std::string& reference) {
-  std::string base = reference.substr(0, reference.find('.'));
-  base.erase(base.find_last_not_of(' ') + 1);
-  for (const char* device : STRINGS_DEVICE_NAMES) {
-    if (EqualsNoCase(base, device)) return true;
-  }
-  return false;
+// What the game puts before a caption key: the map's name, which is the package's file
+// name; from standard input, a StripEd header's REFERENCE.
+std::string FindLevelName(const std::string& path, const GameReading& reading) {
+  if (path.empty()) return reading.headerReferenceSeen ? UpperAscii(reading.headerReference) : "";
+  std::string name = SplitPathNames(path).back();
+  StripExtensionInPlace(&name[0]);
+  return UpperAscii(name.c_str());
 }
 
-// Why the reference cannot be the file's name on Windows or Linux; empty when it can.
-// nameLength is the file name's length in the package's own bytes, as the game counts.
-std::string CheckReference(const std::string& reference, const std::string& fileName,
-                           size_t nameLength) {
-  if (reference.empty()) return "a line entry with an empty REFERENCE";
-  const std::string cannot = "REFERENCE " + ShowText(reference) + " cannot be a file name: ";
-  const size_t forbidden = reference.find_first_of(STRINGS_NOT_IN_NAMES);
-  if (forbidden != std::string::npos) return cannot + "it holds '" + reference[forbidden] + "'";
-  for (size_t index = 0; index < reference.size(); ++index) {
-    if (IsControlCharacter(reference, index)) return cannot + "it holds a control character";
+struct Judging {
+  const PackageSource& source;
+  bool utf8;
+  StringPackage package;
+};
+
+std::string ShowBytes(const Judging& judging, const std::string& bytes) {
+  return ShowPackageText(bytes, judging.utf8);
+}
+
+std::string ToUtf8(const Judging& judging, const std::string& bytes) {
+  return judging.utf8 ? bytes : FromWindows1252(bytes);
+}
+
+void Report(Judging* judging, int line, std::string text, ReportKind kind) {
+  judging->package.reports.push_back({line, std::move(text), kind});
+}
+
+// The StripEd header names the package, and the game finds its lines only under the
+// map's name.
+void CheckHeaderReference(Judging* judging, const GameReading& reading) {
+  const std::string& level = judging->package.levelName;
+  // Where the game stops before COUNT it finds no line whatever the header says.
+  if (judging->source.path.empty() || !reading.countReached) return;
+  if (!reading.headerReferenceSeen) {
+    Report(judging, 1,
+           "the header has no REFERENCE: the game looks this map's lines up as " + level +
+               "_REFERENCE and finds them only when the header's REFERENCE is " + level +
+               ", the file's name",
+           ReportKind::Warning);
+  } else if (!EqualsNoCase(reading.headerReference, level)) {
+    Report(judging, reading.headerReferenceLine,
+           "the header's REFERENCE is " + ShowBytes(*judging, reading.headerReference) +
+               ", not " + level + ", the file's name: the game looks this map's lines up as " +
+               level + "_REFERENCE and finds none of them here",
+           ReportKind::Warning);
   }
-  if (IsDeviceName(reference)) return cannot + "Windows keeps that name for a device";
-  if (nameLength > STRINGS_MAX_FILE_NAME) {
-    return cannot + fileName + " has " + std::to_string(nameLength) +
-           " characters, and a game path holds 63 at most, folders included";
+}
+
+std::string DescribeNameClash(NameClash clash, const std::string& name) {
+  switch (clash) {
+    case NameClash::DriveOrStream:
+      return "it holds ':'";
+    case NameClash::ReservedCharacter:
+      return "it holds one of < > \" | ? *";
+    case NameClash::DeviceName:
+      return "Windows keeps the name " + name + " for a device";
+    case NameClash::Allowed:
+      break;
   }
   return "";
 }
 
-struct NamedLine {
-  int line;
-  std::string reference;
-};
-
-std::string DescribeSecondUse(const VoiceLine& voice, const NamedLine& first) {
-  if (voice.reference == first.reference) {
-    return "REFERENCE " + ShowText(voice.reference) + " is line " + std::to_string(first.line) +
-           "'s too: the game would show one text for both";
-  }
-  return "REFERENCE " + ShowText(voice.reference) + " makes the file " + voice.fileName +
-         " as line " + std::to_string(first.line) + "'s " + ShowText(first.reference) + " does";
+// The file the game plays for a reference: a script plays REFERENCE.mp3, whose caption
+// key is REFERENCE, and the sound system drops one more extension: KYLE.HI plays kyle.mp3.
+std::string FindPlayedName(const std::string& reference) {
+  std::string name = LowerAscii(reference);
+  StripExtensionInPlace(&name[0]);
+  return name.c_str() + std::string(STRINGS_FILE_EXTENSION);
 }
 
-// The text in the chosen language, else the English one; empty when there is neither.
-std::string ChooseText(const RawEntry& entry, PackageLanguage language) {
-  const std::string& chosen = entry.texts[static_cast<int>(language)];
-  return chosen.empty() ? entry.texts[static_cast<int>(PackageLanguage::English)] : chosen;
+// Why the game can never show the line of this reference, or an empty text.
+std::string CheckReference(const Judging& judging, const std::string& reference) {
+  if (reference.empty()) return "an empty REFERENCE";
+  if (reference.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos) {
+    return "the game looks captions up in capitals, so a reference with a lower-case letter "
+           "is never found";
+  }
+  if (reference[0] == '#') {
+    return "the game looks a voice file whose name begins with # up without the map's name, "
+           "so this line is never found";
+  }
+  if (reference[0] == ' ') {
+    return "it begins with a blank, which lists and scripts drop from a voice file's name";
+  }
+  const std::string cannot = "it cannot be a voice file's name: ";
+  const size_t separator = reference.find_first_of("/\\");
+  if (separator != std::string::npos) {
+    return cannot + "it holds '" + reference[separator] +
+           "', and the game looks the caption up by the name after the last one";
+  }
+  if (HasControlCharacter(reference.c_str())) return cannot + "it holds a control character";
+  const std::string clash = DescribeNameClash(CheckWindowsName(reference), reference);
+  if (!clash.empty()) return cannot + clash;
+  const std::string key = judging.package.levelName + "_" + reference;
+  if (judging.package.format == PackageFormat::StripEd && !judging.package.levelName.empty() &&
+      key.size() > STRINGS_MAX_KEY) {
+    return "the game cuts the key " + ShowBytes(judging, key) + " (" +
+           std::to_string(key.size()) + " characters) to 63, so this line is never found";
+  }
+  return "";
 }
 
-void AddEntry(const RawEntry& entry, bool utf8, PackageLanguage language,
-              std::map<std::string, NamedLine>* names, StringPackage* package) {
-  VoiceLine voice = {entry.referenceLine, entry.reference, "", ChooseText(entry, language)};
-  voice.fileName = LowerAscii(entry.reference) + STRINGS_FILE_EXTENSION;
-  const size_t referenceLength = utf8 ? entry.reference.size() : CountCharacters(entry.reference);
-  const size_t nameLength = referenceLength + std::strlen(STRINGS_FILE_EXTENSION);
-  std::string problem = CheckReference(entry.reference, voice.fileName, nameLength);
-  if (problem.empty()) {
-    const auto [first, isNew] =
-        names->emplace(voice.fileName, NamedLine{voice.line, voice.reference});
-    if (!isNew) problem = DescribeSecondUse(voice, first->second);
+// The caption as the game keeps it: 8,191 bytes and 32 lines at most.
+void CheckCaptionLength(Judging* judging, const VoiceLine& voice, const std::string& bytes) {
+  size_t shown = std::min(bytes.size(), STRINGS_CAPTION_BYTES);
+  size_t lines = 1;
+  for (size_t at = 0; at < shown; ++at) {
+    if (bytes[at] == '\n' && ++lines > STRINGS_CAPTION_LINES) shown = at;
   }
-  if (!problem.empty()) {
-    package->reports.push_back({voice.line, problem, true});
-  } else if (voice.text.empty()) {
-    package->reports.push_back({voice.line, ShowText(voice.reference) + " has no text", false});
+  if (shown == bytes.size()) return;
+  const std::string shownText = ToUtf8(*judging, bytes.substr(0, shown));
+  Report(judging, voice.line,
+         EscapeControlBytes(voice.reference) + ": the caption holds " +
+             std::to_string(STRINGS_CAPTION_LINES) + " lines and " +
+             std::to_string(STRINGS_CAPTION_BYTES) + " bytes at most: the game shows " +
+             std::to_string(CountUtf8Characters(shownText)) + " of its " +
+             std::to_string(CountUtf8Characters(voice.text)) + " characters",
+         ReportKind::Warning);
+}
+
+// The text as the player sees it; told when the game draws it otherwise than written.
+std::string ShowCaption(Judging* judging, const VoiceLine& voice, const std::string& bytes) {
+  const bool asian = IsAsian(judging->package.language);
+  const bool beyondAscii = std::any_of(bytes.begin(), bytes.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+  if (judging->utf8 && !asian && beyondAscii) {
+    Report(judging, voice.line,
+           EscapeControlBytes(voice.reference) +
+               ": the text is UTF-8, and the game draws one sign per byte: each letter beyond "
+               "ASCII shows as two signs; save as Windows-1252",
+           ReportKind::Warning);
+  }
+  return asian && judging->utf8 ? bytes : FromWindows1252(bytes);
+}
+
+// A line without a file, and why, told as kind says.
+void GiveNoFile(Judging* judging, VoiceLine* voice, const std::string& why, ReportKind kind) {
+  voice->noFile = why;
+  Report(judging, voice->line, EscapeControlBytes(voice->reference) + ": " + why, kind);
+}
+
+// A line the game finds: its file, or why it gets none.
+void JudgeFoundLine(Judging* judging, const ReadReference& read, VoiceLine* voice) {
+  const std::string problem = CheckReference(*judging, read.reference);
+  if (!problem.empty()) return GiveNoFile(judging, voice, problem, ReportKind::SkipsLine);
+  if (read.text.empty()) {
+    return GiveNoFile(judging, voice, "no text yet, so no file", ReportKind::Warning);
+  }
+  const std::string shownReference = ShowBytes(*judging, read.reference);
+  voice->fileName = ToUtf8(*judging, FindPlayedName(read.reference));
+  voice->text = ShowCaption(judging, *voice, read.text);
+  CheckCaptionLength(judging, *voice, read.text);
+  if (read.reference.find('.') != std::string::npos) {
+    Report(judging, read.line,
+           shownReference + ": a script plays it as " + LowerAscii(shownReference) +
+               ".mp3, and the game then plays " + EscapeControlBytes(voice->fileName) +
+               " for it: written as " + EscapeControlBytes(voice->fileName),
+           ReportKind::Warning);
+  }
+}
+
+void JudgeLine(Judging* judging, const ReadReference& read) {
+  VoiceLine voice;
+  voice.line = read.line;
+  voice.reference = ToUtf8(*judging, read.reference);
+  if (read.found) {
+    JudgeFoundLine(judging, read, &voice);
+  } else if (read.laterLine) {
+    const std::string later = std::to_string(read.laterLine);
+    GiveNoFile(judging, &voice,
+               "line " + later + " names it too, and the game shows line " + later +
+                   "'s text for both",
+               ReportKind::Warning);
   } else {
-    package->lines.push_back(voice);
+    GiveNoFile(judging, &voice, read.lost, ReportKind::SkipsLine);
+  }
+  judging->package.lines.push_back(voice);
+}
+
+// Two lines whose files are one: neither gets it, as either would take the other's.
+void DropSharedFiles(Judging* judging) {
+  std::map<std::string, std::vector<size_t>> byFile;
+  std::vector<VoiceLine>& lines = judging->package.lines;
+  for (size_t index = 0; index < lines.size(); ++index) {
+    if (lines[index].noFile.empty()) byFile[lines[index].fileName].push_back(index);
+  }
+  for (const auto& [file, sharing] : byFile) {
+    if (sharing.size() < 2) continue;
+    for (size_t index : sharing) {
+      const VoiceLine& other = lines[sharing[sharing[0] == index ? 1 : 0]];
+      GiveNoFile(judging, &lines[index],
+                 "line " + std::to_string(other.line) + "'s " +
+                     EscapeControlBytes(other.reference) + " comes to the same file, " +
+                     EscapeControlBytes(file) + ": neither gets one",
+                 ReportKind::SkipsLine);
+    }
   }
 }
 
-// The package's entries as its format's reader finds them, in UTF-8; *utf8 tells whether
-// the package was.
-RawPackage ReadEntries(std::string text, const std::string& name, bool* utf8) {
-  RawPackage marks;
-  if (!TakeByteOrderMark(&text, &marks)) return marks;
-  *utf8 = IsUtf8(text);
-  if (!*utf8) text = FromWindows1252(text);
-  const std::vector<PackageLine> lines = SplitPackageLines(text);
-  RawPackage read = DetectFormat(lines, name) == PackageFormat::StripEd
-                        ? ReadStripEdPackage(lines)
-                        : ReadStringEdPackage(lines);
-  read.reports.insert(read.reports.begin(), marks.reports.begin(), marks.reports.end());
-  return read;
+// Jedi Academy plays ms_ files for a female player where a male one hears mr_ files.
+void CheckPlayerTwins(Judging* judging) {
+  std::map<std::string, int> references;
+  for (const VoiceLine& voice : judging->package.lines) {
+    if (voice.noFile.empty()) references[voice.reference] = voice.line;
+  }
+  for (const VoiceLine& voice : judging->package.lines) {
+    if (!voice.noFile.empty()) continue;
+    const bool male = StartsWithNoCase(voice.reference, STRINGS_MALE_PREFIX);
+    const bool female = StartsWithNoCase(voice.reference, STRINGS_FEMALE_PREFIX);
+    if (!male && !female) continue;
+    const std::string twin =
+        (male ? STRINGS_FEMALE_PREFIX : STRINGS_MALE_PREFIX) + voice.reference.substr(3);
+    if (references.count(twin)) continue;
+    Report(judging, voice.line,
+           EscapeControlBytes(voice.reference) + " has no " + EscapeControlBytes(twin) +
+               " line: " + (male ? "a female" : "a male") + " player hears " +
+               LowerAscii(EscapeControlBytes(twin)) + ".mp3, with no caption",
+           ReportKind::Warning);
+  }
 }
 
 }  // namespace
@@ -271,20 +314,42 @@ std::string ListPackageLanguages() {
   return list;
 }
 
-StringPackage ReadStringPackage(const std::string& bytes, const std::string& name,
-                                PackageLanguage language) {
-  bool utf8 = true;
-  const RawPackage raw = ReadEntries(bytes, name, &utf8);
-  StringPackage package;
-  package.reports = raw.reports;
-  std::map<std::string, NamedLine> names;
-  for (const RawEntry& entry : raw.entries) AddEntry(entry, utf8, language, &names, &package);
+StringPackage ReadStringPackage(const std::string& bytes, const PackageSource& source) {
+  Judging judging{source, IsUtf8(bytes), StringPackage()};
+  StringPackage& package = judging.package;
+  const ByteOrderMark mark = FindByteOrderMark(bytes);
+  if (mark == ByteOrderMark::Utf16LittleEndian || mark == ByteOrderMark::Utf16BigEndian) {
+    Report(&judging, 1, "UTF-16 text, which the game does not read: save the package as ANSI",
+           ReportKind::RefusesPackage);
+    return package;
+  }
+  const std::vector<PackageLine> lines = SplitPackageLines(bytes);
+  package.format = DetectFormat(lines, source.path);
+  const bool stripEd = package.format == PackageFormat::StripEd;
+  package.language = source.languageGiven || stripEd ? source.language
+                                                     : FindFolderLanguage(source.path);
+  const GameReading reading = stripEd ? ReadStripEdPackage(lines, package.language, judging.utf8)
+                                      : ReadStringEdPackage(lines, package.language, judging.utf8);
+  package.levelName = FindLevelName(source.path, reading);
+  package.reports = reading.reports;
+  if (IsPackageRefused(package)) return package;
+  if (stripEd) CheckHeaderReference(&judging, reading);
+  for (const ReadReference& read : reading.references) JudgeLine(&judging, read);
+  DropSharedFiles(&judging);
+  if (!stripEd) CheckPlayerTwins(&judging);
   std::stable_sort(package.reports.begin(), package.reports.end(),
                    [](const PackageReport& a, const PackageReport& b) { return a.line < b.line; });
   return package;
 }
 
 bool IsPackageRefused(const StringPackage& package) {
-  return std::any_of(package.reports.begin(), package.reports.end(),
-                     [](const PackageReport& report) { return report.refusesPackage; });
+  return std::any_of(package.reports.begin(), package.reports.end(), [](const PackageReport& report) {
+    return report.kind == ReportKind::RefusesPackage;
+  });
+}
+
+size_t CountSkippedLines(const std::vector<PackageReport>& reports) {
+  return static_cast<size_t>(
+      std::count_if(reports.begin(), reports.end(),
+                    [](const PackageReport& report) { return report.kind == ReportKind::SkipsLine; }));
 }

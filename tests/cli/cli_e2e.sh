@@ -87,26 +87,67 @@ last.mp3  1 s
   fail "one failing file: status $status, stdout '$out', stderr '$err'"
 
 # String packages. At 15 characters a second and at least 2 seconds: KYLE_HI reads 18
-# characters, 2 s; GUARD_STOP 66, 5 s (its 78 bytes would make 6); SILENT has no text:
-# reported, no file. The list that --list prints, writing nothing, makes the same files
-# through --batch.
+# characters, 2 s; GUARD_STOP 66, 5 s (its 78 bytes would make 6). Beside them, lines that
+# get no file: SILENT has no text (told, no failure), jan_go is never found (skipped), and
+# after the blank line the game stops reading (skipped). The folder is made first.
 fresh
 stop=$'"  ^3Stop right there!\\nNobody      passes this gate without\torders, ^7soldier. "'
-printf '%s\n' 'VERSION 1' 'COUNT 3' \
+printf '%s\n' 'VERSION 1' 'REFERENCE MYMAP' 'COUNT 5' \
   'INDEX 0' '{' 'REFERENCE KYLE_HI' 'TEXT_LANGUAGE1 "Hello there, ^1Kyle^7."' '}' \
   'INDEX 1' '{' 'REFERENCE GUARD_STOP' "TEXT_LANGUAGE1 $stop" '}' \
-  'INDEX 2' '{' 'REFERENCE SILENT' '}' >"$work/mymap.sp"
-run --strings mymap.sp --list
-[ "$status" -eq 0 ] && [ "$out" = '# Hello there, ^1Kyle^7.
-2 kyle_hi.mp3
-#   ^3Stop right there!\nNobody      passes this gate without'$'\t''orders, ^7soldier. 
-5 guard_stop.mp3' ] && [ "$err" = "mymap.sp:15: SILENT has no text" ] && [ -z "$(made)" ] ||
-  fail "--list: status $status, stdout '$out', stderr '$err'"
-cp "$streams/stdout" "$work/list.txt"
-run -d out --batch list.txt
-[ "$status" -eq 0 ] && [ "$out" = "out/kyle_hi.mp3  2 s
+  'INDEX 2' '{' 'REFERENCE SILENT' '}' 'INDEX 3' '{' 'REFERENCE jan_go' 'TEXT_LANGUAGE1 "Go!"' '}' \
+  '' 'INDEX 4' '{' 'REFERENCE LATE' 'TEXT_LANGUAGE1 "Late."' '}' >"$work/mymap.sp"
+run --strings mymap.sp -d new/sound/chars/mymap
+[ "$status" -eq 1 ] && [ "$out" = "new/sound/chars/mymap/kyle_hi.mp3  2 s
+new/sound/chars/mymap/guard_stop.mp3  5 s
+2 files written, 0 failed, 2 lines skipped" ] && [ "$err" = "mymap.sp:16: SILENT: no text yet, so no file
+mymap.sp:20: jan_go: the game looks captions up in capitals, so a reference with a lower-case letter is never found
+mymap.sp:26: LATE: the game stops reading at line 23: a blank line where the game wants INDEX
+hushmaker-cli: made the folder new/sound/chars/mymap" ] ||
+  fail "mixed package: status $status, stdout '$out', stderr '$err'"
+check_file "$work/new/sound/chars/mymap/guard_stop.mp3" 5
+
+# A recording is never written over with silence unless asked for; a silent file is.
+cp "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" "$work/new/sound/chars/mymap/kyle_hi.mp3"
+run -q --strings mymap.sp -d new/sound/chars/mymap
+[ "$status" -eq 1 ] && cmp -s "$work/new/sound/chars/mymap/kyle_hi.mp3" \
+  "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" &&
+  [ "$(tail -n 1 <<<"$err")" = 'new/sound/chars/mymap/kyle_hi.mp3: kept: holds recorded sound' ] &&
+  ! grep -q 'made the folder' <<<"$err" ||
+  fail "recording kept: status $status, stderr '$err'"
+run --strings mymap.sp -d new/sound/chars/mymap --list
+grep -qx '# kept, holds sound: 2 kyle_hi.mp3' <<<"$out" || fail "--list of a recording: '$out'"
+run --strings mymap.sp -d new/sound/chars/mymap --replace-recorded
+grep -qx '2 files written, 0 failed, 2 lines skipped' <<<"$out" ||
+  fail "recording replaced: status $status, stdout '$out'"
+check_file "$work/new/sound/chars/mymap/kyle_hi.mp3" 2
+
+# The list that --list prints, writing nothing, makes the same files through --batch, even
+# where a text holds bytes that would end a list's line.
+printf 'VERSION "1"\nREFERENCE BELL\nLANG_ENGLISH "ding\a\rdong\033[2J!"\nENDMARKER\n' >"$work/bell.str"
+run --strings bell.str --list
+[ "$status" -eq 0 ] && [ "$out" = '# ding\x07\rdong\x1b[2J!
+2 bell.mp3' ] && [ -z "$err" ] || fail "--list: status $status, stdout '$out', stderr '$err'"
+(cd "$work" && "$cli" --strings mymap.sp --list 2>/dev/null | "$cli" -d out --batch - >"$streams/stdout")
+[ "$(cat "$streams/stdout")" = "out/kyle_hi.mp3  2 s
 out/guard_stop.mp3  5 s
-2 files written, 0 failed" ] || fail "the printed list: status $status, stdout '$out'"
+2 files written, 0 failed" ] || fail "the printed list: '$(cat "$streams/stdout")'"
+
+# The README's example, as it stands there, in a fresh folder: its package, its command
+# and what the command prints.
+fresh
+readme=$(dirname "$0")/../../README.md
+block() { awk -v from="$1" -v skip="$2" '
+  index($0, from) == 1 { found = 1; next }
+  found && /^```/ { if (skip-- > 0) { inside = !inside; next } else if (inside) exit; else { inside = 1; next } }
+  found && inside && skip < 0 { print }' "$readme"; }
+mkdir -p "$work/strip"
+block 'A package `strip/mymap.sp`:' 0 >"$work/strip/mymap.sp"
+example=$(block 'A package `strip/mymap.sp`:' 2)
+command=$(head -n 1 <<<"$example")
+[ "${command:0:16}" = '$ hushmaker-cli ' ] || fail "README example: no command in '$example'"
+shown=$(cd "$work" && eval "\"\$cli\" ${command:16}" 2>&1)
+[ "$shown" = "$(tail -n +2 <<<"$example")" ] || fail "README example prints '$shown'"
 
 # A StringEd file on standard input, written, in French at 10 characters a second and at
 # least 3 seconds: KYLE_HI's French (36) is 4 s; JAN_GO takes its English "Go!" (3), 3 s.
@@ -119,23 +160,35 @@ out/jan_go.mp3  3 s
 2 files written, 0 failed" ] && [ -z "$err" ] ||
   fail "package on standard input: status $status, stdout '$out', stderr '$err'"
 
-# A refused package: every report told in line order, the refusals counted, nothing written.
+# A file the game refuses, and a folder that is a file: told, status 2, nothing written.
 fresh
-printf '%s\n' 'VERSION 1' 'COUNT 2' 'INDEX 0' '{' 'REFERENCE AUX' 'TEXT_LANGUAGE1 "Aux."' '}' \
-  'INDEX 1' '{' 'REFERENCE SILENT' '}' '}' >"$work/bad.sp"
-run --strings bad.sp
-[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] && [ "$err" = \
-"bad.sp:5: REFERENCE AUX cannot be a file name: Windows keeps that name for a device
-bad.sp:10: SILENT has no text
-bad.sp:12: } closes no {
-hushmaker-cli: 2 problems in bad.sp; nothing was written" ] ||
+printf '%s\n' 'VERSION "1"' 'REFERENCE AUX' 'LANG_ENGLISH "Aux."' '  REFERENCE B' 'ENDMARKER' >"$work/bad.str"
+run --strings bad.str -d made
+[ "$status" -eq 2 ] && [ -z "$out" ] && [ ! -e "$work/made" ] && [ "$err" = \
+"bad.str:4: a line that begins with a blank: the game takes a keyword only at the line's start: Jedi Academy refuses the file and quits at start-up
+hushmaker-cli: the game refuses bad.str; nothing was written" ] ||
   fail "refused package: status $status, stdout '$out', stderr '$err'"
+touch "$work/afile"
+printf 'VERSION 1\nCOUNT 0\n' >"$work/none.sp"
+run --strings none.sp
+[ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: none.sp holds no voice line (no REFERENCE of a line entry); nothing was written" ] ||
+  fail "an empty package: status $status, stderr '$err'"
+printf '1 voice\n' >"$work/list"
+for option in "--strings bad.str" "--batch list"; do
+  run $option -d afile
+  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: afile, given with -d, is not a folder; nothing was written" ] &&
+    [ -z "$(made)" ] || fail "$option -d afile: status $status, stderr '$err'"
+done
+run --batch list -d afile/sub
+[ "$status" -eq 1 ] && [ -z "$(made)" ] &&
+  [ "$err" = "hushmaker-cli: cannot make the folder afile: Not a directory; nothing was written" ] ||
+  fail "a folder under a file: status $status, stderr '$err'"
 
 # Help and version; the help gives the range and the game's limit from the core.
 run --help
 [ "$status" -eq 0 ] && grep -qF 'SECONDS is the length, 1 to 28800' <<<"$out" &&
   grep -qF 'A length over 24347' <<<"$out" && grep -qF '1 to 100 (default 15)' <<<"$out" &&
-  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" && grep -qF '(default english)' <<<"$out" ||
+  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" && grep -qF 'folder'"'"'s, else english' <<<"$out" ||
   fail "--help: status $status, '$out'"
 run --version
 [ "$status" -eq 0 ] && grep -qx 'hushmaker-cli (Hushmaker) [0-9.]*' <<<"$(head -n 1 <<<"$out")" &&
@@ -208,7 +261,7 @@ fresh
 cd "$work" || exit 1
 err=$(ulimit -v 400000 && "$cli" --batch /dev/zero 2>&1 >/dev/null)
 status=$?
-[ "$status" -eq 2 ] && [ "$err" = $'/dev/zero:1: line too long (over 4096 bytes)\nhushmaker-cli: /dev/zero is not a list; nothing was written' ] ||
+[ "$status" -eq 2 ] && [ "$err" = $'/dev/zero:1: line too long (over 4096 bytes)\nhushmaker-cli: /dev/zero cannot be read as a list; nothing was written' ] ||
   fail "/dev/zero: status $status, $err"
 yes '# comment' | head -n 100001 >many
 run --batch many

@@ -1,5 +1,6 @@
-// String packages read as the games read them, over small packages written here: texts,
-// names, languages, formats and every refusal with its line; then the characters a player
+// String packages read as the games read them, over small packages written here. Each
+// text the game shows and each package it refuses was taken from the games' own readers,
+// built apart from this project and run on the same bytes. Then the characters a player
 // reads of a text and the seconds a line needs.
 #include "strings/reading_time.h"
 #include "strings/string_package.h"
@@ -30,7 +31,7 @@ Lines Cat(std::initializer_list<Lines> parts) {
 
 // A StripEd package: VERSION, the package's own REFERENCE and COUNT, then body from line 4.
 std::string Strip(int count, const Lines& body, const char* lineEnd = "\n") {
-  return Join(Cat({{"VERSION 1", "REFERENCE TESTMAP", "COUNT " + std::to_string(count)}, body}),
+  return Join(Cat({{"VERSION 1", "REFERENCE MYMAP", "COUNT " + std::to_string(count)}, body}),
               lineEnd);
 }
 
@@ -45,37 +46,47 @@ std::string Stringed(const Lines& body, const char* lineEnd = "\n") {
   return Join(Cat({{"VERSION \"1\"", "CONFIG \"W:\\bin\\stringed.cfg\""}, body}), lineEnd);
 }
 
-StringPackage Read(const std::string& bytes, const std::string& name = "mymap.sp",
-                   PackageLanguage language = PackageLanguage::English) {
-  return ReadStringPackage(bytes, name, language);
+// A StripEd package is read as strip/mymap.sp, a StringEd file as strings/english/mymap.str.
+StringPackage Read(const std::string& bytes, const std::string& path = "strip/mymap.sp") {
+  PackageSource source;
+  source.path = path;
+  return ReadStringPackage(bytes, source);
 }
 
-// Each line read as "LINE REFERENCE FILE: TEXT", then each report as "LINE: TEXT", a
-// refusal as "LINE! TEXT".
+StringPackage ReadIn(const std::string& bytes, PackageLanguage language,
+                     const std::string& path = "strip/mymap.sp") {
+  PackageSource source;
+  source.path = path;
+  source.languageGiven = true;
+  source.language = language;
+  return ReadStringPackage(bytes, source);
+}
+
+// Each line with a file as "LINE REFERENCE FILE: TEXT", then each report as "LINE: TEXT",
+// a skipped line's as "LINE- TEXT", a refusal as "LINE! TEXT".
 std::string Describe(const StringPackage& package) {
   std::string text;
   for (const VoiceLine& line : package.lines) {
+    if (!line.noFile.empty()) continue;
     text += std::to_string(line.line) + " " + line.reference + " " + line.fileName + ": " +
             line.text + "\n";
   }
   for (const PackageReport& report : package.reports) {
-    text += std::to_string(report.line) + (report.refusesPackage ? "! " : ": ") + report.text +
-            "\n";
+    const char* marks[] = {"! ", "- ", ": "};
+    text += std::to_string(report.line) + marks[static_cast<int>(report.kind)] + report.text + "\n";
   }
   return text;
 }
 
-// What a package read as one line and no report gives of that line; else all it read.
-std::string ReadOne(const std::string& bytes, std::string VoiceLine::*field = &VoiceLine::text,
-                    PackageLanguage language = PackageLanguage::English) {
-  const StringPackage read = Read(bytes, "mymap.sp", language);
+// What a package read as one line with a file and no report gives of that line; else all
+// it read.
+std::string ReadOne(const StringPackage& read, std::string VoiceLine::*field = &VoiceLine::text) {
   return read.lines.size() == 1 && read.reports.empty() ? read.lines[0].*field : Describe(read);
 }
 
 TEST(ReadStringPackage, ReadsEveryKeywordOfEitherFormatInPackageOrder) {
   // As the editor saves it: CRLF, every keyword, entries out of INDEX order, blank lines last;
-  // read as "mymap.str", as its content tells the format. A line with no English text, nor
-  // one in the language read, is told and gets no file.
+  // read as "mymap.str", as its content tells the format.
   const std::string strip = Join(
       {"VERSION 1", "CONFIG W:\\bin\\striped.cfg", "ID 42", "REFERENCE MYMAP",
        "DESCRIPTION \"my map\"", "COUNT 3", "INDEX 255", "{", "REFERENCE KYLE_HI",
@@ -83,174 +94,308 @@ TEST(ReadStringPackage, ReadsEveryKeywordOfEitherFormatInPackageOrder) {
        "INDEX 2", "{", "REFERENCE JAN_01", "TEXT_LANGUAGE1 \"Kyle!\"", "}", "INDEX 3", "{",
        "REFERENCE FRENCH_ONLY", "TEXT_LANGUAGE2 \"b\"", "}", "", ""},
       "\r\n");
-  // Blank and comment lines anywhere, and a longer word that begins with a keyword.
-  const std::string stringed = Stringed(
+  // Blank and comment lines anywhere, a longer word that begins with a keyword, no VERSION.
+  const std::string stringed = Join(
       {"FILENOTES \"x\"", "", "REFERENCE KYLE_HI  // first", "  ", "FLAGS FLAG_CAPTION",
        "NOTES \"n\"", "LANG_ENGLISH \"Hello.\"", "// done", "REFERENCE JAN_01",
        "LANG_ENGLISH \"Kyle!\"", "ENDMARKERS", ""});
-  EXPECT_EQ(Describe(Read(strip, "mymap.str")), "9 KYLE_HI kyle_hi.mp3: Hello.\n16 JAN_01 jan_01.mp3: Kyle!\n"
-                                   "21: FRENCH_ONLY has no text\n");
-  EXPECT_EQ(Describe(Read(stringed)),
-            "5 KYLE_HI kyle_hi.mp3: Hello.\n11 JAN_01 jan_01.mp3: Kyle!\n");
+  EXPECT_EQ(Describe(Read(strip, "strip/mymap.str")),
+            "9 KYLE_HI kyle_hi.mp3: Hello.\n16 JAN_01 jan_01.mp3: Kyle!\n"
+            "21: FRENCH_ONLY: no text yet, so no file\n");
+  EXPECT_EQ(Describe(Read(stringed, "strings/english/mymap.str")),
+            "3 KYLE_HI kyle_hi.mp3: Hello.\n9 JAN_01 jan_01.mp3: Kyle!\n");
 }
 
 TEST(ReadStringPackage, ReadsEachTextAsTheGameShowsIt) {
   const auto strip = [](const std::string& textLine, const char* lineEnd = "\n") {
-    return Strip(1, Entry(0, "A", textLine), lineEnd);
+    return Read(Strip(1, Entry(0, "A", textLine), lineEnd));
   };
   const auto stringed = [](const std::string& textLine, const char* lineEnd = "\n") {
-    return Stringed({"REFERENCE A", textLine, "ENDMARKER"}, lineEnd);
+    return Read(Stringed({"REFERENCE A", textLine, "ENDMARKER"}, lineEnd),
+                "strings/english/mymap.str");
   };
-  const std::pair<std::string, std::string> cases[] = {
-      // A quote ends the text only where it ends the line, before its CR.
+  const std::pair<StringPackage, std::string> cases[] = {
+      // A quote ends the text only where it ends the line; else the line break is the text's.
       {strip(R"(TEXT_LANGUAGE1 "He said "stop" twice")", "\r\n"), R"(He said "stop" twice)"},
-      {strip(R"(text_language1    "no end)"), "no end"},
-      {strip("TEXT_LANGUAGE1 unquoted  a\tb ^1c"), "unquoted  a\tb ^1c"},
+      {strip(R"(TEXT_LANGUAGE1 "closed"  )"), "closed\"  \n"},
+      {strip(R"(text_language1    "no end)"), "no end\n"},
+      {strip("TEXT_LANGUAGE1 unquoted  a\tb ^1c"), "unquoted  a b ^1c"},
       {strip(R"(TEXT_LANGUAGE1 "one\ntwo\\n")"), "one\ntwo\\\n"},
+      {strip(R"(TEXT_LANGUAGE1 "")" "\n" R"(TEXT_LANGUAGE1 "later")"), "later"},
       {stringed("LANG_ENGLISH \"Hello there.\"  \t", "\r\n"), "Hello there."},
       {stringed(R"(LANG_ENGLISH "LF then\nCR")", "\n\r"), "LF then\nCR"},
       {stringed(R"(lang_english	"He said "stop" twice")"), R"(He said "stop" twice)"},
       // A // is a comment only outside quotes.
       {stringed(R"(LANG_ENGLISH "see http://x" // a note)"), "see http://x"},
-      // Windows-1252 (the file is no UTF-8), and UTF-8 as it is.
-      {strip("TEXT_LANGUAGE1 \"\x93Hi\x94 \x80 \x85 Gr\xFC\xDF\""), "“Hi” € … Grüß"},
-      {stringed("LANG_ENGLISH \"Grüße “da” €\""), "Grüße “da” €"},
+      // The editors' curly characters made plain; the ellipsis one dot or three.
+      {strip("TEXT_LANGUAGE1 \"\x93Hi\x94 \x91q\x92 a\x96" "b\x97 \x85?.\tx\x0B\""),
+       "\"Hi\" 'q' a-b- .?  x."},
+      {stringed("LANG_ENGLISH \"\x93Hi\x94 \x85 ?.\""), "\"Hi\" ... ? "},
+      // Windows-1252 shown in UTF-8.
+      {strip("TEXT_LANGUAGE1 \"\x80 Gr\xFC\xDF\""), "€ Grüß"},
   };
-  for (const auto& [package, expected] : cases) EXPECT_EQ(ReadOne(package), expected) << package;
+  for (const auto& [package, expected] : cases) EXPECT_EQ(ReadOne(package), expected);
 }
 
-TEST(ReadStringPackage, NamesEachFileAfterItsReferenceInLowerCase) {
-  const std::pair<std::string, std::string> cases[] = {
-      // The writer would take ".GREETING" for an extension; ".mp3" after it keeps it.
-      {"KYLE.GREETING", "kyle.greeting.mp3"},
-      {"TWO WORDS ", "two words .mp3"},
-      {"ÜBER_KYLE", "Über_kyle.mp3"},  // only ASCII letters are lowered, as the game raises
-      {"CAF\xC9", "caf\xC3\x89.mp3"},  // Windows-1252 É, named in UTF-8
-      {"COM10", "com10.mp3"},
-      {std::string(59, 'A'), std::string(59, 'a') + ".mp3"},  // 63 characters
-      {std::string(58, 'A') + "\xC9", std::string(58, 'a') + "\xC3\x89.mp3"},
-  };
-  for (const auto& [reference, fileName] : cases) {
-    EXPECT_EQ(ReadOne(Strip(1, Entry(0, reference)), &VoiceLine::fileName), fileName);
-  }
-}
-
-TEST(ReadStringPackage, TakesTheLanguageNamedInAnyCaseElseEnglish) {
-  // French before English, as an editor may write them.
+TEST(ReadStringPackage, TakesTheLanguageAsEachGameDoes) {
+  // Jedi Outcast: English until the text of the language read, which wins wherever it
+  // stands; TEXT_LANGUAGE10 is no language of its.
   const std::string strip = Strip(
       1, {"INDEX 0", "{", "REFERENCE A", "TEXT_LANGUAGE2 \"Salut\"", "TEXT_LANGUAGE1 \"Hello\"",
-          "TEXT_LANGUAGE3 \"Hallo\"", "TEXT_LANGUAGE4 \"Hiya\"", "TEXT_LANGUAGE5 \"Annyeong\"",
-          "TEXT_LANGUAGE6 \"Ni hao\"", "TEXT_LANGUAGE8 \"\"", "TEXT_LANGUAGE9 \"Konnichiwa\"",
-          "}"});
-  // A foreign "#same" is the English text.
-  const std::string stringed = Stringed(
-      {"REFERENCE A", "LANG_ENGLISH \"Hello\"", "LANG_FRENCH \"Salut\"", "LANG_GERMAN \"#SAME\"",
-       "LANG_SPANISH \"\"", "LANG_JAPANESE \"Konnichiwa\"", "ENDMARKER"});
-  const char* const cases[][3] = {
-      {"english", "Hello", "Hello"},   {"French", "Salut", "Salut"},
-      {"GERMAN", "Hallo", "Hello"},    {"british", "Hiya", "Hello"},
-      {"korean", "Annyeong", "Hello"}, {"taiwanese", "Ni hao", "Hello"},
-      {"italian", "Hello", "Hello"},   {"spanish", "Hello", "Hello"},
-      {"japanese", "Konnichiwa", "Konnichiwa"},
+          "TEXT_LANGUAGE3 \"Hallo\"", "TEXT_LANGUAGE8 \"\"", "TEXT_LANGUAGE10 \"x\"", "}"});
+  const std::pair<PackageLanguage, std::string> stripCases[] = {
+      {PackageLanguage::English, "Hello"},
+      {PackageLanguage::French, "Salut"},
+      {PackageLanguage::German, "Hallo"},
+      {PackageLanguage::Spanish, "6: A: no text yet, so no file\n"},  // its empty text wins
   };
-  PackageLanguage language = PackageLanguage::English;
-  for (const auto& [name, stripText, stringedText] : cases) {
-    ASSERT_TRUE(FindPackageLanguage(name, &language)) << name;
-    EXPECT_EQ(ReadOne(strip, &VoiceLine::text, language), stripText) << name;
-    EXPECT_EQ(ReadOne(stringed, &VoiceLine::text, language), stringedText) << name;
+  for (const auto& [language, expected] : stripCases) {
+    EXPECT_EQ(ReadOne(ReadIn(strip, language)), expected) << GetPackageLanguageName(language);
   }
+  // Jedi Academy, in the language of the folder it loads the file from: read in English,
+  // each text takes the place of the one before, whatever its language; read in another,
+  // English and that language only, "#same" meaning the English text.
+  const std::string stringed = Stringed(
+      {"REFERENCE A", "LANG_ENGLISH \"Hello\"", "LANG_FRENCH \"Salut\"", "REFERENCE B",
+       "LANG_ENGLISH \"Go\"", "LANG_FRENCH \"#SAME\"", "ENDMARKER"});
+  EXPECT_EQ(Describe(Read(stringed, "strings/english/mymap.str")),
+            "3 A a.mp3: Salut\n6 B b.mp3: #SAME\n");
+  EXPECT_EQ(Describe(Read(stringed, "base/Strings/FRENCH/mymap.str")),
+            "3 A a.mp3: Salut\n6 B b.mp3: Go\n");
+  EXPECT_EQ(Describe(ReadIn(stringed, PackageLanguage::English, "strings/french/mymap.str")),
+            "3 A a.mp3: Salut\n6 B b.mp3: #SAME\n");
+  EXPECT_EQ(Describe(Read(stringed, "french/mymap.str")), "3 A a.mp3: Salut\n6 B b.mp3: #SAME\n");
+  const StringPackage german = Read(stringed, "strings/german/mymap.str");
+  ASSERT_EQ(german.reports.size(), 1u);
+  EXPECT_EQ(german.reports[0].line, 5);
+  EXPECT_EQ(german.reports[0].text,
+            "a FRENCH text (LANG_FRENCH) in a file read as german: the game takes English and "
+            "german texts only: Jedi Academy refuses the file and quits at start-up");
+
+  PackageLanguage language = PackageLanguage::English;
+  EXPECT_TRUE(FindPackageLanguage("Japanese", &language));
+  EXPECT_EQ(language, PackageLanguage::Japanese);
   EXPECT_FALSE(FindPackageLanguage("englis", &language));
   EXPECT_FALSE(FindPackageLanguage("englishx", &language));
 }
 
-TEST(ReadStringPackage, ToldItsFormatByContentThenByExtension) {
-  // StripEd content is told above, StringEd content in every StringEd case here, read as
-  // "mymap.sp". Neither blocks nor ENDMARKER: a StripEd package, with no lines, is whole; a
-  // StringEd file is cut short.
-  const std::string neither = "VERSION 1\nREFERENCE TESTMAP\n";
-  EXPECT_FALSE(IsPackageRefused(Read(neither, "MYMAP.SP")));
-  EXPECT_TRUE(IsPackageRefused(Read(neither, "mymap.str")));
-  EXPECT_TRUE(IsPackageRefused(Read(neither, "sp")));
-}
-
-// Each case: the package, and the refusals it must give: their lines, in order, and a
-// phrase each must hold.
-struct RefusalCase {
+// Each case: a package and the lines it gives, as Describe writes them.
+struct ReadCase {
   std::string package;
-  std::vector<std::pair<int, std::string>> refusals;
+  std::string read;
 };
 
-void CheckRefusals(const std::vector<RefusalCase>& cases) {
-  for (const RefusalCase& c : cases) {
-    std::vector<std::pair<int, std::string>> found;
-    for (const PackageReport& report : Read(c.package).reports) {
-      if (report.refusesPackage) found.push_back({report.line, report.text});
-    }
-    ASSERT_EQ(found.size(), c.refusals.size()) << Describe(Read(c.package));
-    for (size_t i = 0; i < found.size(); ++i) {
-      EXPECT_EQ(found[i].first, c.refusals[i].first) << found[i].second;
-      EXPECT_NE(found[i].second.find(c.refusals[i].second), std::string::npos) << found[i].second;
-    }
+void CheckReads(const std::vector<ReadCase>& cases, const std::string& path) {
+  for (const ReadCase& c : cases) EXPECT_EQ(Describe(Read(c.package, path)), c.read) << c.package;
+}
+
+TEST(ReadStringPackage, JediOutcastStopsReadingWhereTheGameDoes) {
+  const Lines first = Entry(0, "A");  // lines 4 to 8
+  const Lines second = Entry(1, "B");
+  const std::string stopsAt = "6 A a.mp3: a\n12- B: the game stops reading at line 9: ";
+  CheckReads(
+      {
+          {Strip(2, Cat({first, {""}, second})),
+           stopsAt + "a blank line where the game wants INDEX\n"},
+          {Strip(2, Cat({first, {"\tNOTES \"x\""}, second})),
+           stopsAt + "a line that begins with a tab where the game wants INDEX\n"},
+          {Strip(2, Cat({first, {"NOTE \"x\""}, second})),
+           stopsAt + "\"NOTE\", which is no keyword where the game wants INDEX\n"},
+          {Strip(2, Cat({first, {"INDEX 1", "REFERENCE B", "}"}})),
+           "6 A a.mp3: a\n10- B: the game stops reading at line 10: INDEX is not followed by {: "
+           "\"REFERENCE\", not {\n"},
+          {Strip(1, {"INDEX 0", "{", "REFERENCE\tB", "}"}),
+           "6- B: the game stops reading at line 6: \"REFERENCE\\tB\", which is no keyword (a "
+           "keyword ends at a space, not a tab)\n"},
+          {"VERSION 0\n" + Strip(1, second).substr(10),
+           "6- B: the game stops reading at line 1: VERSION 0: the game reads version 1 only\n"},
+          {"VERSION 2\n" + Strip(1, second).substr(10),
+           "6- B: the game stops reading at line 1: VERSION 2: the game reads version 1 only\n"},
+          {"\xEF\xBB\xBF" + Strip(1, second),
+           "6- B: the game stops reading at line 1: a UTF-8 byte order mark before VERSION; "
+           "save without it\n"},
+          {"REFERENCE MYMAP\n" + Strip(1, second).substr(10),
+           "6- B: the game stops reading at line 1: the package does not begin with VERSION 1\n"},
+          // Entries before COUNT or beyond it are read as the header, their REFERENCE as the
+          // package's.
+          {Join(Cat({{"VERSION 1", "REFERENCE MYMAP"}, second, {"COUNT 0"}})),
+           "5: the header's REFERENCE is B, not MYMAP, the file's name: the game looks this "
+           "map's lines up as MYMAP_REFERENCE and finds none of them here\n"
+           "5- B: a line entry before COUNT: the game reads none without it\n"},
+          {Strip(1, Cat({first, second})),
+           "6 A a.mp3: a\n11: the header's REFERENCE is B, not MYMAP, the file's name: the game "
+           "looks this map's lines up as MYMAP_REFERENCE and finds none of them here\n"
+           "11- B: more line entries than COUNT 1: the game reads none beyond them, and takes "
+           "this REFERENCE for the package's own\n"},
+          // An entry without its } takes the next one's lines into it.
+          {Strip(2, {"INDEX 0", "{", "REFERENCE A", "TEXT_LANGUAGE1 \"a\"", "INDEX 1", "{",
+                     "REFERENCE B", "TEXT_LANGUAGE1 \"b\"", "}"}),
+           "10 B b.mp3: b\n6- A: the entry is not closed with } before line 10, whose "
+           "REFERENCE the game reads in place of this one\n"},
+          // A later entry with the same INDEX takes the earlier one's place.
+          {Strip(2, Cat({first, Entry(0, "B", "TEXT_LANGUAGE1 \"b\"")})),
+           "6 A a.mp3: b\n11 B b.mp3: b\n6: a later entry with the same INDEX (line 11's) takes "
+           "this one's place: the game shows its text for this REFERENCE too\n"},
+          // One REFERENCE twice: the later text wins.
+          {Strip(2, Cat({first, Entry(1, "A", "TEXT_LANGUAGE1 \"later\"")})),
+           "11 A a.mp3: later\n6: A: line 11 names it too, and the game shows line 11's text "
+           "for both\n"},
+          // An INDEX past the game's 256 entries would be written past them.
+          {Strip(2, Cat({Entry(255, "A"), Entry(256, "B")})),
+           "9! INDEX 256: the game holds entries 0 to 255 and would write this one past them; it "
+           "may crash\n"},
+          {Strip(1, Entry(-1, "A")),
+           "4! INDEX -1: the game holds entries 0 to 255 and would write this one past them; it "
+           "may crash\n"},
+          // The game reads a line as several where it fills its buffer of 8,192 bytes, its
+          // line break included: a line of 8,191 bytes is one, of 8,192 a line and a blank.
+          {Strip(1, Entry(0, "A", "TEXT_LANGUAGE1 \"" + std::string(8174, 'x') + "\"")),
+           "6 A a.mp3: " + std::string(8174, 'x') + "\n"},
+          {Strip(1, Entry(0, "A", "TEXT_LANGUAGE1 \"" + std::string(8175, 'x') + "\"")),
+           "6- A: the game stops reading at line 7, before this entry's }: a blank line\n"},
+          {Strip(1, Entry(0, "A", "TEXT_LANGUAGE1 \"" + std::string(9000, 'x') + "\"")),
+           "6- A: the game stops reading at line 7, before this entry's }: \"" +
+               std::string(40, 'x') + "...\", which is no keyword\n"},
+      },
+      "strip/mymap.sp");
+}
+
+TEST(ReadStringPackage, JediAcademyRefusesTheWholeFileWhereTheGameDoes) {
+  const std::string quits = ": Jedi Academy refuses the file and quits at start-up\n";
+  CheckReads(
+      {
+          {Stringed({"REFERENCE A", "LANG_ENGLISH \"a\"", "", "// cut here"}),
+           "4! no ENDMARKER: the file is cut short" + quits},
+          {Stringed({"REFERENCE A", "LANGUAGE_ENGLISH \"a\"", "ENDMARKER"}),
+           "4! \"LANGUAGE_ENGLISH\" is not a keyword of a StringEd file" + quits},
+          {Stringed({"\tREFERENCE A", "ENDMARKER"}),
+           "3! a line that begins with a blank: the game takes a keyword only at the line's "
+           "start" + quits},
+          {"\xEF\xBB\xBF" + Stringed({"ENDMARKER"}),
+           "1! a UTF-8 byte order mark, which the game takes for part of the first keyword" +
+               quits},
+          {"VERSION \"2\"\nENDMARKER\n", "1! VERSION 2: the game reads version 1 only" + quits},
+          {Stringed({"LANG_ENGLISH \"a\"", "REFERENCE A", "ENDMARKER"}),
+           "3! LANG_ENGLISH without a REFERENCE before it" + quits},
+          {Stringed({"FLAGS FLAG_CAPTION", "ENDMARKER"}),
+           "3! FLAGS without a REFERENCE before it" + quits},
+          {Stringed({"REFERENCE A", "LANG_ENGLISH \"\"", "ENDMARKER"}),
+           "4! an empty text: the game copies it into a buffer of no size and crashes" + quits},
+          // What it reads: the later of two texts, a reference holding a '/' (that no voice
+          // file can have), and a file without VERSION.
+          {Stringed({"REFERENCE A", "LANG_ENGLISH \"a\"", "REFERENCE A", "LANG_ENGLISH \"b\"",
+                     "REFERENCE LAN/CABLE", "LANG_ENGLISH \"c\"", "ENDMARKER"}),
+           "5 A a.mp3: b\n3: A: line 5 names it too, and the game shows line 5's text for both\n"
+           "7- LAN/CABLE: it cannot be a voice file's name: it holds '/', and the game looks "
+           "the caption up by the name after the last one\n"},
+          {"REFERENCE A\nLANG_ENGLISH \"a\"\nENDMARKER", "1 A a.mp3: a\n"},
+          // The game's line buffer holds 16,383 bytes.
+          {Stringed({"REFERENCE A", "LANG_ENGLISH \"" + std::string(16368, 'x') + "\"", "ENDMARKER"}),
+           "3 A a.mp3: " + std::string(16368, 'x') + "\n3: A: the caption holds 32 lines and 8191 "
+           "bytes at most: the game shows 8191 of its 16368 characters\n"},
+          {Stringed({"REFERENCE A", "LANG_ENGLISH \"" + std::string(16369, 'x') + "\"", "ENDMARKER"}),
+           "4! a line of 16384 bytes, longer than the game's line buffer of 16,383: it would "
+           "crash" + quits},
+          {std::string("\xFF\xFEV\0E\0", 6),
+           "1! UTF-16 text, which the game does not read: save the package as ANSI\n"},
+      },
+      "strings/english/mymap.str");
+}
+
+TEST(ReadStringPackage, GivesNoFileToALineTheGameCanNeverShow) {
+  // A reference, and why its line on line 6 gets no file; empty when it gets one.
+  const std::string cannot = "it cannot be a voice file's name: ";
+  const std::pair<std::string, std::string> references[] = {
+      {"Kyle_Hi", "the game looks captions up in capitals, so a reference with a lower-case "
+                  "letter is never found"},
+      {"#KYLE", "the game looks a voice file whose name begins with # up without the map's "
+                "name, so this line is never found"},
+      {"\" KYLE\"", "it begins with a blank, which lists and scripts drop from a voice file's "
+                    "name"},
+      {"A\\B", cannot + "it holds '\\', and the game looks the caption up by the name after "
+                        "the last one"},
+      {"A\x01" "B", cannot + "it holds a control character"},
+      {"A:B", cannot + "it holds ':'"}, {"A*B", cannot + "it holds one of < > \" | ? *"},
+      {"PRN .GREETING", cannot + "Windows keeps the name PRN .GREETING for a device"},
+      {"LPT9", cannot + "Windows keeps the name LPT9 for a device"},
+      // MYMAP_ and 57 letters make the 63 that a key holds.
+      {std::string(57, 'A'), ""},
+      {std::string(58, 'A'), "the game cuts the key MYMAP_" + std::string(58, 'A') +
+                                 " (64 characters) to 63, so this line is never found"},
+      {"COM10", ""}, {"TWO WORDS ", ""},
+  };
+  for (const auto& [reference, why] : references) {
+    const StringPackage read = Read(Strip(1, Entry(0, reference)));
+    ASSERT_EQ(read.lines.size(), 1u) << reference;
+    EXPECT_EQ(read.lines[0].noFile, why) << reference;
+    EXPECT_EQ(CountSkippedLines(read.reports), why.empty() ? 0u : 1u) << reference;
   }
 }
 
-TEST(ReadStringPackage, RefusesWhatIsNoPackageOrWouldBeReadOtherwise) {
-  const Lines first = Entry(0, "A");  // lines 4 to 8
-  const Lines second = Entry(1, "B");
-  CheckRefusals({
-      {"", {{1, "not a string package"}}}, {"\nVERSION 1\n", {{1, "not a string package"}}},
-      {"VERSION 2\nCOUNT 0\n", {{1, "version 1 only"}}},
-      {"VERSION \"2\"\nENDMARKER\n", {{1, "version 1 only"}}},
-      {"\xEF\xBB\xBF" + Strip(1, first), {{1, "byte order mark"}}},
-      {std::string("\xFF\xFEV\0E\0", 6), {{1, "UTF-16"}}},
-      {Stringed({"REFERENCE A", "LANG_ENGLISH \"a\"", "", "// cut here"}), {{4, "no ENDMARKER"}}},
-      // The next INDEX would be read into the open entry. Found there, after the keyword
-      // below it, and told in line order.
-      {Strip(2, {"INDEX 0", "{", "REFERENCE A", "TEXT_LANGAUGE1 \"a\"", "INDEX 1", "{",
-                 "REFERENCE B", "}"}),
-       {{5, "{ is not closed"}, {7, "not a keyword"}}},
-      {Strip(1, {"INDEX 0", "{", "REFERENCE A"}), {{5, "{ is not closed"}}},
-      {Strip(1, Cat({first, {"}"}})), {{9, "} closes no {"}}},
-      {Strip(1, {"INDEX 0", "REFERENCE A", "}"}), {{4, "not followed by {"}}},
-      {Strip(1, {"{", "REFERENCE A", "}"}), {{4, "{ without INDEX"}}},
-      {Strip(2, Cat({first, {""}, Entry(1, "B", "")})),
-       {{9, "a blank line"}, {13, "a blank line"}}},
-      {Strip(2, Cat({{"DESCRIPTION \"x\""}, first, {"NOTES \"x\""}, second})),
-       {{4, "wants INDEX"}, {10, "wants INDEX"}}},
-      {Strip(1, {"INDEX 0", "{", "REFERENCE\tA", "}"}),
-       {{4, "without REFERENCE"}, {6, "not a tab"}}},
-      {Join(Cat({{"VERSION 1"}, first})), {{2, "before COUNT"}}},
-      {Strip(1, Cat({first, second})), {{9, "more line entries than COUNT 1"}}},
-      {Strip(2, Cat({Entry(256, "A"), Entry(-1, "B")})), {{4, "0 to 255"}, {9, "0 to 255"}}},
-      {Strip(2, Cat({first, Entry(0, "B")})), {{9, "line 4's too"}}},
-      {Stringed({"LANG_ENGLISH \"a\"", "REFERENCE A", "LANG_ENGLISH \"a\"", "ENDMARKER"}),
-       {{3, "without a REFERENCE"}}},
-      {Stringed({"FLAGS FLAG_CAPTION", "ENDMARKER"}), {{3, "without a REFERENCE"}}},
-      {Stringed({"REFERENCE A", "LANGUAGE_ENGLISH \"a\"", "ENDMARKER"}), {{4, "not a keyword"}}},
-      {Stringed({"  REFERENCE A", "ENDMARKER"}), {{3, "begins with a blank"}}},
-  });
+TEST(ReadStringPackage, NamesEachFileAfterTheFileTheGamePlays) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"KYLE_HI", "kyle_hi.mp3"},
+      {"TWO WORDS ", "two words .mp3"},
+      {"ÜBER_KYLE", "Über_kyle.mp3"},  // only ASCII letters are lowered, as the game raises
+      {"CAF\xC9", "caf\xC3\x89.mp3"},  // Windows-1252 É, named in UTF-8
+  };
+  for (const auto& [reference, fileName] : cases) {
+    EXPECT_EQ(ReadOne(Read(Strip(1, Entry(0, reference))), &VoiceLine::fileName), fileName);
+  }
+  // The sound system drops one more extension: KYLE.HI plays kyle.mp3, told once; two
+  // references that come to one file both go without.
+  EXPECT_EQ(Describe(Read(Strip(1, Entry(0, "KYLE.HI")))),
+            "6 KYLE.HI kyle.mp3: a\n6: KYLE.HI: a script plays it as kyle.hi.mp3, and the game "
+            "then plays kyle.mp3 for it: written as kyle.mp3\n");
+  const StringPackage shared = Read(Strip(2, Cat({Entry(0, "KYLE.HI"), Entry(1, "KYLE")})));
+  EXPECT_EQ(shared.lines[0].noFile, "line 11's KYLE comes to the same file, kyle.mp3: neither gets one");
+  EXPECT_EQ(shared.lines[1].noFile, "line 6's KYLE.HI comes to the same file, kyle.mp3: neither gets one");
+  EXPECT_EQ(CountSkippedLines(shared.reports), 2u);
 }
 
-TEST(ReadStringPackage, RefusesReferencesThatCannotNameAFileOnce) {
-  // A reference, and what its refusal on line 6 says.
-  std::vector<std::pair<std::string, std::string>> references = {
-      {"", "empty REFERENCE"},
-      {"A\x01" "B", "A\\x01B cannot be a file name: it holds a control character"},
-      {"A\x7F", "A\\x7F cannot"}, {"A\xC2\x85" "B", "control character"},  // U+0085
-      {"Prn .greeting", "device"},  // in any case, before blanks and an extension
-      {"LPT9", "device"}, {std::string(60, 'A'), "64 characters"},
-      {std::string(58, 'A') + "É", "64 characters"},  // UTF-8: the game counts bytes
-  };
-  for (char c : std::string("/\\:*?\"<>|"))
-    references.push_back({std::string("A") + c + "B", std::string("'") + c + "'"});
-  std::vector<RefusalCase> cases;
-  for (const auto& [reference, phrase] : references)
-    cases.push_back({Strip(1, Entry(0, reference)), {{6, phrase}}});
-  cases.push_back({Strip(2, Cat({Entry(0, "KYLE_HI"), Entry(1, "KYLE_HI")})),
-                   {{11, "KYLE_HI is line 6's too"}}});
-  cases.push_back({Strip(2, Cat({Entry(0, "KYLE_HI"), Entry(1, "Kyle_Hi")})),
-                   {{11, "Kyle_Hi makes the file kyle_hi.mp3 as line 6's KYLE_HI does"}}});
-  CheckRefusals(cases);
+TEST(ReadStringPackage, TellsWhatThePlayerSeesOtherwiseThanWritten) {
+  // UTF-8 in a Western language: each letter beyond ASCII is two signs, and counts as two.
+  // The last byte of the file ends a letter, and the file is still UTF-8.
+  std::string bytes = Stringed({"REFERENCE A", "LANG_ENGLISH \"Grüße\"", "ENDMARKER // ü"});
+  bytes.pop_back();
+  const StringPackage utf8 = Read(bytes, "strings/english/mymap.str");
+  ASSERT_EQ(utf8.lines.size(), 1u);
+  EXPECT_EQ(utf8.lines[0].text, "GrÃ¼ÃŸe");
+  EXPECT_EQ(CountReadCharacters(utf8.lines[0].text), 7);
+  ASSERT_EQ(utf8.reports.size(), 1u);
+  EXPECT_EQ(utf8.reports[0].text,
+            "A: the text is UTF-8, and the game draws one sign per byte: each letter beyond "
+            "ASCII shows as two signs; save as Windows-1252");
+  // In an Asian language it is left as written.
+  EXPECT_EQ(ReadOne(ReadIn(Stringed({"REFERENCE A", "LANG_JAPANESE \"日本\"", "ENDMARKER"}),
+                           PackageLanguage::Japanese, "strings/japanese/mymap.str")),
+            "日本");
+  // A caption of more lines than the game keeps.
+  std::string lines;
+  for (int line = 0; line < 33; ++line) lines += "ab\\n";
+  EXPECT_EQ(Read(Strip(1, Entry(0, "A", "TEXT_LANGUAGE1 \"" + lines + "\""))).reports[0].text,
+            "A: the caption holds 32 lines and 8191 bytes at most: the game shows 95 of its 99 "
+            "characters");
+}
+
+TEST(ReadStringPackage, TellsWhatAMapsNameAndAPlayersSexChange) {
+  // Jedi Outcast finds the lines under the map's name, which is the package's file name.
+  EXPECT_EQ(Read(Strip(1, Entry(0, "A")), "strip/other.sp").reports[0].text,
+            "the header's REFERENCE is MYMAP, not OTHER, the file's name: the game looks this "
+            "map's lines up as OTHER_REFERENCE and finds none of them here");
+  EXPECT_EQ(Read(Join(Cat({{"VERSION 1", "COUNT 1"}, Entry(0, "A")})), "x/Mymap.sp").reports[0].text,
+            "the header has no REFERENCE: the game looks this map's lines up as MYMAP_REFERENCE "
+            "and finds them only when the header's REFERENCE is MYMAP, the file's name");
+  EXPECT_TRUE(Read(Strip(1, Entry(0, "A")), "strip/MyMap.sp").reports.empty());
+  // Jedi Academy's female player hears ms_ files where a male one hears mr_ files.
+  const StringPackage twins = Read(
+      Stringed({"REFERENCE MR_HI", "LANG_ENGLISH \"a\"", "REFERENCE MS_HI", "LANG_ENGLISH \"a\"",
+                "REFERENCE MR_GO", "LANG_ENGLISH \"a\"", "REFERENCE MS_BYE",
+                "LANG_ENGLISH \"a\"", "ENDMARKER"}),
+      "strings/english/mymap.str");
+  EXPECT_EQ(Describe(twins).substr(Describe(twins).find("7:")),
+            "7: MR_GO has no MS_GO line: a female player hears ms_go.mp3, with no caption\n"
+            "9: MS_BYE has no MR_BYE line: a male player hears mr_bye.mp3, with no caption\n");
 }
 
 TEST(CountReadCharacters, CountsWhatThePlayerReads) {
