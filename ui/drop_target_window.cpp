@@ -48,6 +48,9 @@ int DropTargetWindow::handle(int event) {
       if (dropped_) dropped_(this, Fl::event_text() ? Fl::event_text() : "");
       return 1;
     case FL_SHORTCUT:
+      // A key typed in a view is the view's, even with the mouse over this window: Enter
+      // there must not press Exit here.
+      if (Fl::focus() && Fl::focus()->top_window() != this) return 0;
       if (Fl::event_key() == 'o' && (Fl::event_state() & (FL_CTRL | FL_ALT | FL_META | FL_SHIFT)) == FL_CTRL) {
         if (opened_) opened_(this);
         return 1;

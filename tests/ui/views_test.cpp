@@ -319,6 +319,25 @@ TEST_F(ViewsTest, CtrlOChoosesAPackageToOpenAndLeavesTheFieldAlone) {
   }
 }
 
+// Enter typed in a view with the mouse over the main window: the toolkit offers the key to
+// the widgets below the mouse too, and Exit must not take it.
+TEST_F(ViewsTest, KeysTypedInAViewAreNotTheMainWindowsShortcuts) {
+  CheckView* view = OpenCheckView({Native("voices")});
+  Fl::wait(0.05);
+  view->table->take_focus();
+  Fl::belowmouse(ui->welcome_button);
+  Fl::e_keysym = FL_Enter;
+  Fl::e_state = 0;
+  Fl::e_text = const_cast<char*>("\r");
+  Fl::e_length = 1;
+  Fl::handle(FL_KEYBOARD, view);
+  EXPECT_TRUE(ui->main_window->shown()) << "Enter in the view pressed Exit";
+  // The main window's own keys still work: Enter there is Exit.
+  ui->filename_input->take_focus();
+  Fl::handle(FL_KEYBOARD, ui->main_window);
+  EXPECT_FALSE(ui->main_window->shown());
+}
+
 // A drop still waiting to be opened goes with the window.
 TEST_F(ViewsTest, ADropWaitingWhenTheWindowGoesIsDropped) {
   Fl_Window* window = ui->main_window;
