@@ -533,26 +533,8 @@ void PrintReports(const std::vector<PackageReport>& reports, const char* shownNa
   }
 }
 
-// The counts of a level's run, and its exit status.
-struct LevelRun {
-  int written = 0;
-  int failed = 0;
-  int kept = 0;
-  size_t skipped = 0;
-
-  int Finish(bool quiet) const {
-    if (!quiet) {
-      std::printf("%d file%s written, %d failed", written, written == 1 ? "" : "s", failed);
-      if (kept) std::printf(", %d kept", kept);
-      if (skipped) std::printf(", %zu line%s skipped", skipped, skipped == 1 ? "" : "s");
-      std::printf("\n");
-    }
-    return failed || skipped ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
-  }
-};
-
 int WriteLevel(const Level& level, bool replaceRecorded, bool quiet) {
-  LevelRun run;
+  LevelTally run;
   run.skipped = CountSkippedLines(level.reports);
   for (const LevelLine& line : level.lines) {
     for (const LevelFile& file : line.files) {
@@ -560,20 +542,19 @@ int WriteLevel(const Level& level, bool replaceRecorded, bool quiet) {
           ComposeTargetPath(file.directory.empty() ? nullptr : file.directory.c_str(),
                             file.name.c_str()).c_str()));
       const LevelWriting writing = WriteLevelFile(line, file, replaceRecorded);
+      run.Count(writing);
       if (writing == LevelWriting::Written) {
-        ++run.written;
         if (!quiet) std::printf("%s  %d s\n", shown.c_str(), line.seconds);
       } else if (writing == LevelWriting::Failed) {
-        ++run.failed;
         Complain("%s was not written", shown.c_str());
       } else {
-        ++run.kept;
         std::fflush(stdout);
         std::fprintf(stderr, "%s: %s\n", shown.c_str(), DescribeKeptFile(writing));
       }
     }
   }
-  return run.Finish(quiet);
+  if (!quiet) std::printf("%s\n", DescribeLevelTally(run).c_str());
+  return run.failed || run.skipped ? CLI_EXIT_FAILED : CLI_EXIT_WRITTEN;
 }
 
 int RunStrings(const Options& options, const std::string& directory) {

@@ -187,3 +187,30 @@ const char* DescribeKeptFile(LevelWriting writing) {
   return writing == LevelWriting::KeptRecorded ? "kept: holds recorded sound"
                                                : "kept: not a file whose silence can be told";
 }
+
+void LevelTally::Count(LevelWriting writing) {
+  switch (writing) {
+    case LevelWriting::Written:
+      ++written;
+      return;
+    case LevelWriting::Failed:
+      ++failed;
+      return;
+    case LevelWriting::KeptRecorded:
+    case LevelWriting::KeptUnknown:
+      ++kept;
+      return;
+  }
+}
+
+std::string DescribeLevelTally(const LevelTally& tally) {
+  std::string said = std::to_string(tally.written) + (tally.written == 1 ? " file" : " files") +
+                     " written, " + std::to_string(tally.failed) + " failed";
+  if (tally.kept) said += ", " + std::to_string(tally.kept) + " kept";
+  if (tally.stopped) said += ", " + std::to_string(tally.stopped) + " left when stopped";
+  if (tally.skipped) {
+    said += ", " + std::to_string(tally.skipped) + (tally.skipped == 1 ? " line" : " lines") +
+            " skipped";
+  }
+  return said;
+}

@@ -86,3 +86,18 @@ std::string DescribeLevelFile(const LevelFile& file);
 
 // Why writing kept a file: "kept: holds recorded sound".
 const char* DescribeKeptFile(LevelWriting writing);
+
+// The counts of writing a level's files, and the lines that get none.
+struct LevelTally {
+  int written = 0;
+  int failed = 0;
+  int kept = 0;
+  int stopped = 0;  // not written because writing was stopped
+  size_t skipped = 0;
+  void Count(LevelWriting writing);
+};
+
+// The line that ends a level's writing, as --strings and the level view tell it:
+// "3 files written, 0 failed, 1 kept, 1 line skipped"; kept, stopped and skipped only when
+// there are any.
+std::string DescribeLevelTally(const LevelTally& tally);

@@ -32,6 +32,24 @@ long long CountReadCharacters(const std::string& text) {
   return count;
 }
 
+std::string ShowReadText(const std::string& text) {
+  std::string shown;
+  bool spaceBefore = false;
+  for (size_t index = 0; index < text.size(); ++index) {
+    const char c = text[index];
+    if (c == '^' && index + 1 < text.size() && IsDigit(text[index + 1])) {
+      ++index;
+    } else if (IsSpace(c)) {
+      spaceBefore = !shown.empty();
+    } else {
+      if (spaceBefore && !IsContinuation(c)) shown += ' ';
+      spaceBefore = false;
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 int ComputeReadingSeconds(long long characters, int cps, int minSeconds) {
   const long long seconds = (characters + cps - 1) / cps;
   return static_cast<int>(

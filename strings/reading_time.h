@@ -15,6 +15,10 @@ constexpr int READING_MIN_MIN_SECONDS = 1;  // the longest is SILENCE_MAX_SECOND
 // either end not at all; every other character counts once.
 long long CountReadCharacters(const std::string& text);
 
+// The text a player reads, as CountReadCharacters counts it: colour codes left out, a line
+// break or tab as a space, each run of spaces as one, none at either end.
+std::string ShowReadText(const std::string& text);
+
 // max(minSeconds, ceil(characters / cps)), held to SILENCE_MAX_SECONDS; cps and
 // minSeconds within the ranges above.
 int ComputeReadingSeconds(long long characters, int cps, int minSeconds);

@@ -117,4 +117,23 @@ TEST_F(LevelFolderTest, TellsWhatTheFolderHoldsAndNeverWritesSilenceOverARecordi
   EXPECT_TRUE(g_shown_boxes.empty()) << g_shown_boxes;
 }
 
+// The closing line --strings prints and the level view shows.
+TEST(DescribeLevelTally, CountsEachOutcomeAndTellsTheRareOnesOnlyWhenThereAreAny) {
+  using W = LevelWriting;
+  const struct { std::vector<W> writings; int stopped; size_t skipped; const char* said; } rows[] = {
+      {{W::Written}, 0, 0, "1 file written, 0 failed"},
+      {{}, 0, 0, "0 files written, 0 failed"},
+      {{W::Written, W::Written, W::Failed, W::KeptRecorded, W::KeptUnknown, W::Written}, 0, 1,
+       "3 files written, 1 failed, 2 kept, 1 line skipped"},
+      {{W::Failed}, 2, 3, "0 files written, 1 failed, 2 left when stopped, 3 lines skipped"},
+  };
+  for (const auto& row : rows) {
+    LevelTally tally;
+    for (W writing : row.writings) tally.Count(writing);
+    tally.stopped = row.stopped;
+    tally.skipped = row.skipped;
+    EXPECT_EQ(DescribeLevelTally(tally), row.said);
+  }
+}
+
 }  // namespace

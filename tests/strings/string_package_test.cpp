@@ -4,6 +4,7 @@
 // reads of a text and the seconds a line needs.
 #include "strings/reading_time.h"
 #include "strings/string_package.h"
+#include "support/text_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -408,6 +409,23 @@ TEST(CountReadCharacters, CountsWhatThePlayerReads) {
       {"Grüße “da” €", 12},  // UTF-8 characters, not bytes
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(CountReadCharacters(text), expected) << text;
+}
+
+// What the level view shows of a line is what is counted: every character of it.
+TEST(ShowReadText, IsTheTextTheCountCounts) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"  Hello  there.  ", "Hello there."},
+      {"one \n two\tthree", "one two three"},
+      {"^1Kyle^7, ^2 go!", "Kyle, go!"},
+      {"^1 ^2", ""},
+      {"x^^1 ^a^", "x^ ^a^"},
+      {"Grüße “da” €", "Grüße “da” €"},
+  };
+  for (const auto& [text, shown] : cases) {
+    EXPECT_EQ(ShowReadText(text), shown);
+    EXPECT_EQ(static_cast<long long>(CountUtf8Characters(ShowReadText(text))),
+              CountReadCharacters(text)) << text;
+  }
 }
 
 TEST(ComputeReadingSeconds, RoundsUpAndKeepsWithinTheBounds) {
