@@ -1,6 +1,7 @@
 // Paths from a drop's text, and what each path given to the window opens.
 #include "opening/opened_paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -165,4 +166,31 @@ std::string ComposeOpenedTitle(const std::vector<std::string>& paths) {
     title += " and " + std::to_string(paths.size() - OPEN_TITLE_NAMES) + " more";
   }
   return title;
+}
+
+bool ReadOpenedFile(const std::string& path, size_t maxBytes, std::string* bytes,
+                    std::string* reason) {
+  bytes->clear();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    *reason = std::strerror(errno);
+    return false;
+  }
+  char block[65536];
+  size_t got = 0;
+  while ((got = std::fread(block, 1, sizeof block, file)) > 0 && bytes->size() <= maxBytes) {
+    bytes->append(block, std::min(got, maxBytes + 1 - bytes->size()));
+  }
+  const bool failed = std::ferror(file) != 0;
+  const int error = errno;
+  std::fclose(file);
+  if (failed) {
+    *reason = std::strerror(error);
+  } else if (bytes->size() > maxBytes) {
+    *reason = "it holds more than " + std::to_string(maxBytes) + " bytes, which no string package does";
+  } else {
+    return true;
+  }
+  bytes->clear();
+  return false;
 }

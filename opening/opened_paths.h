@@ -3,8 +3,12 @@
 // whichever way the paths arrived.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+// The most a string package opened in the window may hold: far more than any level's.
+constexpr size_t OPEN_MAX_PACKAGE_BYTES = 16 * 1024 * 1024;
 
 // The paths in the text of a drop, one a line: file:// URIs (as X11 file managers send
 // them) percent-decoded to local paths, any other line (Windows sends plain paths) as it
@@ -49,3 +53,8 @@ OpenPlan PlanOpening(const std::vector<std::string>& paths);
 // The last names of the paths, for a view's title: "mymap", "a.mp3, b.mp3", or the first
 // three and "and N more".
 std::string ComposeOpenedTitle(const std::vector<std::string>& paths);
+
+// Reads the whole file at path into *bytes. False, with the system's reason or the file's
+// size in *reason, when it cannot be read or holds more than maxBytes.
+bool ReadOpenedFile(const std::string& path, size_t maxBytes, std::string* bytes,
+                    std::string* reason);

@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "support/message_box.h"
 #include "support/path_helpers.h"
+#include "ui/folder_chooser.h"
 #include "ui/main_window_ui.h"
 
 // The chosen folder is taken into target_dir in its own form, which fits such a block.
@@ -35,9 +36,6 @@ const char* const UI_TEXT_LAUNCHING_BROWSER = "\n>>> Launching default Internet 
 const char* const UI_TEXT_LAUNCHING_MAIL = "\n>>> Launching default mail application...";
 
 const char* const UI_CHOOSER_START_DIRECTORY = ".\\";
-const char* const UI_CHOOSER_PATTERN = "*";
-const char* const UI_CHOOSER_TITLE = "Select Output Directory";
-const char* const UI_CHOOSER_NAME_LABEL = "Target Dir:";
 
 constexpr unsigned int UI_PAUSE_SHORT = 500;
 constexpr unsigned int UI_PAUSE_STEP = 1000;
@@ -166,24 +164,10 @@ void MainWindowUI::cb_generate_i(Fl_Button*, void*) {
 
 void MainWindowUI::cb_output_dir_i(Fl_Button*, void*) {
   dir_chosen = true;
-  // The toolkit reads the label when it builds a chooser, so it is set first.
-  Fl_File_Chooser::filename_label = UI_CHOOSER_NAME_LABEL;
-  Fl_File_Chooser* chooser =
-      new Fl_File_Chooser(NativePath(UI_CHOOSER_START_DIRECTORY).c_str(), UI_CHOOSER_PATTERN,
-                          Fl_File_Chooser::CREATE, UI_CHOOSER_TITLE);
+  Fl_File_Chooser* chooser = MakeFolderChooser(NativePath(UI_CHOOSER_START_DIRECTORY).c_str());
   delete dir_chooser;
   dir_chooser = chooser;
-
-  dir_chooser->previewButton->hide();
-  // The scheme draws the list light, whatever its colour, so the names stay black.
-  dir_chooser->color(FL_BLACK);
-  dir_chooser->preview(0);
-  dir_chooser->textcolor(FL_BLACK);
-  dir_chooser->type(dir_chooser->type() ^ Fl_File_Chooser::DIRECTORY);
-
-  dir_chooser->show();
-  // Sleeps until the next event instead of polling, so the wait costs no processor time.
-  while (dir_chooser->shown()) Fl::wait();
+  RunFolderChooser(dir_chooser);
 }
 
 void MainWindowUI::cb_tooltips_i(Fl_Check_Button*, void*) {

@@ -34,7 +34,8 @@ std::string MainWindowUI::output_folder() const {
 void MainWindowUI::open_paths(const std::vector<std::string>& paths) {
   const OpenPlan plan = PlanOpening(paths);
   for (const LevelOpening& level : plan.levels) {
-    OpenLevelView(level.package, level.folder.empty() ? output_folder() : level.folder);
+    OpenLevelView(level.package, level.folder.empty() ? output_folder() : level.folder,
+                  status_output, feedback_output);
   }
   if (!plan.checked.empty()) OpenCheckView(plan.checked);
   if (plan.refused.empty()) return;

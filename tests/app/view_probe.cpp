@@ -4,7 +4,10 @@
 //   check  TITLE  COUNTS  DRAWN       (DRAWN: 1 once the window is up and drawn)
 //   header COLUMN TEXT X Y W H        (in the view's window)
 //   cell   ROW COLUMN TEXT X Y W H
-//   level  TITLE  PACKAGE  FOLDER
+//   level  TITLE  PACKAGE  FOLDER  SUMMARY  writing|idle  DRAWN
+//   lheader COLUMN TEXT X Y W H
+//   lcell  ROW COLUMN TEXT X Y W H  (X -1: scrolled out of view)
+//   problem TEXT                    (the level's problems, as listed)
 #include <FL/Fl.H>
 
 #include <cstdio>
@@ -45,6 +48,31 @@ std::string DescribeCheckView(CheckView* view) {
   return text;
 }
 
+std::string DescribeLevelView(LevelView* view) {
+  const bool drawn = view->shown() && view->visible() && !view->damage();
+  std::string text = Line({"level", view->label(), view->package_path, view->folder_path,
+                           view->summary_box->label() ? view->summary_box->label() : "",
+                           view->writing ? "writing" : "idle", drawn ? "1" : "0"});
+  LevelTable* table = view->table;
+  int x = 0, y = 0, w = 0, h = 0;
+  for (int column = 0; column < table->cols(); ++column) {
+    table->cell_area(-1, column, &x, &y, &w, &h);
+    text += Line({"lheader", std::to_string(column), LevelTable::header_text(column),
+                  std::to_string(x), std::to_string(y), std::to_string(w), std::to_string(h)});
+  }
+  for (int row = 0; row < table->rows(); ++row) {
+    for (int column = 0; column < table->cols(); ++column) {
+      const bool shown = table->cell_area(row, column, &x, &y, &w, &h);
+      text += Line({"lcell", std::to_string(row), std::to_string(column), table->cell_text(row, column),
+                    std::to_string(shown ? x : -1), std::to_string(y), std::to_string(w), std::to_string(h)});
+    }
+  }
+  for (int line = 1; line <= view->problems_browser->size(); ++line) {
+    text += Line({"problem", view->problems_browser->text(line)});
+  }
+  return text;
+}
+
 std::string last_dump;
 
 void DumpViews(void*) {
@@ -54,9 +82,7 @@ void DumpViews(void*) {
   std::string text;
   for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window)) {
     if (auto* check = dynamic_cast<CheckView*>(window)) text += DescribeCheckView(check);
-    if (auto* level = dynamic_cast<LevelView*>(window)) {
-      text += Line({"level", level->label(), level->package_path, level->folder_path});
-    }
+    if (auto* level = dynamic_cast<LevelView*>(window)) text += DescribeLevelView(level);
   }
   if (text == last_dump) return;
   // Whole or not at all: written beside and renamed over the last one.

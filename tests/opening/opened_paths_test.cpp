@@ -126,6 +126,25 @@ TEST_F(OpenedPathsTest, APackageWithItsFolderOpensOnItAndTheRestOpensApart) {
   EXPECT_EQ(PlanOpening({At("empty")}).refused.at(0).reason, "a folder without voice files (.mp3, .wav)");
 }
 
+// A package is read whole up to the bound and refused past it; a folder cannot be read.
+TEST_F(OpenedPathsTest, ReadsAFileWholeWithinItsBound) {
+  Write("ten.txt", "0123456789");
+  const struct { const char* name; size_t bound; bool read; const char* reason; } rows[] = {
+      {"ten.txt", 10, true, ""},
+      {"ten.txt", 9, false, "it holds more than 9 bytes, which no string package does"},
+      {"mymap.sp", 0, true, ""},
+  };
+  for (const auto& row : rows) {
+    std::string bytes = "earlier", reason;
+    EXPECT_EQ(ReadOpenedFile(At(row.name), row.bound, &bytes, &reason), row.read) << row.bound;
+    EXPECT_EQ(bytes, row.read && row.bound ? "0123456789" : "") << row.bound;
+    EXPECT_EQ(reason, row.reason);
+  }
+  std::string bytes, reason;
+  EXPECT_FALSE(ReadOpenedFile(At("gone.sp"), 10, &bytes, &reason));
+  EXPECT_FALSE(reason.empty());
+}
+
 TEST(ComposeOpenedTitle, NamesUpToThreeAndCountsTheRest) {
   const struct { Paths paths; const char* title; } rows[] = {
       {{"sound/chars/mymap/"}, "mymap"},

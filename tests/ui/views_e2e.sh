@@ -164,7 +164,7 @@ $expected"
       mousemove --window "$main" 300 40
     wait_until 30 eval '[ "$(cat "$pointer" 2>/dev/null)" = "$main" ]' || fail "the drag never got over the window"
     xdotool mouseup 1
-    wait_until 30 dumped $'^level\tmy map.sp\t'"$work/my map.sp"$'\t'"$work/voices"'$' ||
+    wait_until 30 dumped $'^level\tmy map.sp\t'"$work/my map.sp"$'\t'"$work/voices/"$'\t' ||
       fail "the dropped package opened no level view on its folder: $(cat "$dump" 2>/dev/null)"
   else
     fail "the drag source showed no window"
@@ -175,7 +175,7 @@ $expected"
   if wait_until 30 find_window '^Open a String Package$'; then
     xdotool windowfocus --sync "$window" type --delay 50 mymap.str
     xdotool key Return
-    wait_until 30 dumped $'^level\tmymap.str\t'"$work/mymap.str"$'\t'"$work/"'$' ||
+    wait_until 30 dumped $'^level\tmymap.str\t'"$work/mymap.str"$'\t'"$work/"$'\t' ||
       fail "the package chosen with Ctrl+O opened no level view: $(cat "$dump" 2>/dev/null)"
   else
     fail "Ctrl+O opened no chooser"

@@ -176,7 +176,7 @@ TEST_F(ViewsTest, FilesDroppedAnywhereButOnATypingFieldOpenTheirViews) {
 
 TEST_F(ViewsTest, APackageDroppedWithItsFolderOpensTheLevelOnItAndAloneOnTheOutputFolder) {
   const struct { Strings dropped; std::string folder; } rows[] = {
-      {{"my map.sp", "voices"}, Native("voices")},
+      {{"my map.sp", "voices"}, Native("voices") + "/"},
       {{"my map.sp"}, work.string() + "/"},
   };
   for (const auto& row : rows) {
@@ -198,7 +198,7 @@ TEST_F(ViewsTest, APackageDroppedWithItsFolderOpensTheLevelOnItAndAloneOnTheOutp
 // else the start folder.
 TEST_F(ViewsTest, APackageAloneOpensOverTheFolderGenerateWouldWriteInto) {
   const struct { const char *selected, *taken, *folder; } rows[] = {
-      {nullptr, "", ""}, {"", "empty\\", "empty/"}, {"voices", "empty\\", "voices"},
+      {nullptr, "", ""}, {"", "empty\\", "empty/"}, {"voices", "empty\\", "voices/"},
   };
   for (const auto& row : rows) {
     if (row.selected) {
