@@ -23,7 +23,7 @@ constexpr int UI_LEVEL_MIN_WIDTH = 640;
 constexpr int UI_LEVEL_MIN_HEIGHT = 400;
 constexpr int UI_LEVEL_MARGIN = 8;
 constexpr int UI_LEVEL_ROW = 26;           // a row of settings
-constexpr int UI_LEVEL_LABEL_WIDTH = 70;   // "Folder:", "Language:"
+constexpr int UI_LEVEL_LABEL_WIDTH = 84;   // "Folder:", "Language:"
 constexpr int UI_LEVEL_PROBLEMS_HEIGHT = 84;
 
 // A label draws "@..." as a symbol; "@@" is the character itself.
@@ -308,6 +308,7 @@ void LevelView::cb_write_i() {
   for (size_t index = 0; index < level.lines.size() && view.exists(); ++index) {
     const LevelLine& line = level.lines[index];
     std::string said = line.noFile.empty() ? "" : "no file";
+    table->written[index] = said;
     for (const LevelFile& file : line.files) {
       std::string outcome = "left when stopped";
       if (stop_asked) {

@@ -8,6 +8,7 @@
 //   lheader COLUMN TEXT X Y W H
 //   lcell  ROW COLUMN TEXT X Y W H  (X -1: scrolled out of view)
 //   problem TEXT                    (the level's problems, as listed)
+//   main   STATUS  FEEDBACK         (the main window's fields; line breaks as \n)
 #include <FL/Fl.H>
 
 #include <cstdio>
@@ -15,8 +16,10 @@
 #include <initializer_list>
 #include <string>
 
+#include "app/startup.h"
 #include "ui/check_view.h"
 #include "ui/level_view.h"
+#include "ui/main_window_ui.h"
 
 namespace {
 
@@ -80,6 +83,13 @@ void DumpViews(void*) {
   const char* path = std::getenv("HUSHMAKER_PROBE_DUMP");
   if (!path) return;
   std::string text;
+  if (main_ui) {
+    std::string feedback = main_ui->feedback_output->value() ? main_ui->feedback_output->value() : "";
+    for (size_t at = 0; (at = feedback.find('\n', at)) != std::string::npos; at += 2) {
+      feedback.replace(at, 1, "\\n");
+    }
+    text += Line({"main", main_ui->status_output->value(), feedback});
+  }
   for (Fl_Window* window = Fl::first_window(); window; window = Fl::next_window(window)) {
     if (auto* check = dynamic_cast<CheckView*>(window)) text += DescribeCheckView(check);
     if (auto* level = dynamic_cast<LevelView*>(window)) text += DescribeLevelView(level);

@@ -52,12 +52,12 @@ printf 'VERSION 1\r\nENDMARKER\r\n' >"$work/mymap.str"
 listing() { (cd "$work" && find . -printf '%p %s\n' | sort); }
 before=$(listing)
 
-# start PROGRAM ARGUMENT...: in the work folder with a scratch home; $pid, and $main its
-# window.
+# start PROGRAM ARGUMENT...: in the folder $here (the work folder unless set) with a
+# scratch home; $pid, and $main its window.
 start() {
   local started_program=$1
   shift
-  (cd "$work" && HOME=$home HUSHMAKER_PROBE_DUMP=$dump exec "$started_program" "$@" 2>"$scratch/stderr") &
+  (cd "${here:-$work}" && HOME=$home HUSHMAKER_PROBE_DUMP=$dump exec "$started_program" "$@" 2>"$scratch/stderr") &
   pid=$!
   started+=("$pid")
   wait_until 30 find_window '^Hushmaker$' && main=$window && return 0
@@ -93,13 +93,14 @@ check_rows() {
     }' "$dump"
 }
 
-# Each text inside its cell on the screen: some of its ink in the cell, none in the
-# cell's last columns, where a text too long for its cell would be cut; the verdict of
-# the refused file in red.
+# read_cells WINDOW NAME KIND: each text of the view's KIND of cells (cell: the check view's,
+# lcell: the level view's) inside its cell on the screen: some of its ink in the cell, none
+# in the cell's last columns, where a text too long for its cell would be cut; a verdict
+# of a refused file in red. The screenshot is kept as NAME.png.
 read_cells() {
-  import -window "$1" "$artifacts/check_view.png" 2>/dev/null &&
-    convert "$artifacts/check_view.png" -depth 8 "$scratch/shot.ppm" 2>/dev/null &&
-    python3 - "$scratch/shot.ppm" "$dump" >"$scratch/cells" <<'END'
+  import -window "$1" "$artifacts/$2.png" 2>/dev/null &&
+    convert "$artifacts/$2.png" -depth 8 "$scratch/shot.ppm" 2>/dev/null &&
+    python3 - "$scratch/shot.ppm" "$dump" "$3" >"$scratch/cells" <<'END'
 import sys
 data = open(sys.argv[1], "rb").read()
 fields, at = [], 0
@@ -117,7 +118,8 @@ def pixel(x, y):
 problems = []
 for line in open(sys.argv[2], encoding="utf-8"):
     parts = line.rstrip("\n").split("\t")
-    if parts[0] not in ("header", "cell") or parts[-5] == "":
+    kind = sys.argv[3]
+    if parts[0] not in (kind, kind.replace("cell", "header")) or parts[-5] == "" or parts[-4] == "-1":
         continue
     text = parts[-5]
     x, y, w, h = map(int, parts[-4:])
@@ -146,7 +148,7 @@ $(check_rows)
 where --check says:
 $expected"
     grep -q "refuses it: sampled at 22,050 Hz" <<<"$expected" || fail "--check did not refuse the 22,050 Hz file"
-    wait_until 30 read_cells "$view" || fail "the check view's screenshot: $(cat "$scratch/cells")"
+    wait_until 30 read_cells "$view" check_view cell || fail "the check view's screenshot: $(cat "$scratch/cells")"
     # Escape closes the view alone.
     xdotool windowfocus --sync "$view" key Escape 2>/dev/null
     wait_until 30 gone '^Check: voices$' || fail "Escape did not close the check view"
@@ -184,5 +186,51 @@ $expected"
 fi
 
 [ "$(listing)" = "$before" ] || fail "opening wrote into the folder: $(diff <(echo "$before") <(listing))"
+
+# A level: started with its package and voice folder, the level view's rows read back are
+# the lines --strings --list gives; Alt+W writes each line's file, which mpg123 decodes at
+# its length and which holds the bytes --strings writes; the main window tells the counts.
+level=$scratch/level
+mkdir -p "$level/strip" "$level/sound/chars/mymap" "$level/cli"
+printf '%s\n' 'VERSION 1' 'CONFIG W:\bin\striped.cfg' 'ID 200' 'REFERENCE MYMAP' 'COUNT 3' \
+  'INDEX 0' '{' 'REFERENCE KYLE_GREETING' 'TEXT_LANGUAGE1 "Hello there, ^1Kyle^7."' '}' \
+  'INDEX 1' '{' 'REFERENCE GUARD_STOP' \
+  'TEXT_LANGUAGE1 "Stop right there!\nNobody passes this gate without orders, soldier. Turn back now."' '}' \
+  'INDEX 2' '{' 'REFERENCE JAN_WAIT' 'NOTES "no line yet"' '}' >"$level/strip/mymap.sp"
+listed=$(cd "$level" && "$cli" --strings strip/mymap.sp --list 2>/dev/null | grep -v '^#')
+(cd "$level" && "$cli" -q --strings strip/mymap.sp -d cli 2>/dev/null)
+here=$level
+if start "$probe" strip/mymap.sp sound/chars/mymap; then
+  if wait_until 30 dumped $'^level\tmymap.sp\t.*\t1$' && find_window '^mymap.sp$'; then
+    view=$window
+    shown=$(awk -F'\t' '$1 == "lcell" && $3 == 0 { name[$2] = tolower($4) ".mp3" }
+      $1 == "lcell" && $3 == 2 && $4 != "" { print $4 " " name[$2] }' "$dump")
+    [ "$shown" = "$listed" ] || fail "the level view shows the lengths
+$shown
+where --strings --list gives
+$listed"
+    grep -q $'^problem\tmymap.sp:18: JAN_WAIT: no text yet, so no file$' "$dump" ||
+      fail "the level view does not list JAN_WAIT's problem: $(grep '^problem' "$dump")"
+    wait_until 30 read_cells "$view" level_view lcell || fail "the level view's screenshot: $(cat "$scratch/cells")"
+    xdotool windowfocus --sync "$view" key alt+w 2>/dev/null
+    wait_until 60 dumped $'^level\tmymap.sp\t.*\t2 files written, 0 failed\tidle\t' ||
+      fail "Alt+W did not write the level: $(grep '^level' "$dump")"
+    for file in kyle_greeting.mp3:2 guard_stop.mp3:6; do
+      written=$level/sound/chars/mymap/${file%:*}
+      bytes=$(mpg123 -q -s "$written" 2>/dev/null | wc -c)
+      [ "$bytes" -eq $((${file#*:} * 88200)) ] || fail "${file%:*} decodes to $bytes bytes, not ${file#*:} s"
+      # The tag's year, 35 bytes from the end, aside.
+      cmp -s <(head -c -35 "$written") <(head -c -35 "$level/cli/${file%:*}") ||
+        fail "${file%:*} differs from the file --strings writes"
+    done
+    grep -q $'^main\tIdle\t.*>>> 2 files written, 0 failed$' "$dump" ||
+      fail "the main window does not tell the level's writing: $(grep '^main' "$dump")"
+  else
+    fail "no drawn level view of mymap.sp: $(cat "$dump" 2>/dev/null)"
+  fi
+  end
+fi
+[ "$(ls "$level/sound/chars/mymap" | xargs)" = "guard_stop.mp3 kyle_greeting.mp3" ] ||
+  fail "the level's folder holds: $(ls "$level/sound/chars/mymap")"
 [ -z "$(ls -A "$home")" ] || fail "the program wrote into the home folder: $(find "$home")"
 finish "view checks"
