@@ -31,15 +31,25 @@ int DropTargetWindow::handle(int event) {
   switch (event) {
     case FL_DND_ENTER:
     case FL_DND_DRAG:
-      if (FindTypingFieldAt(this)) break;
+      dragging_ = !FindTypingFieldAt(this);
+      if (!dragging_) break;
       // Leaving a field sends that field its leave event.
       Fl::belowmouse(this);
       return 1;
+    case FL_ENTER:
+    case FL_MOVE:
+      // The pointer comes in as the drag source lets go, before its drop arrives: the
+      // drop is still the window's, not the widget's under the pointer.
+      if (!dragging_) break;
+      Fl::belowmouse(this);
+      return 1;
     case FL_DND_RELEASE:
+      dragging_ = false;
       if (Fl::belowmouse() != this) break;
       dropping_ = true;
       return 1;
     case FL_DND_LEAVE:
+      dragging_ = false;
       if (Fl::belowmouse() != this) break;
       return 1;
     case FL_PASTE:

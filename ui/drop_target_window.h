@@ -20,5 +20,6 @@ class DropTargetWindow : public Fl_Window {
  private:
   DropCallback dropped_ = nullptr;
   OpenCallback opened_ = nullptr;
+  bool dragging_ = false;  // a drag over the window, not over a field, has not ended
   bool dropping_ = false;  // the paste that follows our own drop's release
 };

@@ -1,12 +1,14 @@
 // Test program: a small window that drags the text given on its command line onto another
 // program's window, as a file manager drags files, when the mouse is pressed on it and
 // moved. While the drag lasts it writes into a file the id of the top window under the
-// pointer, so that a test knows when to let go.
+// pointer, so that a test knows when to let go. Its window is titled "drag source PID".
 // Usage: drag_source TEXT POINTER_FILE
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -56,7 +58,8 @@ int main(int argc, char** argv) {
   }
   dragged_text = argv[1];
   pointer_file = argv[2];
-  Fl_Window window(0, 0, 120, 120, "drag source");
+  const std::string title = "drag source " + std::to_string(getpid());
+  Fl_Window window(0, 0, 120, 120, title.c_str());
   DragBox box(0, 0, 120, 120);
   window.end();
   window.show();

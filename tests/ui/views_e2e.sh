@@ -161,7 +161,7 @@ $expected"
   # level view opens on that folder. The button is let go once the drag is over the window.
   "$drag_source" "file://$work/my%20map.sp"$'\r\n'"file://$work/voices"$'\r\n' "$pointer" 2>"$scratch/drag.log" &
   started+=($!)
-  if wait_until 30 find_window '^drag source$'; then
+  if wait_until 30 find_window "^drag source $!\$"; then
     xdotool mousemove --window "$window" 60 60 mousedown 1 mousemove --window "$window" 70 70 \
       mousemove --window "$main" 300 40
     wait_until 30 eval '[ "$(cat "$pointer" 2>/dev/null)" = "$main" ]' || fail "the drag never got over the window"

@@ -97,16 +97,17 @@ class ViewsTest : public ScratchDirectoryTest {
   }
 
   // Drops text at (x, y) of the main window as the toolkit's X11 code does: enter, drag,
-  // release, and the paste that follows an accepted release goes to the widget below the
-  // mouse. Then lets the window open what it was given. False when the drop was refused.
+  // the pointer's move as the source lets go, release, and the paste that follows an
+  // accepted release goes to the widget below the mouse. Then lets the window open what it was given. False when the drop was refused.
   bool Drop(int x, int y, const std::string& text) {
     Fl_Window* window = ui->main_window;
     Fl::e_x = x;
     Fl::e_y = y;
     Fl::e_x_root = window->x() + x;
     Fl::e_y_root = window->y() + y;
+    // As the source lets go, the pointer's own entry may reach the window before the drop.
     if (!Fl::handle(FL_DND_ENTER, window) || !Fl::handle(FL_DND_DRAG, window) ||
-        !Fl::handle(FL_DND_RELEASE, window)) {
+        !window->handle(FL_MOVE) || !Fl::handle(FL_DND_RELEASE, window)) {
       Fl::handle(FL_DND_LEAVE, window);
       return false;
     }
