@@ -15,7 +15,7 @@ constexpr int UI_LEVEL_PADDING = 6;        // between a cell's edge and its text
 constexpr int UI_LEVEL_WIDEST_NAME = 220;     // a reference's or what writing did
 constexpr int UI_LEVEL_LEAST_WRITTEN = 160;   // room for what writing will tell
 constexpr int UI_LEVEL_LEAST_SHARED = 120;    // the text's and the folder's
-constexpr int UI_LEVEL_TEXT_SHARE = 45;       // percent of what they share, for the text
+constexpr int UI_LEVEL_TEXT_SHARE = 40;       // percent of what they share, for the text
 constexpr Fl_Color UI_LEVEL_GRID = FL_LIGHT2;
 constexpr Fl_Color UI_LEVEL_NO_FILE = FL_DARK3;
 
