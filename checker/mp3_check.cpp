@@ -359,7 +359,7 @@ VoiceCheck CheckMp3Source(ByteSource& source) {
   const bool keptAsMp3 =
       static_cast<int64_t>(size) + LOADER_KEEP_MARGIN < count.bytesOut + LOADER_FRAME_OUT;
   check.samples = static_cast<uint64_t>((count.bytesOut + (keptAsMp3 ? LOADER_FRAME_OUT : 0)) / 2);
-  check.captionMs = static_cast<uint32_t>(check.samples * 1000 / LOADER_SAMPLE_RATE);
+  check.captionMs = CountCaptionMs(static_cast<int64_t>(check.samples));
   return Judged(check, VoiceVerdict::Plays, VoiceProblem::None);
 }
 
