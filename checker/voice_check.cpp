@@ -85,6 +85,8 @@ std::string Because(const VoiceCheck& check) {
     case VoiceProblem::Id3v2AtStart:
       return "it starts with an ID3v2 tag, which the game reads as sound; the tag must go "
              "(an ID3v1 tag at the end is fine)";
+    case VoiceProblem::Id3v2CutShort:
+      return "cut short inside the ID3v2 tag it starts with, it holds no sound";
     case VoiceProblem::SampleRate:
       return (check.sampleRate > 1 ? "sampled at " + Hertz(check.sampleRate)
                                    : std::string("no valid sample rate")) +

@@ -28,6 +28,7 @@ enum class VoiceProblem {
   NotMpeg,         // no MPEG audio where the loader looks for it
   WavNamedMp3,     // WAV bytes under an .mp3 name, which the MP3 loader decodes
   Id3v2AtStart,    // the loader reads the ID3v2 tag that starts the file as sound
+  Id3v2CutShort,   // the file ends inside the ID3v2 tag it starts with
   SampleRate,      // not sampled at 44,100 Hz
   BitRateForMode,  // a Layer II bit rate that the frame's channel mode does not allow
   NoWholeFrame,    // cut short before the first frame the loader counts

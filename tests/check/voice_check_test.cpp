@@ -127,6 +127,12 @@ Bytes ClaimingData(Bytes wav, uint32_t length) {
   return wav;
 }
 
+// `bytes` with the header at `at` replaced.
+Bytes WithHeader(Bytes bytes, size_t at, uint32_t header) {
+  WriteBigEndian32(&bytes[at], header);
+  return bytes;
+}
+
 // `bytes` without its last `missing`.
 Bytes CutShort(Bytes bytes, size_t missing) {
   bytes.resize(bytes.size() - missing);
@@ -164,6 +170,11 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
   const Bytes id3v1 = Frames(K_128, 317, 1) + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
   const Bytes hugeTag = Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
   const Bytes list = Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+  // 22,050 Hz MPEG-2 Layer III at 64 kbit/s, mono.
+  const Bytes frames22050 = Frames(0xFFF380C4, 208, 30);
+  // MPEG-1 at 320 kbit/s: its version bit cleared, the header gives MPEG-2's 160 kbit/s at
+  // 22,050 Hz, which the first frame's decoder counts as the same 1,044 bytes.
+  const Bytes frames320 = Frames(0xFFFBE0C4, 1044, 20);
   const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
                  uint32_t captionMs = 0; } rows[] = {
       {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
@@ -182,7 +193,16 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       {"Layer II, 48 kbit/s, stereo", Frames(0xFFFD2004, 156, 20), V::Refuses, P::BitRateForMode},
       // A reserved sample rate with the MPEG-2.5 sync.
       {"no sample rate", Frames(0xFFE31C00, 100, 1), V::Quits, P::DividesByZero},
-      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2AtStart},
+      // Damage in the second header: the loader plays the first frame, as if the file ended
+      // there; the frames after it show that it is MPEG audio.
+      {"a broken second header", WithHeader(Frames128(16), 417, 0), V::Plays, P::None, 26},
+      {"a broken second header at 22,050 Hz", WithHeader(frames22050, 208, 0), V::Refuses,
+       P::SampleRate},
+      {"an MPEG-2 second header", WithHeader(frames320, 1044, 0xFFF3E0C4), V::Plays, P::None, 522},
+      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2CutShort},
+      {"cut inside a tag's header", Bytes{'I', 'D', '3', 3, 0}, V::Refuses, P::Id3v2CutShort},
+      {"a whole tag and nothing after it", Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0}, V::Refuses,
+       P::Id3v2AtStart},
       {"frames in that tag", hugeTag + Frames128(16), V::Plays, P::None, 444},
       {"frames in the second half only", Bytes(2000, 0) + Frames128(4), V::Refuses, P::NotMpeg},
       {"cut short before a whole frame", Frames(K_128, 300, 1), V::Misplays, P::NoWholeFrame},
@@ -246,6 +266,8 @@ TEST(LoaderRules, SayWhyInTheGamesTerms) {
       {"cut short", CutShort(Wav(1, 1, 22050, 16, 100000), 90000),
        "does not play it: cut short: the game reads its samples on past the end of the file, "
        "and may crash or play noise"},
+      {"a tag that claims 256 MB", Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F},
+       "refuses it: cut short inside the ID3v2 tag it starts with, it holds no sound"},
   };
   for (const auto& row : rows) {
     const bool wav = std::equal(row.bytes.begin(), row.bytes.begin() + 4, "RIFF");
