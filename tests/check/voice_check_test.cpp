@@ -188,6 +188,7 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       // The length is where the first two header bytes recur.
       {"free format", Frames(0xFFFB00C4, 300, 40), V::Plays, P::None, 1071},
       {"Layer II, 192 kbit/s, stereo", Frames(0xFFFDA004, 626, 20), V::Plays, P::None, 548},
+      {"Layer II, 192 kbit/s, mono", Frames(0xFFFDA0C4, 626, 20), V::Plays, P::None, 548},
       {"Layer I", Frames(0xFFFF40C0, 136, 60), V::Plays, P::None, 548},
       {"Layer II, 384 kbit/s, mono", Frames(0xFFFDE0C4, 1253, 20), V::Refuses, P::BitRateForMode},
       {"Layer II, 48 kbit/s, stereo", Frames(0xFFFD2004, 156, 20), V::Refuses, P::BitRateForMode},
@@ -260,6 +261,8 @@ TEST(LoaderRules, PlayOnlyEightAndSixteenBitWavSamples) {
 // What a map maker reads where the checker tells more than a verdict.
 TEST(LoaderRules, SayWhyInTheGamesTerms) {
   const struct { const char* what; Bytes bytes; const char* said; } rows[] = {
+      {"120 s", Wav(1, 1, 8000, 8, 960000),
+       "plays it, caption 120.000 s (WAV, 8-bit PCM, 8,000 Hz, mono)"},
       {"a header claiming 200,000,000 bytes", ClaimingData(Wav(1, 1, 8000, 8, 1000), 200000000),
        "quits on it: cut short, but its header claims 25,000.000 s, over the 24,347 s the game "
        "takes: it stops with a fatal memory error"},
@@ -299,6 +302,19 @@ TEST(LoaderRules, TellWhatTheGameDoesWithLongWavFiles) {
     EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
               std::string("long.wav: Jedi Outcast ") + row.said);
   }
+}
+
+// A read that fails part way is told as a read failure, never judged from what was read.
+TEST(LoaderRules, TellAFileThatFailsToReadAsUnreadable) {
+  ScratchDirectory folder;
+  std::FILE* file = std::fopen(folder.path.c_str(), "rb");  // reads fail with EISDIR
+  ASSERT_NE(file, nullptr);
+  for (const VoiceFormat format : {VoiceFormat::Mp3, VoiceFormat::Wav}) {
+    const VoiceCheck check = CheckVoiceStream(file, 1000, format);
+    EXPECT_EQ(std::tuple(check.verdict, check.reason),
+              std::tuple(V::Unreadable, std::string("Is a directory")));
+  }
+  std::fclose(file);
 }
 
 // A file hands out the bytes its buffer would for any forward walk of views, short ones
