@@ -379,7 +379,7 @@ VoiceCheck CheckMp3Source(ByteSource& source) {
                                                                       : VoiceVerdict::Refuses;
   if (wavBytes) return Judged(check, notSound, VoiceProblem::WavNamedMp3);
   // A tag whose size reaches past real frames is no trouble: the loader finds them.
-  if ((start < id3v2End || id3v2Cut) && !mpegAudio) return Judged(check, notSound, tagProblem);
+  if (start < id3v2End && !mpegAudio) return Judged(check, notSound, tagProblem);
   if (crashes) return Judged(check, VoiceVerdict::Quits, VoiceProblem::DividesByZero);
   if (!mpegAudio || first.answer == LoaderAnswer::BadFile) {
     return Judged(check, notSound, VoiceProblem::NotMpeg);

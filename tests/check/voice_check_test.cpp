@@ -190,6 +190,8 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       {"Layer II, 192 kbit/s, stereo", Frames(0xFFFDA004, 626, 20), V::Plays, P::None, 548},
       {"Layer II, 192 kbit/s, mono", Frames(0xFFFDA0C4, 626, 20), V::Plays, P::None, 548},
       {"Layer I", Frames(0xFFFF40C0, 136, 60), V::Plays, P::None, 548},
+      // 3,201,792 samples: 72,602.993 ms, but 72,603 in single precision.
+      {"a caption in single precision", Frames(0xFFFF10C0, 32, 8335), V::Plays, P::None, 72603},
       {"Layer II, 384 kbit/s, mono", Frames(0xFFFDE0C4, 1253, 20), V::Refuses, P::BitRateForMode},
       {"Layer II, 48 kbit/s, stereo", Frames(0xFFFD2004, 156, 20), V::Refuses, P::BitRateForMode},
       // A reserved sample rate with the MPEG-2.5 sync.
