@@ -20,7 +20,7 @@ class ByteSource {
   uint64_t Size() const { return size; }
 
   // How far a view may start before the furthest start of the views before it.
-  static constexpr uint64_t BACK_BYTES = 4096;
+  static constexpr uint64_t BACK_BYTES = 16 * 1024;
 
   // The `count` bytes at `offset`, valid until the next call, or null when they pass the
   // end or cannot be read (or go back further than BACK_BYTES).

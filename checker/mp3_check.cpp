@@ -31,6 +31,14 @@ constexpr int64_t LOADER_CRC_BYTES = 2;
 constexpr int64_t LOADER_MAIN_DATA_MAX = 8 * 1024;
 constexpr size_t LOADER_SCAN_STEP = 4096;
 
+// The longest frame of any kind: MPEG-2.5 Layer II at 160 kbit/s and 8,000 Hz, padded.
+constexpr uint64_t MPEG_LONGEST_FRAME_BYTES = 2881;
+static_assert(MPEG_LONGEST_FRAME_BYTES == 144 * 160000 / 8000 + 1, "longest frame");
+// The search past a damaged second header reads up to three frames on, then the count
+// starts again at the first frame.
+static_assert(3 * MPEG_LONGEST_FRAME_BYTES + MPEG_HEADER_BYTES <= ByteSource::BACK_BYTES,
+              "the reader's look-back reaches the first frame");
+
 constexpr size_t ID3V1_TAG_BYTES = 128;
 constexpr int MPEG_MODE_MONO = 3;
 constexpr int MPEG_SAMPLE_INDEX_RESERVED = 3;
@@ -60,8 +68,11 @@ int TableSampleRate(const MpegHeaderFields& fields) {
 }
 
 // The frame length the loader works out from a header with a bit rate: 0 for the bad
-// rate index; negative for a reserved sample rate, which stops it later.
-int64_t LoaderFrameBytes(const MpegHeaderFields& fields, int layer) {
+// rate index; negative for a reserved sample rate, which stops it later. The tables are
+// the header's own; whether a Layer III frame holds half as many samples is the
+// decoder's, which the first header picked.
+int64_t LoaderFrameBytes(const MpegHeaderFields& fields, int layer,
+                         const MpegHeaderFields& decoder) {
   const bool mpeg1 = IsMpeg1Bit(fields);
   const int64_t bitsPerSecond =
       1000 * MpegBitRate(mpeg1 ? MpegVersion::Mpeg1 : MpegVersion::Mpeg2, layer, fields.rateIndex);
@@ -69,7 +80,7 @@ int64_t LoaderFrameBytes(const MpegHeaderFields& fields, int layer) {
   if (bitsPerSecond == 0) return 0;
   if (hz == 0) return -1;
   if (layer == 1) return 4 * (12 * bitsPerSecond / hz);
-  const bool halfFrame = layer == 3 && !mpeg1 && HasTwelfthSyncBit(fields);
+  const bool halfFrame = layer == 3 && !IsMpeg1Bit(decoder) && HasTwelfthSyncBit(decoder);
   return (halfFrame ? 72 : 144) * bitsPerSecond / hz;
 }
 
@@ -150,9 +161,38 @@ bool FindLoaderStart(ByteSource& source, uint64_t scanEnd, uint64_t* start) {
   return false;
 }
 
+// Whether a frame of the first's kind starts at `at`, and then its length.
+bool ReadFrameOfKind(ByteSource& source, uint64_t at, const MpegFrameHeader& first,
+                     size_t* length) {
+  MpegFrameHeader header;
+  const uint8_t* bytes = source.View(at, MPEG_HEADER_BYTES);
+  if (!bytes || !ReadMpegFrameHeader(bytes, MPEG_HEADER_BYTES, &header) ||
+      header.version != first.version || header.layer != first.layer ||
+      header.sampleRate != first.sampleRate) {
+    return false;
+  }
+  *length = header.length;
+  return true;
+}
+
+// Whether two frames of the first's kind follow each other somewhere in the frame's
+// length from `from` on: the frames go on past a damaged header.
+bool FindFramesResuming(ByteSource& source, uint64_t from, uint64_t soundEnd,
+                        const MpegFrameHeader& first) {
+  for (uint64_t at = from; at < from + MPEG_LONGEST_FRAME_BYTES && at < soundEnd; ++at) {
+    size_t length = 0, ignored = 0;
+    if (ReadFrameOfKind(source, at, first, &length) &&
+        ReadFrameOfKind(source, at + length, first, &ignored)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Whether the loader's first frame is MPEG audio and not bytes that happen to look like a
-// header: a valid header followed by another of the same kind, or by the end of the
-// sound. A free-format frame has shown its repeats to the loader already.
+// header: a valid header followed by another of the same kind, by the end of the sound,
+// or by a damaged header after which frames of its kind go on (the loader stops at that
+// header as at the end). A free-format frame has shown its repeats to the loader already.
 bool LooksLikeMpegAudio(ByteSource& source, uint64_t start, uint64_t soundEnd,
                         const MpegHeaderFields& fields) {
   if (fields.rateIndex == 0) return true;
@@ -161,11 +201,9 @@ bool LooksLikeMpegAudio(ByteSource& source, uint64_t start, uint64_t soundEnd,
   if (!bytes || !ReadMpegFrameHeader(bytes, MPEG_HEADER_BYTES, &first)) return false;
   const uint64_t next = start + first.length;
   if (next + MPEG_HEADER_BYTES > soundEnd) return true;
-  MpegFrameHeader second;
-  bytes = source.View(next, MPEG_HEADER_BYTES);
-  return bytes && ReadMpegFrameHeader(bytes, MPEG_HEADER_BYTES, &second) &&
-         second.version == first.version && second.layer == first.layer &&
-         second.sampleRate == first.sampleRate;
+  size_t ignored = 0;
+  return ReadFrameOfKind(source, next, first, &ignored) ||
+         FindFramesResuming(source, next + 1, soundEnd, first);
 }
 
 // The frames the loader counts, from `start` to the ID3v1 tag.
@@ -179,7 +217,8 @@ struct FrameCount {
 // and hold their side information; Layer I and II frames all have the first frame's
 // length, plus their padding. Counting stops at the first frame that fails, or where
 // what is left is shorter than the first frame.
-FrameCount CountLoaderFrames(ByteSource& source, uint64_t start, uint64_t soundEnd, int layer,
+FrameCount CountLoaderFrames(ByteSource& source, uint64_t start, uint64_t soundEnd,
+                             const MpegHeaderFields& firstFields, int layer,
                              int64_t firstFrameBytes) {
   FrameCount count;
   const int64_t end = static_cast<int64_t>(soundEnd);
@@ -195,7 +234,7 @@ FrameCount CountLoaderFrames(ByteSource& source, uint64_t start, uint64_t soundE
     }
     int64_t padded = 0;
     if (layer == 3) {
-      if (fields.rateIndex != 0) frameBytes = LoaderFrameBytes(fields, 3);
+      if (fields.rateIndex != 0) frameBytes = LoaderFrameBytes(fields, 3, firstFields);
       padded = frameBytes + (fields.padding ? 1 : 0);
       if (at + padded > end) break;
       const int64_t side =
@@ -239,7 +278,8 @@ LoaderFirstFrame ReadLoaderFirstFrame(ByteSource& source, uint64_t start, uint64
   first.layer = LayerOf(first.fields);
   if (first.layer == 0) return first;
   first.frameBytes = first.fields.rateIndex == 0 ? FindFreeFormatLength(source, start, scanEnd)
-                                                 : LoaderFrameBytes(first.fields, first.layer);
+                                                 : LoaderFrameBytes(first.fields, first.layer,
+                                                                    first.fields);
   if (first.frameBytes == 0) return first;
   first.sampleRate = LoaderSampleRate(first.fields, first.layer);
   if (first.layer == 2 && !Layer2DecoderStarts(first.fields)) {
@@ -302,13 +342,18 @@ VoiceCheck CheckMp3Source(ByteSource& source) {
   const size_t headBytes = static_cast<size_t>(std::min<uint64_t>(size, ID3V2_HEADER_BYTES));
   const uint8_t* head = source.View(0, headBytes);
   const uint64_t id3v2End = head ? FirstFrameOffset(head, headBytes) : 0;
+  // A file cut inside its tag, or inside the tag's header, whose length it never gets to.
+  const bool id3v2Cut = head && headBytes >= 3 && std::memcmp(head, "ID3", 3) == 0 &&
+                        (headBytes < ID3V2_HEADER_BYTES || id3v2End > size);
+  const VoiceProblem tagProblem =
+      id3v2Cut ? VoiceProblem::Id3v2CutShort : VoiceProblem::Id3v2AtStart;
 
   const uint64_t scanEnd = size / 2;
   uint64_t start = 0;
   if (!FindLoaderStart(source, scanEnd, &start)) {
-    const VoiceProblem problem = wavBytes       ? VoiceProblem::WavNamedMp3
-                                 : id3v2End > 0 ? VoiceProblem::Id3v2AtStart
-                                                : VoiceProblem::NotMpeg;
+    const VoiceProblem problem = wavBytes                   ? VoiceProblem::WavNamedMp3
+                                 : id3v2End > 0 || id3v2Cut ? tagProblem
+                                                            : VoiceProblem::NotMpeg;
     return Judged(check, VoiceVerdict::Refuses, problem);
   }
   const uint8_t* tag = source.Tail(ID3V1_TAG_BYTES);
@@ -334,7 +379,7 @@ VoiceCheck CheckMp3Source(ByteSource& source) {
                                                                       : VoiceVerdict::Refuses;
   if (wavBytes) return Judged(check, notSound, VoiceProblem::WavNamedMp3);
   // A tag whose size reaches past real frames is no trouble: the loader finds them.
-  if (start < id3v2End && !mpegAudio) return Judged(check, notSound, VoiceProblem::Id3v2AtStart);
+  if (start < id3v2End && !mpegAudio) return Judged(check, notSound, tagProblem);
   if (crashes) return Judged(check, VoiceVerdict::Quits, VoiceProblem::DividesByZero);
   if (!mpegAudio || first.answer == LoaderAnswer::BadFile) {
     return Judged(check, notSound, VoiceProblem::NotMpeg);
@@ -347,7 +392,7 @@ VoiceCheck CheckMp3Source(ByteSource& source) {
   }
 
   const FrameCount count =
-      CountLoaderFrames(source, start, soundEnd, first.layer, first.frameBytes);
+      CountLoaderFrames(source, start, soundEnd, first.fields, first.layer, first.frameBytes);
   check.loaderBytes = static_cast<uint64_t>(count.bytesOut);
   if (!rateTag) check.vbr = count.bitRateVaries;
   if (count.bytesOut == 0) return Judged(check, VoiceVerdict::Misplays, VoiceProblem::NoWholeFrame);
@@ -359,7 +404,7 @@ VoiceCheck CheckMp3Source(ByteSource& source) {
   const bool keptAsMp3 =
       static_cast<int64_t>(size) + LOADER_KEEP_MARGIN < count.bytesOut + LOADER_FRAME_OUT;
   check.samples = static_cast<uint64_t>((count.bytesOut + (keptAsMp3 ? LOADER_FRAME_OUT : 0)) / 2);
-  check.captionMs = static_cast<uint32_t>(check.samples * 1000 / LOADER_SAMPLE_RATE);
+  check.captionMs = CountCaptionMs(static_cast<int64_t>(check.samples));
   return Judged(check, VoiceVerdict::Plays, VoiceProblem::None);
 }
 

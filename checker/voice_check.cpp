@@ -85,6 +85,8 @@ std::string Because(const VoiceCheck& check) {
     case VoiceProblem::Id3v2AtStart:
       return "it starts with an ID3v2 tag, which the game reads as sound; the tag must go "
              "(an ID3v1 tag at the end is fine)";
+    case VoiceProblem::Id3v2CutShort:
+      return "cut short inside the ID3v2 tag it starts with, it holds no sound";
     case VoiceProblem::SampleRate:
       return (check.sampleRate > 1 ? "sampled at " + Hertz(check.sampleRate)
                                    : std::string("no valid sample rate")) +
@@ -98,8 +100,11 @@ std::string Because(const VoiceCheck& check) {
     case VoiceProblem::NoWholeFrame:
       return "cut short before its first whole frame, it holds no sound the game counts";
     case VoiceProblem::TooLong:
-      return Seconds(check.samples * 1000 / static_cast<uint64_t>(check.sampleRate)) +
-             " long, over the " + WithThousands(check.longestSeconds) +
+      // The game sets aside what the header claims, whatever the file holds.
+      return (check.cutShort ? "cut short, but its header claims " : "") +
+             Seconds(check.samples * 1000 / static_cast<uint64_t>(check.sampleRate)) +
+             (check.cutShort ? "" : " long") + ", over the " +
+             WithThousands(check.longestSeconds) +
              " s the game takes: it stops with a fatal memory error";
     case VoiceProblem::NotWav:
       return "not a WAV file";
@@ -114,7 +119,11 @@ std::string Because(const VoiceCheck& check) {
       return std::to_string(check.wavBits) + "-bit samples; the game reads only 8 and 16 bits" +
              (check.verdict == VoiceVerdict::Quits ? " and crashes on fewer than 8" : "");
     case VoiceProblem::WavCutShort:
-      return "cut short: its samples run past the end of the file";
+      return "cut short: the game reads its samples on past the end of the file, and may "
+             "crash or play noise";
+    case VoiceProblem::WavWrapsRound:
+      return "too long for the game's resampler, it plays the first " +
+             WithThousands(check.longestSeconds) + " s and then starts over";
     case VoiceProblem::WavNoSampleRate:
       return "its sample rate is " + std::to_string(check.sampleRate);
     case VoiceProblem::NotVoiceName:

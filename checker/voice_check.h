@@ -28,6 +28,7 @@ enum class VoiceProblem {
   NotMpeg,         // no MPEG audio where the loader looks for it
   WavNamedMp3,     // WAV bytes under an .mp3 name, which the MP3 loader decodes
   Id3v2AtStart,    // the loader reads the ID3v2 tag that starts the file as sound
+  Id3v2CutShort,   // the file ends inside the ID3v2 tag it starts with
   SampleRate,      // not sampled at 44,100 Hz
   BitRateForMode,  // a Layer II bit rate that the frame's channel mode does not allow
   NoWholeFrame,    // cut short before the first frame the loader counts
@@ -38,8 +39,9 @@ enum class VoiceProblem {
   WavNotPcm,        // a format other than plain PCM (1): the loader keeps no sample
   WavNoSamples,     // no data chunk, an empty one, or none left once resampled
   WavSampleWidth,   // not 8 or 16 bits: misread; under 8 bits the loader divides by zero
-  WavCutShort,      // the data chunk runs past the end of the file
-  WavNoSampleRate,  // a sample rate of 0 or less, which the game cannot resample
+  WavCutShort,      // the loader reads its samples on past the end of the file
+  WavWrapsRound,    // past 2^24 samples the loader's resampler starts over
+  WavNoSampleRate,  // a rate the game cannot resample (0 or less, or far too low)
   NotVoiceName,
   ReadFailed,
 };
@@ -60,7 +62,9 @@ struct VoiceCheck {
   uint64_t loaderBytes = 0;     // MPEG: the bytes of 16-bit mono sound the loader counts
   uint64_t samples = 0;         // the samples the game counts; for TooLong, the file's
   uint32_t captionMs = 0;       // how long the caption stays up: whole milliseconds
-  uint64_t longestSeconds = 0;  // TooLong: the most this kind of file may hold
+  uint64_t longestSeconds = 0;  // TooLong: the most this kind of file may hold;
+                                // WavWrapsRound: what the game plays before it starts over
+  bool cutShort = false;        // WAV: the data chunk claims more than the file holds
   std::string reason;           // ReadFailed: the system's reason
 };
 

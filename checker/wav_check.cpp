@@ -10,12 +10,20 @@
 namespace {
 
 constexpr int WAV_FORMAT_PCM = 1;
-// The game mixes at 44,100 Hz unless its player chose otherwise, and resamples every WAV
-// file to that rate.
-constexpr int64_t LOADER_MIX_RATE = 44100;
 constexpr int64_t LOADER_COUNT_MAX = INT32_MAX;
 // The memory manager's record around each block: 24 bytes in the 32-bit game.
 constexpr int64_t LOADER_BLOCK_RECORD = 24;
+// The most samples whose blocks fit a signed 32-bit size with their record: 4 bytes a
+// sample before resampling, 2 after.
+constexpr int64_t LOADER_MOST_SAMPLES = (LOADER_COUNT_MAX - LOADER_BLOCK_RECORD) / 4;
+constexpr int64_t LOADER_MOST_RESAMPLED = (LOADER_COUNT_MAX - LOADER_BLOCK_RECORD) / 2;
+// What the x86 conversion of a float beyond the int's range gives.
+constexpr int64_t LOADER_COUNT_OVERFLOW = INT32_MIN;
+// The resampler steps through the samples in 256ths, in an unsigned 32-bit count.
+constexpr uint64_t LOADER_STEP_FRACTION = 256;
+constexpr uint64_t LOADER_STEP_WRAP = uint64_t{1} << 32;
+// The file's reader puts a zero behind every file it reads.
+constexpr uint64_t LOADER_FILE_TERMINATOR = 1;
 
 constexpr size_t WAV_CHUNK_HEADER_BYTES = 8;  // name, then a signed 32-bit length
 constexpr size_t WAV_CHUNK_LENGTH = 4;
@@ -77,6 +85,26 @@ void FindChunks(ByteSource& source, uint64_t from, std::initializer_list<WavChun
   }
 }
 
+// A float cut to an int as the game's x86 code cuts it.
+int64_t TruncateToInt(float value) {
+  if (!(value > -2147483648.0f && value < 2147483648.0f)) return LOADER_COUNT_OVERFLOW;
+  return static_cast<int64_t>(value);
+}
+
+// The loader's count of samples at the mixing rate, in its single-precision steps, which
+// can miss the exact count by a sample. A rate of 0 overflows.
+int64_t CountResampled(int64_t samples, int rate) {
+  const float step = static_cast<float>(rate) / static_cast<float>(LOADER_MIX_RATE);
+  return TruncateToInt(static_cast<float>(samples) / step);
+}
+
+// How far the resampler moves on through the samples for each one it makes, in 256ths of
+// a sample.
+uint64_t FindResamplerStep(int rate) {
+  const float step = static_cast<float>(rate) / static_cast<float>(LOADER_MIX_RATE);
+  return static_cast<uint32_t>(TruncateToInt(step * static_cast<float>(LOADER_STEP_FRACTION)));
+}
+
 }  // namespace
 
 VoiceCheck CheckWavSource(ByteSource& source) {
@@ -117,32 +145,47 @@ VoiceCheck CheckWavSource(ByteSource& source) {
   if (width == 0) return Judged(check, VoiceVerdict::Quits, VoiceProblem::WavSampleWidth);
   const int64_t samples = data.length / width;
   if (!mono) return Judged(check, VoiceVerdict::Refuses, VoiceProblem::WavNotMono);
-  if (width != 1 && width != 2) {
-    return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavSampleWidth);
-  }
-  if (data.body + static_cast<uint64_t>(data.length) > source.Size()) {
-    return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavCutShort);
-  }
-  if (check.sampleRate <= 0) {
-    return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavNoSampleRate);
-  }
-  if (samples == 0) return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavNoSamples);
 
-  // It holds the samples at 16 bits twice over, then the resampled ones at 16 bits; each
-  // block's size and record must fit a signed 32-bit count.
-  const int64_t resampled = samples * LOADER_MIX_RATE / check.sampleRate;
-  const int64_t mostSamples = (LOADER_COUNT_MAX - LOADER_BLOCK_RECORD) / 4;
-  const int64_t mostResampled = (LOADER_COUNT_MAX - LOADER_BLOCK_RECORD) / 2;
-  if (samples > mostSamples || resampled > mostResampled) {
+  // It allocates what the header claims before it reads a sample, however much the file
+  // holds: the samples at 16 bits twice over, then the resampled ones at 16 bits.
+  check.cutShort = data.body + static_cast<uint64_t>(data.length) > source.Size();
+  const int64_t resampled = CountResampled(samples, check.sampleRate);
+  // A negative rate gives a negative count, whose size with the record is past 2 GB
+  // unsigned; the count that overflows becomes a size of 0, an empty block.
+  const bool allocated =
+      samples <= LOADER_MOST_SAMPLES && resampled <= LOADER_MOST_RESAMPLED &&
+      (resampled >= -LOADER_BLOCK_RECORD / 2 || resampled == LOADER_COUNT_OVERFLOW);
+  if (!allocated && check.sampleRate <= 0) {
+    return Judged(check, VoiceVerdict::Quits, VoiceProblem::WavNoSampleRate);
+  }
+  if (!allocated) {
     check.samples = static_cast<uint64_t>(samples);
-    const int64_t fits = std::min(mostSamples, mostResampled * check.sampleRate / LOADER_MIX_RATE);
+    const int64_t fits = std::min(LOADER_MOST_SAMPLES,
+                                  LOADER_MOST_RESAMPLED * check.sampleRate / LOADER_MIX_RATE);
     check.longestSeconds = static_cast<uint64_t>(fits / check.sampleRate);
     return Judged(check, VoiceVerdict::Quits, VoiceProblem::TooLong);
   }
-  // A rate far above the game's leaves no sample once resampled.
-  if (resampled == 0) return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavNoSamples);
+  if (check.wavBits != 8 && check.wavBits != 16) {
+    return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavSampleWidth);
+  }
+  if (check.sampleRate <= 0 || resampled == LOADER_COUNT_OVERFLOW) {
+    return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavNoSampleRate);
+  }
+  if (resampled <= 0) return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavNoSamples);
+  // Its position is an unsigned 32-bit count: past 2^24 samples it wraps round to the start.
+  const uint64_t step = FindResamplerStep(check.sampleRate);
+  const uint64_t last = static_cast<uint64_t>(resampled - 1) * step;
+  if (last >= LOADER_STEP_WRAP) {
+    check.longestSeconds = LOADER_STEP_WRAP / step / LOADER_MIX_RATE;
+    return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavWrapsRound);
+  }
+  const uint64_t readEnd =
+      data.body + (last / LOADER_STEP_FRACTION + 1) * static_cast<uint64_t>(width);
+  if (readEnd > source.Size() + LOADER_FILE_TERMINATOR) {
+    return Judged(check, VoiceVerdict::Misplays, VoiceProblem::WavCutShort);
+  }
   check.samples = static_cast<uint64_t>(resampled);
-  check.captionMs = static_cast<uint32_t>(resampled * 1000 / LOADER_MIX_RATE);
+  check.captionMs = CountCaptionMs(resampled);
   return Judged(check, VoiceVerdict::Plays, VoiceProblem::None);
 }
 

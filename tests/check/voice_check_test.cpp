@@ -74,7 +74,8 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
       {"w24.wav", "sox -R -D -n -r 44100 -b 24 -t wavpcm w24.wav synth 1 sine 440",
        "does not play it: 24-bit samples"},
       {"wcut.wav", "head -c 10000 tone3.wav > wcut.wav",
-       "does not play it: cut short: its samples run past the end of the file"},
+       "does not play it: cut short: the game reads its samples on past the end of the file, "
+       "and may crash or play noise"},
       {"mp3.wav", "cp own61.mp3 mp3.wav", "refuses it: not a WAV file"},
   };
   for (const auto& row : rows) {
@@ -119,6 +120,25 @@ Bytes operator+(Bytes a, const Bytes& b) {
   return a;
 }
 
+// A WAV file of Wav()'s layout whose data chunk claims `length` bytes.
+Bytes ClaimingData(Bytes wav, uint32_t length) {
+  constexpr size_t WAV_DATA_LENGTH = 40;  // RIFF header 12, fmt chunk 24, "data" 4
+  for (int i = 0; i < 4; ++i) wav[WAV_DATA_LENGTH + i] = static_cast<uint8_t>(length >> (8 * i));
+  return wav;
+}
+
+// `bytes` with the header at `at` replaced.
+Bytes WithHeader(Bytes bytes, size_t at, uint32_t header) {
+  WriteBigEndian32(&bytes[at], header);
+  return bytes;
+}
+
+// `bytes` without its last `missing`.
+Bytes CutShort(Bytes bytes, size_t missing) {
+  bytes.resize(bytes.size() - missing);
+  return bytes;
+}
+
 // Layer III, MPEG-1, no CRC, 44,100 Hz, mono: 128 kbit/s frames are 417 bytes, 320 kbit/s
 // ones 1,044. The game adds a frame to the count of a file it keeps as MP3, which it does
 // when the file is more than 31,760 bytes smaller than that: from 16 such frames on.
@@ -143,12 +163,18 @@ Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
 
 // Bytes that start as a RIFF file go to the WAV loader, the others to the MP3 loader. Counted
 // MP3 frames decode to 1,152 samples each (Layer I: 384); the caption adds one frame to
-// those of a file kept as MP3. WAV samples are resampled to the game's 44,100 Hz.
+// those of a file kept as MP3. WAV samples are resampled to the game's 44,100 Hz, and every
+// caption is counted in the game's single-precision steps.
 TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
   // A tag after a last frame cut short, whose bytes would complete it if counted as sound.
   const Bytes id3v1 = Frames(K_128, 317, 1) + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
   const Bytes hugeTag = Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F};
   const Bytes list = Bytes{'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+  // 22,050 Hz MPEG-2 Layer III at 64 kbit/s, mono.
+  const Bytes frames22050 = Frames(0xFFF380C4, 208, 30);
+  // MPEG-1 at 320 kbit/s: its version bit cleared, the header gives MPEG-2's 160 kbit/s at
+  // 22,050 Hz, which the first frame's decoder counts as the same 1,044 bytes.
+  const Bytes frames320 = Frames(0xFFFBE0C4, 1044, 20);
   const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
                  uint32_t captionMs = 0; } rows[] = {
       {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
@@ -162,12 +188,24 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       // The length is where the first two header bytes recur.
       {"free format", Frames(0xFFFB00C4, 300, 40), V::Plays, P::None, 1071},
       {"Layer II, 192 kbit/s, stereo", Frames(0xFFFDA004, 626, 20), V::Plays, P::None, 548},
+      {"Layer II, 192 kbit/s, mono", Frames(0xFFFDA0C4, 626, 20), V::Plays, P::None, 548},
       {"Layer I", Frames(0xFFFF40C0, 136, 60), V::Plays, P::None, 548},
+      // 3,201,792 samples: 72,602.993 ms, but 72,603 in single precision.
+      {"a caption in single precision", Frames(0xFFFF10C0, 32, 8335), V::Plays, P::None, 72603},
       {"Layer II, 384 kbit/s, mono", Frames(0xFFFDE0C4, 1253, 20), V::Refuses, P::BitRateForMode},
       {"Layer II, 48 kbit/s, stereo", Frames(0xFFFD2004, 156, 20), V::Refuses, P::BitRateForMode},
       // A reserved sample rate with the MPEG-2.5 sync.
       {"no sample rate", Frames(0xFFE31C00, 100, 1), V::Quits, P::DividesByZero},
-      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2AtStart},
+      // Damage in the second header: the loader plays the first frame, as if the file ended
+      // there; the frames after it show that it is MPEG audio.
+      {"a broken second header", WithHeader(Frames128(16), 417, 0), V::Plays, P::None, 26},
+      {"a broken second header at 22,050 Hz", WithHeader(frames22050, 208, 0), V::Refuses,
+       P::SampleRate},
+      {"an MPEG-2 second header", WithHeader(frames320, 1044, 0xFFF3E0C4), V::Plays, P::None, 522},
+      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2CutShort},
+      {"cut inside a tag's header", Bytes{'I', 'D', '3', 3, 0}, V::Refuses, P::Id3v2CutShort},
+      {"a whole tag and nothing after it", Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0}, V::Refuses,
+       P::Id3v2AtStart},
       {"frames in that tag", hugeTag + Frames128(16), V::Plays, P::None, 444},
       {"frames in the second half only", Bytes(2000, 0) + Frames128(4), V::Refuses, P::NotMpeg},
       {"cut short before a whole frame", Frames(K_128, 300, 1), V::Misplays, P::NoWholeFrame},
@@ -178,6 +216,18 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       {"stereo ADPCM", Wav(2, 2, 22050, 4, 100), V::Refuses, P::WavNotMono},
       {"no samples", Wav(1, 1, 22050, 16, 0), V::Misplays, P::WavNoSamples},
       {"no sample rate", Wav(1, 1, 0, 16, 100), V::Misplays, P::WavNoSampleRate},
+      // 502,740 samples exactly, 502,739 in the loader's steps.
+      {"single precision", Wav(1, 1, 4000, 16, 91200), V::Plays, P::None, 11399},
+      // The loader reads the samples the header claims as far as its resampler goes: at
+      // 8,000 Hz it steps 46/256 of a sample for each 8,000/44,100 and reads 9,906 of 10,000,
+      // the last of them the zero the game puts behind a file.
+      {"short where it never reads", CutShort(Wav(1, 1, 8000, 8, 10000), 95), V::Plays, P::None,
+       1250},
+      {"short where it reads", CutShort(Wav(1, 1, 8000, 8, 10000), 96), V::Misplays,
+       P::WavCutShort},
+      // A negative count, which cannot be allocated; a count that leaves the int's range.
+      {"a negative sample rate", Wav(1, 1, -44100, 16, 100), V::Quits, P::WavNoSampleRate},
+      {"1 Hz", Wav(1, 1, 1, 16, 100000), V::Misplays, P::WavNoSampleRate},
   };
   for (const auto& row : rows) {
     const bool wav = std::equal(row.bytes.begin(), row.bytes.begin() + 4, "RIFF");
@@ -198,19 +248,75 @@ TEST(LoaderRules, NeverLetRandomBytesPlayAsMp3) {
   }
 }
 
-// The loader holds a WAV file's samples at 16 bits twice over, in one block whose size
-// must fit 32 bits: 536,870,905 samples, 12,173 s at 44,100 Hz. The checker reads no
-// sample, so a sparse file stands in for 600 MB of them.
-TEST(LoaderRules, TellTooLongAWavFileBeyondTheGamesCount) {
+// Every width but 8 and 16 bits is misread: under 8 the loader divides by zero; 9 to 15
+// it reads as 8, 17 to 23 as 16, and wider ones byte by byte.
+TEST(LoaderRules, PlayOnlyEightAndSixteenBitWavSamples) {
+  for (int bits = 1; bits <= 64; ++bits) {
+    const VoiceCheck check = CheckBytes(Wav(1, 1, 22050, bits, 4000), true);
+    const VoiceVerdict verdict = bits < 8                  ? V::Quits
+                                 : bits == 8 || bits == 16 ? V::Plays
+                                                           : V::Misplays;
+    EXPECT_EQ(check.verdict, verdict) << bits << " bits";
+  }
+}
+
+// What a map maker reads where the checker tells more than a verdict.
+TEST(LoaderRules, SayWhyInTheGamesTerms) {
+  const struct { const char* what; Bytes bytes; const char* said; } rows[] = {
+      {"120 s", Wav(1, 1, 8000, 8, 960000),
+       "plays it, caption 120.000 s (WAV, 8-bit PCM, 8,000 Hz, mono)"},
+      {"a header claiming 200,000,000 bytes", ClaimingData(Wav(1, 1, 8000, 8, 1000), 200000000),
+       "quits on it: cut short, but its header claims 25,000.000 s, over the 24,347 s the game "
+       "takes: it stops with a fatal memory error"},
+      {"cut short", CutShort(Wav(1, 1, 22050, 16, 100000), 90000),
+       "does not play it: cut short: the game reads its samples on past the end of the file, "
+       "and may crash or play noise"},
+      {"a tag that claims 256 MB", Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F},
+       "refuses it: cut short inside the ID3v2 tag it starts with, it holds no sound"},
+  };
+  for (const auto& row : rows) {
+    const bool wav = std::equal(row.bytes.begin(), row.bytes.begin() + 4, "RIFF");
+    EXPECT_EQ(DescribeVoiceCheck("f", CheckBytes(row.bytes, wav)),
+              std::string("f: Jedi Outcast ") + row.said) << row.what;
+  }
+}
+
+// Long WAV files, judged from their headers: the checker reads no sample, so sparse files
+// stand for hundreds of megabytes of them. The loader holds the samples at 16 bits twice
+// over, then the resampled ones, in blocks whose sizes must fit 32 bits: 536,870,905
+// samples, and 1,073,741,811 resampled. Its resampler's position wraps round after 2^24
+// samples (the loader then plays the start again, which it does not tell).
+TEST(LoaderRules, TellWhatTheGameDoesWithLongWavFiles) {
+  const struct { int rate; uint32_t samples; const char* said; } rows[] = {
+      {44100, 600000000, "quits on it: 13,605.442 s long, over the 12,173 s the game takes: it "
+                         "stops with a fatal memory error"},
+      // 1,102,500,000 resampled.
+      {8000, 200000000, "quits on it: 25,000.000 s long, over the 24,347 s the game takes: it "
+                        "stops with a fatal memory error"},
+      {44100, 20000000, "does not play it: too long for the game's resampler, it plays the "
+                        "first 380 s and then starts over"},
+  };
   ScratchDirectory folder;
   const std::string path = folder.path + "/long.wav";
-  Bytes wav = Wav(1, 1, 44100, 8, 0);
-  std::copy_n("\x00\x46\xC3\x23", 4, &wav[40]);  // the data chunk's length: 600,000,000
-  WriteWholeFile(path, wav);
-  std::filesystem::resize_file(path, 600000044);
-  EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
-            "long.wav: Jedi Outcast quits on it: 13,605.442 s long, over the 12,173 s the game "
-            "takes: it stops with a fatal memory error");
+  for (const auto& row : rows) {
+    WriteWholeFile(path, ClaimingData(Wav(1, 1, row.rate, 8, 0), row.samples));
+    std::filesystem::resize_file(path, 44 + uint64_t{row.samples});
+    EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
+              std::string("long.wav: Jedi Outcast ") + row.said);
+  }
+}
+
+// A read that fails part way is told as a read failure, never judged from what was read.
+TEST(LoaderRules, TellAFileThatFailsToReadAsUnreadable) {
+  ScratchDirectory folder;
+  std::FILE* file = std::fopen(folder.path.c_str(), "rb");  // reads fail with EISDIR
+  ASSERT_NE(file, nullptr);
+  for (const VoiceFormat format : {VoiceFormat::Mp3, VoiceFormat::Wav}) {
+    const VoiceCheck check = CheckVoiceStream(file, 1000, format);
+    EXPECT_EQ(std::tuple(check.verdict, check.reason),
+              std::tuple(V::Unreadable, std::string("Is a directory")));
+  }
+  std::fclose(file);
 }
 
 // A file hands out the bytes its buffer would for any forward walk of views, short ones

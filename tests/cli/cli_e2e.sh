@@ -49,6 +49,13 @@ done <<'END'
 --directory=out/ 0:03 'sub/v.1.wav'|out/sub/v.1.mp3  3 s|out/sub/v.1.mp3|3
 END
 
+# The longest name a file can have, 255 bytes with ".mp3", is written: the file written
+# beside it until it is complete never takes a longer name.
+fresh
+long=$(printf 'n%.0s' {1..251})
+run 1 "$long"
+[ "$status" -eq 0 ] && [ "$(made)" = "./$long.mp3" ] || fail "a 255-byte name: status $status, stderr '$err'"
+
 # A batch in UTF-16 with its mark, read as bytes, zero bytes and all: a comment, a blank
 # line, names with blanks and a last line without a break. (The list's forms and the names
 # it takes are the unit tests'.)

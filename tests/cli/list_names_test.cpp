@@ -4,6 +4,7 @@
 // the escapes of what is printed back.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -233,6 +234,19 @@ TEST(ReadBoundedList, ReadsUpToTheBoundsAndNamesTheLineBeyond) {
     EXPECT_EQ(row.result == ListReading::LineTooLong ? line : 0, row.line);
     std::fclose(file);
   }
+}
+
+// A list whose reading fails is not taken for the lines read before (a folder opened as a
+// file fails its first read; Windows opens no folder, so the case is Linux's).
+TEST(ReadBoundedList, TellsAReadThatFailsAsUnreadable) {
+  const ScratchDirectory folder;
+  FILE* file = std::fopen(folder.path.c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::string text;
+  int line = 0;
+  EXPECT_EQ(ReadBoundedList(file, &text, &line), ListReading::Unreadable);
+  EXPECT_EQ(errno, EISDIR);
+  std::fclose(file);
 }
 
 }  // namespace
