@@ -305,7 +305,8 @@ void LevelView::cb_write_i() {
   LevelTally tally;
   tally.skipped = CountSkippedLines(level.reports);
   int done = 0;
-  for (size_t index = 0; index < level.lines.size() && view.exists(); ++index) {
+  // Once the view is gone, nothing of it is touched again.
+  for (size_t index = 0; view.exists() && index < level.lines.size(); ++index) {
     const LevelLine& line = level.lines[index];
     std::string said = line.noFile.empty() ? "" : "no file";
     table->written[index] = said;
@@ -327,11 +328,12 @@ void LevelView::cb_write_i() {
       if (!view.exists()) break;
     }
   }
-  summary = made + DescribeLevelTally(tally);
-  const std::string told = announced + "\n>>> " + summary;
+  const std::string closing = made + DescribeLevelTally(tally);
+  const std::string told = announced + "\n>>> " + closing;
   if (statusAlive.exists()) status->value("Idle");
   if (feedbackAlive.exists()) feedback->value(told.c_str());
   if (!view.exists()) return;
+  summary = closing;
   writing = false;
   stop_button->deactivate();
   for (Fl_Widget* setting : std::initializer_list<Fl_Widget*>{
