@@ -332,11 +332,13 @@ StringPackage ReadStringPackage(const std::string& bytes, const PackageSource& s
                                       : ReadStringEdPackage(lines, package.language, judging.utf8);
   package.levelName = FindLevelName(source.path, reading);
   package.reports = reading.reports;
-  if (IsPackageRefused(package)) return package;
-  if (stripEd) CheckHeaderReference(&judging, reading);
-  for (const ReadReference& read : reading.references) JudgeLine(&judging, read);
-  DropSharedFiles(&judging);
-  if (!stripEd) CheckPlayerTwins(&judging);
+  // A refused package's reports are told in line order too.
+  if (!IsPackageRefused(package)) {
+    if (stripEd) CheckHeaderReference(&judging, reading);
+    for (const ReadReference& read : reading.references) JudgeLine(&judging, read);
+    DropSharedFiles(&judging);
+    if (!stripEd) CheckPlayerTwins(&judging);
+  }
   std::stable_sort(package.reports.begin(), package.reports.end(),
                    [](const PackageReport& a, const PackageReport& b) { return a.line < b.line; });
   return package;

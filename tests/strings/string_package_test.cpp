@@ -411,6 +411,21 @@ TEST(CountReadCharacters, CountsWhatThePlayerReads) {
   for (const auto& [text, expected] : cases) EXPECT_EQ(CountReadCharacters(text), expected) << text;
 }
 
+// A refused package's reports come in line order, as every package's do: the reader
+// tells an INDEX past the game's entries before it knows of an earlier one taken twice.
+TEST(ReadStringPackage, TellsARefusedPackagesReportsInLineOrder) {
+  PackageSource source;
+  source.path = "mymap.sp";
+  const StringPackage package = ReadStringPackage(
+      "VERSION 1\nREFERENCE MYMAP\nCOUNT 3\nINDEX 0\n{\nREFERENCE A\nTEXT_LANGUAGE1 \"a\"\n}\n"
+      "INDEX 0\n{\nREFERENCE B\nTEXT_LANGUAGE1 \"b\"\n}\nINDEX 999\n{\nREFERENCE C\n}\n",
+      source);
+  ASSERT_TRUE(IsPackageRefused(package));
+  std::vector<int> lines;
+  for (const PackageReport& report : package.reports) lines.push_back(report.line);
+  EXPECT_EQ(lines, (std::vector<int>{6, 14}));
+}
+
 // What the level view shows of a line is what is counted: every character of it.
 TEST(ShowReadText, IsTheTextTheCountCounts) {
   const std::pair<const char*, const char*> cases[] = {
