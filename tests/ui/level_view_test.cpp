@@ -17,6 +17,8 @@
 #include "tests/test_support.h"
 #include "ui/level_view.h"
 
+#include "tests/ui/find_widget.h"
+
 // Last: it brings X11's None macro.
 #include <FL/fl_draw.H>
 
@@ -54,15 +56,6 @@ Bytes Recording() {
 
 std::string Text(const char* text) { return text ? text : ""; }
 
-Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
-  for (int i = 0; i < group->children(); ++i) {
-    Fl_Widget* child = group->child(i);
-    if (Text(child->label()) == label) return child;
-    if (Fl_Widget* inner = child->as_group() ? FindByLabel(child->as_group(), label) : nullptr)
-      return inner;
-  }
-  return nullptr;
-}
 
 // What to pick in the folder chooser ("" cancels), and the title it had.
 std::string g_pick, g_title;

@@ -19,6 +19,8 @@
 #include "ui/level_view.h"
 #include "ui/main_window_ui.h"
 
+#include "tests/ui/find_widget.h"
+
 // Last: it brings X11's None macro.
 #include <FL/fl_draw.H>
 
@@ -33,15 +35,6 @@ const char* const PACKAGE =
     "VERSION 1\nCONFIG W:\\bin\\striped.cfg\nID 200\nREFERENCE MYMAP\nDESCRIPTION \"my map\"\n"
     "COUNT 1\nINDEX 0\n{\nREFERENCE KYLE_GREETING\nTEXT_LANGUAGE1 \"Hello there.\"\n}\n";
 
-Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
-  for (int i = 0; i < group->children(); ++i) {
-    Fl_Widget* child = group->child(i);
-    if (child->label() && std::string(child->label()) == label) return child;
-    if (Fl_Widget* inner = child->as_group() ? FindByLabel(child->as_group(), label) : nullptr)
-      return inner;
-  }
-  return nullptr;
-}
 
 template <typename View>
 std::vector<View*> ShownViews() {

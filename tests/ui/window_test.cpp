@@ -23,6 +23,8 @@
 #include "tests/test_support.h"
 #include "ui/main_window_ui.h"
 
+#include "tests/ui/find_widget.h"
+
 // Last: it brings X11's None macro, which would rename DirectoryProblem::None above.
 #include <FL/fl_draw.H>
 
@@ -32,15 +34,6 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 std::string Text(const char* text) { return text ? text : ""; }
 
-Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
-  for (int i = 0; i < group->children(); ++i) {
-    Fl_Widget* child = group->child(i);
-    if (Text(child->label()) == label) return child;
-    if (Fl_Widget* inner = child->as_group() ? FindByLabel(child->as_group(), label) : nullptr)
-      return inner;
-  }
-  return nullptr;
-}
 
 // The start folder is also the home, so no toolkit settings file reaches the user's home.
 const int HOME_SET = setenv("HOME", fs::current_path().c_str(), 1);
