@@ -33,6 +33,7 @@ struct GameReading {
   bool headerReferenceSeen = false;       // StripEd: the header names the package
   std::string headerReference;            // its bytes, as the game keeps the last one
   int headerReferenceLine = 0;
+  bool hasTexts[STRINGS_LANGUAGE_COUNT] = {};  // the languages the package has texts in
 
   void Refuse(int line, std::string text);
   void Warn(int line, std::string text);

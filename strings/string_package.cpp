@@ -321,6 +321,7 @@ StringPackage ReadStringPackage(const std::string& bytes, const PackageSource& s
   if (mark == ByteOrderMark::Utf16LittleEndian || mark == ByteOrderMark::Utf16BigEndian) {
     Report(&judging, 1, "UTF-16 text, which the game does not read: save the package as ANSI",
            ReportKind::RefusesPackage);
+    package.languages = {package.language};
     return package;
   }
   const std::vector<PackageLine> lines = SplitPackageLines(bytes);
@@ -331,6 +332,12 @@ StringPackage ReadStringPackage(const std::string& bytes, const PackageSource& s
   const GameReading reading = stripEd ? ReadStripEdPackage(lines, package.language, judging.utf8)
                                       : ReadStringEdPackage(lines, package.language, judging.utf8);
   package.levelName = FindLevelName(source.path, reading);
+  for (int index = 0; index < STRINGS_LANGUAGE_COUNT; ++index) {
+    const auto language = static_cast<PackageLanguage>(index);
+    if (language == PackageLanguage::English || reading.hasTexts[index] || language == package.language) {
+      package.languages.push_back(language);
+    }
+  }
   package.reports = reading.reports;
   // A refused package's reports are told in line order too.
   if (!IsPackageRefused(package)) {

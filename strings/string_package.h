@@ -58,6 +58,9 @@ struct PackageReport {
 struct StringPackage {
   PackageFormat format = PackageFormat::StripEd;
   PackageLanguage language = PackageLanguage::English;  // the language it was read in
+  // The languages it can be read in: English, those it has texts in, and the one it was
+  // read in, in PackageLanguage's order.
+  std::vector<PackageLanguage> languages;
   std::string levelName;  // the map's name, in capitals, that the game puts before a key
   std::vector<VoiceLine> lines;        // every voice line, in package order
   std::vector<PackageReport> reports;  // in line order

@@ -228,11 +228,24 @@ void CollectReferences(StringedReader* reader) {
   }
 }
 
+// Every LANG_ line names a language the file offers, even past the line the game refuses.
+void FindTextLanguages(const std::vector<PackageLine>& lines, GameReading* reading) {
+  for (const PackageLine& line : lines) {
+    std::string rest;
+    if (FindKeyword(CleanLine(line.text), &rest) != StringedKeyword::Text) continue;
+    PackageLanguage language;
+    if (FindPackageLanguage(rest.substr(0, rest.find_first_of(STRINGED_BLANKS)), &language)) {
+      reading->hasTexts[static_cast<int>(language)] = true;
+    }
+  }
+}
+
 }  // namespace
 
 GameReading ReadStringEdPackage(const std::vector<PackageLine>& lines, PackageLanguage language,
                                 bool utf8) {
   StringedReader reader(language, utf8);
+  FindTextLanguages(lines, &reader.reading);
   for (const PackageLine& line : lines) {
     // The game reads the file as one C string: a zero byte ends it.
     const size_t zero = line.text.find('\0');

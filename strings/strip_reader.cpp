@@ -373,11 +373,22 @@ ReadReference JudgeReference(StripReader* reader, const StripLine& line) {
   return read;
 }
 
+// Every TEXT_LANGUAGE line names a language the package offers, wherever the game stops.
+void FindTextLanguages(const std::vector<PackageLine>& lines, GameReading* reading) {
+  for (const PackageLine& whole : lines) {
+    const StripLine line = SplitLine(whole.number, whole.text);
+    if (line.token == StripToken::Text && line.language < STRINGS_LANGUAGE_COUNT) {
+      reading->hasTexts[line.language] = true;
+    }
+  }
+}
+
 }  // namespace
 
 GameReading ReadStripEdPackage(const std::vector<PackageLine>& lines, PackageLanguage language,
                                bool utf8) {
   StripReader reader(lines, language, utf8);
+  FindTextLanguages(lines, &reader.reading);
   if (ReadVersion(&reader)) {
     StripLine line;
     while (GetLine(&reader, &line) && ReadHeaderLine(&reader, line)) {

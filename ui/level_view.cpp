@@ -64,10 +64,6 @@ LevelView::LevelView(const std::string& package, const std::string& folder, Fl_O
   y += UI_LEVEL_ROW + UI_LEVEL_MARGIN;
   language_choice = new Fl_Choice(UI_LEVEL_MARGIN + UI_LEVEL_LABEL_WIDTH, y, 120, UI_LEVEL_ROW,
                                   "Language:");
-  for (int language = 0; language < STRINGS_LANGUAGE_COUNT; ++language) {
-    language_choice->add(GetPackageLanguageName(static_cast<PackageLanguage>(language)));
-  }
-  language_choice->value(0);
   language_choice->callback(cb_language);
   cps_spinner = new Fl_Spinner(390, y, 70, UI_LEVEL_ROW, "Characters per second:");
   cps_spinner->range(READING_MIN_CPS, READING_MAX_CPS);
@@ -162,7 +158,7 @@ void LevelView::load_package(bool languageGiven, PackageLanguage language) {
   const StringPackage package = ReadStringPackage(package_bytes, source);
   const std::string directory = level.directory;
   const std::string name = GetShownName(package_path);
-  language_choice->value(static_cast<int>(package.language));
+  show_languages(package);
   level = Level();
   level.directory = directory;
   level.package = package;
@@ -184,6 +180,15 @@ void LevelView::load_package(bool languageGiven, PackageLanguage language) {
   table->written.assign(level.lines.size(), "");
   writable = true;
   summary.clear();
+}
+
+// The languages the package can be read in; the one it was read in is chosen.
+void LevelView::show_languages(const StringPackage& package) {
+  language_choice->clear();
+  for (const PackageLanguage language : package.languages) {
+    const int item = language_choice->add(GetPackageLanguageName(language));
+    if (language == package.language) language_choice->value(item);
+  }
 }
 
 void LevelView::show_level() {
@@ -232,7 +237,9 @@ void LevelView::cb_timing_i() {
 
 void LevelView::cb_language_i() {
   if (package_bytes.empty() || writing) return;
-  load_package(true, static_cast<PackageLanguage>(language_choice->value()));
+  const size_t chosen = static_cast<size_t>(language_choice->value());
+  if (chosen >= level.package.languages.size()) return;
+  load_package(true, level.package.languages[chosen]);
   show_level();
 }
 

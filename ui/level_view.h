@@ -109,6 +109,7 @@ class LevelView : public Fl_Double_Window {
 
   // Reads the package in its own language or the one given, keeping typed lengths.
   void load_package(bool languageGiven, PackageLanguage language);
+  void show_languages(const StringPackage& package);
   // Moves the level to a folder (native); false when it cannot be named whole.
   bool place_in(const std::string& folder);
   void show_level();

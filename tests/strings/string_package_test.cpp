@@ -79,6 +79,15 @@ std::string Describe(const StringPackage& package) {
   return text;
 }
 
+// The languages a package can be read in, their names separated by blanks.
+std::string ListLanguages(const StringPackage& package) {
+  std::string names;
+  for (const PackageLanguage language : package.languages) {
+    names += (names.empty() ? "" : " ") + std::string(GetPackageLanguageName(language));
+  }
+  return names;
+}
+
 // What a package read as one line with a file and no report gives of that line; else all
 // it read.
 std::string ReadOne(const StringPackage& read, std::string VoiceLine::*field = &VoiceLine::text) {
@@ -153,6 +162,8 @@ TEST(ReadStringPackage, TakesTheLanguageAsEachGameDoes) {
   for (const auto& [language, expected] : stripCases) {
     EXPECT_EQ(ReadOne(ReadIn(strip, language)), expected) << GetPackageLanguageName(language);
   }
+  EXPECT_EQ(ListLanguages(ReadIn(strip, PackageLanguage::Italian)),
+            "english french german italian spanish");
   // Jedi Academy, in the language of the folder it loads the file from: read in English,
   // each text takes the place of the one before, whatever its language; read in another,
   // English and that language only, "#same" meaning the English text.
@@ -172,6 +183,10 @@ TEST(ReadStringPackage, TakesTheLanguageAsEachGameDoes) {
   EXPECT_EQ(german.reports[0].text,
             "a FRENCH text (LANG_FRENCH) in a file read as german: the game takes English and "
             "german texts only: Jedi Academy refuses the file and quits at start-up");
+  // A language word in any case counts, even past the line the game refuses.
+  EXPECT_EQ(ListLanguages(german), "english french german");
+  EXPECT_EQ(ListLanguages(Read(Stringed({"REFERENCE A", "LANG_Korean \"x\"", "LANG_POLISH \"x\"",
+                                         "ENDMARKER"}))), "english korean");
 
   PackageLanguage language = PackageLanguage::English;
   EXPECT_TRUE(FindPackageLanguage("Japanese", &language));
