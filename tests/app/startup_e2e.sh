@@ -12,16 +12,29 @@ source "$(dirname "$0")/../e2e_harness.sh"
 # The opener the program starts is found on PATH; this one records what it was given.
 printf '#!/bin/sh\nprintf "%%s|%%s\\n" "$#" "$1" >>"%s"\n' "$opened" >"$scratch/bin/xdg-open"
 chmod +x "$scratch/bin/xdg-open"
-wait_until() { for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done; return 1; }
+wait_until() { for _ in $(seq 300); do "$@" && return 0; sleep 0.1; done; return 1; }
 # find_window TITLE: the first visible window so titled (a pattern) in $window.
 find_window() { window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1); [ -n "$window" ]; }
+# settled WINDOW [AREA]: the window (or a part of it, WxH+X+Y) shows a picture that is not
+# one colour, and the same picture twice in a row: it is drawn and waits for input.
+settled() {
+  local before
+  before=$(import -window "$1" ${2:+-crop "$2" +repage} rgb:- 2>/dev/null | md5sum)
+  sleep 0.1
+  [ "$(import -window "$1" ${2:+-crop "$2" +repage} rgb:- 2>/dev/null | md5sum)" = "$before" ] &&
+    [ "$(colours "$1" "${2:-}")" -gt 1 ]
+}
+# colours WINDOW [AREA]: how many colours it shows.
+colours() { import -window "$1" ${2:+-crop "$2" +repage} miff:- 2>/dev/null | convert - -format %k info:- 2>/dev/null || echo 0; }
+# The feedback field's inside, one colour when the field is empty.
+FEEDBACK_INSIDE=540x80+24+256
 
 # start_program [FOLDER]: starts the program there (default: the working folder) with the
 # scratch home and the recording opener; $main is its window.
 start_program() {
   (cd "${1:-$work_dir}" && HOME=$home PATH="$scratch/bin:$PATH" exec "$program" 2>"$scratch/stderr") &
   pid=$!
-  wait_until find_window '^Hushmaker$' && main=$window && sleep 0.3 && return 0
+  wait_until find_window '^Hushmaker$' && main=$window && wait_until settled "$main" && return 0
   fail "no Hushmaker window appeared on $DISPLAY; the program said: $(cat "$scratch/stderr")"
   kill "$pid" 2>/dev/null
   return 1
@@ -72,16 +85,17 @@ fi
 # click on Exit ends it.
 if start_program "$unheld"; then
   key alt+o
-  wait_until find_window '^Select Output Directory$' && sleep 0.3 && key Escape "$window" &&
+  wait_until find_window '^Select Output Directory$' && wait_until settled "$window" && key Escape "$window" &&
     wait_until eval '! find_window "^Select Output Directory$"' || fail "Alt+O and Escape did not open and close the chooser"
   # The opener gets the link as one argument, spaces and quotes encoded.
   xdotool mousemove --window "$main" 494 378 click 1
   wait_until test -s "$opened" || fail "the credit line started no opener"
-  sleep 1.2
+  # The link is done once its text is gone from the feedback field.
+  wait_until eval '[ "$(colours "$main" "$FEEDBACK_INSIDE")" = 1 ]' || fail "the link's text stayed"
   key alt+g
   if wait_until find_window '^Called from: "generate_command", line [0-9]+$'; then
     xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL || fail "the box is not modal"
-    sleep 0.3
+    wait_until settled "$window"
     import -window "$window" "$artifacts/warning_box.png"
     [ "$(pixels '#FAC81E')" -gt 100 ] || fail "no yellow warning icon in the box"
     [ "$(pixels '#000000')" -gt 300 ] || fail "no text in the box"
