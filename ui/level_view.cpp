@@ -44,14 +44,18 @@ std::string DescribeWriting(LevelWriting writing) {
   }
 }
 
+// How many level views are writing: Generate is active again once none is.
+int levels_writing = 0;
+
 }  // namespace
 
 LevelView::LevelView(const std::string& package, const std::string& folder, Fl_Output* status,
-                     Fl_Output* feedback)
+                     Fl_Output* feedback, Fl_Widget* generate)
     : Fl_Double_Window(UI_LEVEL_WIDTH, UI_LEVEL_HEIGHT),
       package_path(package),
       main_status(status),
-      main_feedback(feedback) {
+      main_feedback(feedback),
+      main_generate(generate) {
   copy_label(GetShownName(package).c_str());
   const int right = w() - UI_LEVEL_MARGIN;
   int y = UI_LEVEL_MARGIN;
@@ -306,6 +310,11 @@ void LevelView::cb_write_i() {
   Fl_Output* feedback = main_feedback;
   Fl_Widget_Tracker view(this);
   Fl_Widget_Tracker statusAlive(status), feedbackAlive(feedback);
+  // Generate pressed between two files would tell its own run in the same fields.
+  Fl_Widget* generate = main_generate;
+  Fl_Widget_Tracker generateAlive(generate);
+  ++levels_writing;
+  if (generate) generate->deactivate();
   if (status) status->value("Working");
   if (feedback) feedback->value(announced.c_str());
 
@@ -339,6 +348,7 @@ void LevelView::cb_write_i() {
   const std::string told = announced + "\n>>> " + closing;
   if (statusAlive.exists()) status->value("Idle");
   if (feedbackAlive.exists()) feedback->value(told.c_str());
+  if (--levels_writing == 0 && generateAlive.exists()) generate->activate();
   if (!view.exists()) return;
   summary = closing;
   writing = false;
@@ -369,8 +379,8 @@ void LevelView::cb_stop(Fl_Widget* o, void*) { static_cast<LevelView*>(o->window
 void LevelView::cb_close(Fl_Widget* o, void*) { static_cast<LevelView*>(o)->cb_close_i(); }
 
 LevelView* OpenLevelView(const std::string& package, const std::string& folder, Fl_Output* status,
-                         Fl_Output* feedback) {
-  auto* view = new LevelView(package, folder, status, feedback);
+                         Fl_Output* feedback, Fl_Widget* generate) {
+  auto* view = new LevelView(package, folder, status, feedback, generate);
   view->show();
   return view;
 }

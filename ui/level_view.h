@@ -61,10 +61,11 @@ class LevelView : public Fl_Double_Window {
  public:
   // A hidden, resizable window titled with the package's file name over the folder
   // (native); the main window's status and feedback fields, when given, tell what Write
-  // does. A package that cannot be read, holds no line or that the game refuses shows why
-  // and cannot be written.
+  // does, and its Generate button, when given, is inactive while a level writes. A package
+  // that cannot be read, holds no line or that the game refuses shows why and cannot be
+  // written.
   LevelView(const std::string& package, const std::string& folder, Fl_Output* status,
-            Fl_Output* feedback);
+            Fl_Output* feedback, Fl_Widget* generate = nullptr);
 
   const std::string package_path;
   std::string folder_path;  // native, as the level writes into it
@@ -120,10 +121,11 @@ class LevelView : public Fl_Double_Window {
   std::string summary;
   Fl_Output* main_status;
   Fl_Output* main_feedback;
+  Fl_Widget* main_generate;
 };
 
-// Shows the level view of a package over a voice folder (native paths), telling the main
-// window's status and feedback fields, when given, what Write does; it lives until its
-// window is closed.
+// Shows the level view of a package over a voice folder (native paths), with the main
+// window's widgets as the view takes them; it lives until its window is closed.
 LevelView* OpenLevelView(const std::string& package, const std::string& folder,
-                         Fl_Output* status = nullptr, Fl_Output* feedback = nullptr);
+                         Fl_Output* status = nullptr, Fl_Output* feedback = nullptr,
+                         Fl_Widget* generate = nullptr);

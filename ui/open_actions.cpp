@@ -35,7 +35,7 @@ void MainWindowUI::open_paths(const std::vector<std::string>& paths) {
   const OpenPlan plan = PlanOpening(paths);
   for (const LevelOpening& level : plan.levels) {
     OpenLevelView(level.package, level.folder.empty() ? output_folder() : level.folder,
-                  status_output, feedback_output);
+                  status_output, feedback_output, generate_button);
   }
   if (!plan.checked.empty()) OpenCheckView(plan.checked);
   if (plan.refused.empty()) return;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <FL/Fl.H>
+#include <FL/Fl_Button.H>
 #include <FL/Fl_File_Chooser.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_ask.H>
@@ -84,10 +85,11 @@ class LevelViewTest : public ScratchDirectoryTest {
     Write("strip/mymap.sp", PACKAGE);
     WriteWholeFile((voices / "luke_hello.mp3").string(), Recording());
     ReplaceBoxPresenter([this](const char*, const char* text, BoxIcon) { boxes.push_back(text); });
-    // Stand-ins for the main window's status and feedback fields.
+    // Stand-ins for the main window's status and feedback fields and Generate.
     main = new Fl_Window(300, 200);
     status = new Fl_Output(10, 10, 280, 30);
     feedback = new Fl_Output(10, 50, 280, 100);
+    generate = new Fl_Button(10, 160, 80, 30);
     main->end();
     status->value("Idle");
   }
@@ -104,7 +106,7 @@ class LevelViewTest : public ScratchDirectoryTest {
   }
 
   LevelView* Open(const std::string& package, const fs::path& folder) {
-    view = OpenLevelView((work / package).string(), folder.string(), status, feedback);
+    view = OpenLevelView((work / package).string(), folder.string(), status, feedback, generate);
     Fl::wait(0.05);
     return view;
   }
@@ -144,6 +146,7 @@ class LevelViewTest : public ScratchDirectoryTest {
   Fl_Window* main = nullptr;
   Fl_Output* status = nullptr;
   Fl_Output* feedback = nullptr;
+  Fl_Button* generate = nullptr;
   LevelView* view = nullptr;
   Strings boxes;
 };
@@ -221,11 +224,17 @@ TEST_F(LevelViewTest, ReadingSettingsAndLanguageRetimeTheLinesAndTypedLengthsSta
 TEST_F(LevelViewTest, WriteWritesEachLinesFileAndKeepsTheRecording) {
   Open("strip/mymap.sp", voices);
   TypeSeconds(1, "3");
-  static std::string statusDuring;
-  statusDuring.clear();
-  Fl::add_timeout(0.0, [](void* data) { statusDuring = static_cast<Fl_Output*>(data)->value(); }, status);
+  // What the main window shows while the files are written.
+  static Fl_Output* statusShown;
+  static Fl_Button* generateShown;
+  static std::string during;
+  statusShown = status, generateShown = generate, during.clear();
+  Fl::add_timeout(0.0, [](void*) {
+    during = Text(statusShown->value()) + (generateShown->active() ? " Generate" : "");
+  });
   view->write_button->do_callback();
-  EXPECT_EQ(statusDuring, "Working");
+  EXPECT_EQ(during, "Working");
+  EXPECT_TRUE(generate->active());
   const Strings written = {"written", "written", "no file", "kept: holds recorded sound"};
   for (int row = 0; row < 4; ++row) EXPECT_EQ(view->table->full_text(row, UI_LEVEL_WRITTEN), written[row]);
   EXPECT_EQ(Text(view->summary_box->label()), "2 files written, 0 failed, 1 kept");
