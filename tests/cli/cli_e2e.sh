@@ -107,10 +107,10 @@ mymap.sp:26: LATE: the game stops reading at line 23: a blank line where the gam
 hushmaker-cli: made the folder new/sound/chars/mymap"
 
 # A recording is never written over with silence unless asked for; a silent file is.
-cp "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" "$work/new/sound/chars/mymap/kyle_hi.mp3"
+tone=$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3
+cp "$tone" "$work/new/sound/chars/mymap/kyle_hi.mp3"
 run -q --strings mymap.sp -d new/sound/chars/mymap
-[ "$status" -eq 1 ] && cmp -s "$work/new/sound/chars/mymap/kyle_hi.mp3" \
-  "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" &&
+[ "$status" -eq 1 ] && cmp -s "$work/new/sound/chars/mymap/kyle_hi.mp3" "$tone" &&
   [ "$(tail -n 1 <<<"$err")" = 'new/sound/chars/mymap/kyle_hi.mp3: kept: holds recorded sound' ] &&
   ! grep -q 'made the folder' <<<"$err" ||
   fail "recording kept: status $status, stderr '$err'"
