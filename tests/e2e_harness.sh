@@ -14,6 +14,13 @@ run_in() {
   err=$(cat "$streams/stderr")
 }
 
+# expect WHAT STATUS OUT ERR: the last run ended with STATUS and printed OUT and ERR
+# exactly, '*' taking anything.
+expect() {
+  [ "$status" -eq "$2" ] && [[ "$3" == '*' || "$out" == "$3" ]] && [[ "$4" == '*' || "$err" == "$4" ]] ||
+    fail "$1: status $status, stdout '$out', stderr '$err'"
+}
+
 # finish WHAT: the script's end: its status, and a line when every check passed.
 finish() {
   [ "$failures" -eq 0 ] || exit 1

@@ -26,23 +26,20 @@ listing=$(find . | sort; cat voices/npc/*.*3 | md5sum)
 small="voices/npc/small.Mp3: Jedi Outcast refuses it: sampled at 22,050 Hz; the game takes only 44,100 Hz"
 own="voices/own.mp3: Jedi Outcast plays it, caption 3.996 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"
 run --check voices
-[ "$status" -eq 1 ] && [ -z "$err" ] && [ "$out" = "voices/line.WAV: Jedi Outcast plays it, caption 2.000 s (WAV, 16-bit PCM, 44,100 Hz, mono)
+expect "a folder" 1 "voices/line.WAV: Jedi Outcast plays it, caption 2.000 s (WAV, 16-bit PCM, 44,100 Hz, mono)
 $small
 $own
-3 files: 2 play, 1 does not" ] || fail "a folder: status $status, stdout '$out', stderr '$err'"
+3 files: 2 play, 1 does not" ""
 [ "$(find . | sort; cat voices/npc/*.*3 | md5sum)" = "$listing" ] || fail "--check changed the folder"
 
 # Quiet: only what does not play, on stderr. A file that cannot be read is told on stderr
 # and counted; a single file is not.
 run -q --check voices
-[ "$status" -eq 1 ] && [ -z "$out" ] && [ "$err" = "$small" ] ||
-  fail "quiet: status $status, stdout '$out', stderr '$err'"
+expect quiet 1 "" "$small"
 run --check voices/own.mp3 voices/gone.mp3
-[ "$status" -eq 1 ] && [ "$out" = "$own
-2 files: 1 plays, 1 does not" ] &&
-  [ "$err" = "hushmaker-cli: voices/gone.mp3: cannot be read: No such file or directory" ] ||
-  fail "a missing file: status $status, stdout '$out', stderr '$err'"
+expect "a missing file" 1 "$own
+2 files: 1 plays, 1 does not" "hushmaker-cli: voices/gone.mp3: cannot be read: No such file or directory"
 run --check voices/own.mp3
-[ "$status" -eq 0 ] && [ "$out" = "$own" ] || fail "one file: status $status, stdout '$out'"
+expect "one file" 0 "$own" ""
 
 finish "all --check cases"

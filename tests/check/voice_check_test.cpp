@@ -93,7 +93,8 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
 }
 
 // Found missing or no file before the name is judged. A folder that cannot be listed is told
-// with the system's reason (the folder walk's order is the --check script's).
+// with the system's reason (the folder walk's order is the --check script's). A read that
+// fails part way is told as a read failure, never judged from what was read.
 TEST_F(ToolFiles, TellsAFileOrFolderItCannotReadOrDoesNotJudge) {
   Make("mkdir folder.mp3 && touch notes.txt");
   const VoiceFolder missing = ListVoiceFiles(Path("gone"));
@@ -102,6 +103,14 @@ TEST_F(ToolFiles, TellsAFileOrFolderItCannotReadOrDoesNotJudge) {
   EXPECT_EQ(CheckVoiceFile(Path("folder.mp3")).verdict, VoiceVerdict::Unreadable);
   EXPECT_EQ(DescribeVoiceCheck("notes.txt", CheckVoiceFile(Path("notes.txt"))),
             "notes.txt: not judged: the game loads voice files named .mp3 or .wav");
+  std::FILE* file = std::fopen(folder->path.c_str(), "rb");  // reads fail with EISDIR
+  ASSERT_NE(file, nullptr);
+  for (const VoiceFormat format : {VoiceFormat::Mp3, VoiceFormat::Wav}) {
+    const VoiceCheck check = CheckVoiceStream(file, 1000, format);
+    EXPECT_EQ(std::tuple(check.verdict, check.reason),
+              std::tuple(VoiceVerdict::Unreadable, std::string("Is a directory")));
+  }
+  std::fclose(file);
 }
 
 using V = VoiceVerdict;
@@ -164,7 +173,8 @@ Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
 // Bytes that start as a RIFF file go to the WAV loader, the others to the MP3 loader. Counted
 // MP3 frames decode to 1,152 samples each (Layer I: 384); the caption adds one frame to
 // those of a file kept as MP3. WAV samples are resampled to the game's 44,100 Hz, and every
-// caption is counted in the game's single-precision steps.
+// caption is counted in the game's single-precision steps. Where `said` is given, it is
+// what a map maker reads after the game's name.
 TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
   // A tag after a last frame cut short, whose bytes would complete it if counted as sound.
   const Bytes id3v1 = Frames(K_128, 317, 1) + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
@@ -176,7 +186,7 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
   // 22,050 Hz, which the first frame's decoder counts as the same 1,044 bytes.
   const Bytes frames320 = Frames(0xFFFBE0C4, 1044, 20);
   const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
-                 uint32_t captionMs = 0; } rows[] = {
+                 uint32_t captionMs = 0; const char* said = nullptr; } rows[] = {
       {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
       {"16 frames: kept as MP3, a frame longer", Frames128(16), V::Plays, P::None, 444},
       // The file and the margin exactly as large as the sound and a frame: decoded whole.
@@ -202,7 +212,8 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       {"a broken second header at 22,050 Hz", WithHeader(frames22050, 208, 0), V::Refuses,
        P::SampleRate},
       {"an MPEG-2 second header", WithHeader(frames320, 1044, 0xFFF3E0C4), V::Plays, P::None, 522},
-      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2CutShort},
+      {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2CutShort, 0,
+       "refuses it: cut short inside the ID3v2 tag it starts with, it holds no sound"},
       {"cut inside a tag's header", Bytes{'I', 'D', '3', 3, 0}, V::Refuses, P::Id3v2CutShort},
       {"a whole tag and nothing after it", Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0}, V::Refuses,
        P::Id3v2AtStart},
@@ -210,6 +221,11 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       {"frames in the second half only", Bytes(2000, 0) + Frames128(4), V::Refuses, P::NotMpeg},
       {"cut short before a whole frame", Frames(K_128, 300, 1), V::Misplays, P::NoWholeFrame},
       {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
+      {"120 s", Wav(1, 1, 8000, 8, 960000), V::Plays, P::None, 120000,
+       "plays it, caption 120.000 s (WAV, 8-bit PCM, 8,000 Hz, mono)"},
+      {"a header claiming 200,000,000 bytes", ClaimingData(Wav(1, 1, 8000, 8, 1000), 200000000),
+       V::Quits, P::TooLong, 0, "quits on it: cut short, but its header claims 25,000.000 s, "
+       "over the 24,347 s the game takes: it stops with a fatal memory error"},
       // Before it looks at the channels.
       {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
        P::WavSampleWidth},
@@ -234,6 +250,9 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
     const VoiceCheck check = CheckBytes(row.bytes, wav);
     EXPECT_EQ(std::tuple(check.verdict, check.problem, check.captionMs),
               std::tuple(row.verdict, row.problem, row.captionMs)) << row.what;
+    if (row.said) {
+      EXPECT_EQ(DescribeVoiceCheck("f", check), std::string("f: Jedi Outcast ") + row.said);
+    }
   }
 }
 
@@ -252,32 +271,8 @@ TEST(LoaderRules, NeverLetRandomBytesPlayAsMp3) {
 // it reads as 8, 17 to 23 as 16, and wider ones byte by byte.
 TEST(LoaderRules, PlayOnlyEightAndSixteenBitWavSamples) {
   for (int bits = 1; bits <= 64; ++bits) {
-    const VoiceCheck check = CheckBytes(Wav(1, 1, 22050, bits, 4000), true);
-    const VoiceVerdict verdict = bits < 8                  ? V::Quits
-                                 : bits == 8 || bits == 16 ? V::Plays
-                                                           : V::Misplays;
-    EXPECT_EQ(check.verdict, verdict) << bits << " bits";
-  }
-}
-
-// What a map maker reads where the checker tells more than a verdict.
-TEST(LoaderRules, SayWhyInTheGamesTerms) {
-  const struct { const char* what; Bytes bytes; const char* said; } rows[] = {
-      {"120 s", Wav(1, 1, 8000, 8, 960000),
-       "plays it, caption 120.000 s (WAV, 8-bit PCM, 8,000 Hz, mono)"},
-      {"a header claiming 200,000,000 bytes", ClaimingData(Wav(1, 1, 8000, 8, 1000), 200000000),
-       "quits on it: cut short, but its header claims 25,000.000 s, over the 24,347 s the game "
-       "takes: it stops with a fatal memory error"},
-      {"cut short", CutShort(Wav(1, 1, 22050, 16, 100000), 90000),
-       "does not play it: cut short: the game reads its samples on past the end of the file, "
-       "and may crash or play noise"},
-      {"a tag that claims 256 MB", Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F},
-       "refuses it: cut short inside the ID3v2 tag it starts with, it holds no sound"},
-  };
-  for (const auto& row : rows) {
-    const bool wav = std::equal(row.bytes.begin(), row.bytes.begin() + 4, "RIFF");
-    EXPECT_EQ(DescribeVoiceCheck("f", CheckBytes(row.bytes, wav)),
-              std::string("f: Jedi Outcast ") + row.said) << row.what;
+    EXPECT_EQ(CheckBytes(Wav(1, 1, 22050, bits, 4000), true).verdict,
+              bits < 8 ? V::Quits : bits == 8 || bits == 16 ? V::Plays : V::Misplays) << bits;
   }
 }
 
@@ -304,19 +299,6 @@ TEST(LoaderRules, TellWhatTheGameDoesWithLongWavFiles) {
     EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
               std::string("long.wav: Jedi Outcast ") + row.said);
   }
-}
-
-// A read that fails part way is told as a read failure, never judged from what was read.
-TEST(LoaderRules, TellAFileThatFailsToReadAsUnreadable) {
-  ScratchDirectory folder;
-  std::FILE* file = std::fopen(folder.path.c_str(), "rb");  // reads fail with EISDIR
-  ASSERT_NE(file, nullptr);
-  for (const VoiceFormat format : {VoiceFormat::Mp3, VoiceFormat::Wav}) {
-    const VoiceCheck check = CheckVoiceStream(file, 1000, format);
-    EXPECT_EQ(std::tuple(check.verdict, check.reason),
-              std::tuple(V::Unreadable, std::string("Is a directory")));
-  }
-  std::fclose(file);
 }
 
 // A file hands out the bytes its buffer would for any forward walk of views, short ones

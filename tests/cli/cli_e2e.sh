@@ -35,26 +35,22 @@ check_file() {
 
 ldd "$cli" | grep -E 'libfltk|libX11' && fail "linked with the toolkit or X"
 
-# Single files: arguments | stdout | the file and its length.
+# Single files: arguments | stdout | the file and its length. The longest name a file can
+# have, 255 bytes with ".mp3", is written: the file written beside it until it is complete
+# never takes a longer name.
+long=$(printf 'n%.0s' {1..251})
 while IFS='|' read -r arguments expected file seconds; do
   fresh
   eval "run $arguments"
-  [ "$status" -eq 0 ] && [ "$out" = "$expected" ] && [ -z "$err" ] ||
-    fail "$arguments: status $status, stdout '$out', stderr '$err'"
+  expect "$arguments" 0 "$expected" ""
   [ "$(made)" = "./$file" ] || fail "$arguments made $(made), not just $file"
   check_file "$work/$file" "$seconds"
-done <<'END'
+done <<END
 3|blankfile.mp3  3 s|blankfile.mp3|3
 -q 1 quiet.mp3||quiet.mp3|1
 --directory=out/ 0:03 'sub/v.1.wav'|out/sub/v.1.mp3  3 s|out/sub/v.1.mp3|3
+-q 1 $long||$long.mp3|1
 END
-
-# The longest name a file can have, 255 bytes with ".mp3", is written: the file written
-# beside it until it is complete never takes a longer name.
-fresh
-long=$(printf 'n%.0s' {1..251})
-run 1 "$long"
-[ "$status" -eq 0 ] && [ "$(made)" = "./$long.mp3" ] || fail "a 255-byte name: status $status, stderr '$err'"
 
 # A batch in UTF-16 with its mark, read as bytes, zero bytes and all: a comment, a blank
 # line, names with blanks and a last line without a break. (The list's forms and the names
@@ -63,21 +59,19 @@ fresh
 printf '# guard lines\n\n  1 guard greeting\r\n1:01\tguard  long speech ' |
   iconv -f UTF-8 -t UTF-16 >"$scratch/lines.txt"
 run -d out --batch "$scratch/lines.txt"
-[ "$status" -eq 0 ] && [ "$out" = "out/guard greeting.mp3  1 s
+expect batch 0 "out/guard greeting.mp3  1 s
 out/guard  long speech.mp3  61 s
-2 files written, 0 failed" ] || fail "batch: status $status, stdout '$out', stderr '$err'"
-check_file "$work/out/guard  long speech.mp3" 61
+2 files written, 0 failed" ""
 
 # A list with several bad lines from standard input: all reported, their control bytes
 # escaped, then counted; nothing written. (What makes a line bad is the unit tests'.)
 fresh
 run --batch - <<<$'1 fine\n2 fine.wav\n2 a\\b\n3\033[2J v'
-[ "$status" -eq 2 ] && [ -z "$out" ] && [ -z "$(made)" ] && [ "$err" = \
-'<stdin>:2: makes the same file as line 1: fine.mp3
+expect "bad list" 2 "" '<stdin>:2: makes the same file as line 1: fine.mp3
 <stdin>:3: the name holds a backslash, which cannot be written here; use / between folders
 <stdin>:4: "3\x1b[2J" is not a length: give whole seconds (90), M:SS (1:30) or H:MM:SS (1:00:00)
-hushmaker-cli: 3 bad lines in <stdin>; nothing was written' ] ||
-  fail "bad list: status $status, stdout '$out', stderr '$err'"
+hushmaker-cli: 3 bad lines in <stdin>; nothing was written'
+[ -z "$(made)" ] || fail "a bad list made $(made)"
 
 # One file of a batch cannot be replaced by this user: the others are written, it is left
 # as it was, and the run ends with status 1.
@@ -105,20 +99,18 @@ printf '%s\n' 'VERSION 1' 'REFERENCE MYMAP' 'COUNT 5' \
   'INDEX 2' '{' 'REFERENCE SILENT' '}' 'INDEX 3' '{' 'REFERENCE jan_go' 'TEXT_LANGUAGE1 "Go!"' '}' \
   '' 'INDEX 4' '{' 'REFERENCE LATE' 'TEXT_LANGUAGE1 "Late."' '}' >"$work/mymap.sp"
 run --strings mymap.sp -d new/sound/chars/mymap
-[ "$status" -eq 1 ] && [ "$out" = "new/sound/chars/mymap/kyle_hi.mp3  2 s
+expect "mixed package" 1 "new/sound/chars/mymap/kyle_hi.mp3  2 s
 new/sound/chars/mymap/guard_stop.mp3  5 s
-2 files written, 0 failed, 2 lines skipped" ] && [ "$err" = "mymap.sp:16: SILENT: no text yet, so no file
+2 files written, 0 failed, 2 lines skipped" "mymap.sp:16: SILENT: no text yet, so no file
 mymap.sp:20: jan_go: the game looks captions up in capitals, so a reference with a lower-case letter is never found
 mymap.sp:26: LATE: the game stops reading at line 23: a blank line where the game wants INDEX
-hushmaker-cli: made the folder new/sound/chars/mymap" ] ||
-  fail "mixed package: status $status, stdout '$out', stderr '$err'"
-check_file "$work/new/sound/chars/mymap/guard_stop.mp3" 5
+hushmaker-cli: made the folder new/sound/chars/mymap"
 
 # A recording is never written over with silence unless asked for; a silent file is.
-cp "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" "$work/new/sound/chars/mymap/kyle_hi.mp3"
+tone=$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3
+cp "$tone" "$work/new/sound/chars/mymap/kyle_hi.mp3"
 run -q --strings mymap.sp -d new/sound/chars/mymap
-[ "$status" -eq 1 ] && cmp -s "$work/new/sound/chars/mymap/kyle_hi.mp3" \
-  "$(dirname "$0")/../../fuzz/corpus/sound_content/tone.mp3" &&
+[ "$status" -eq 1 ] && cmp -s "$work/new/sound/chars/mymap/kyle_hi.mp3" "$tone" &&
   [ "$(tail -n 1 <<<"$err")" = 'new/sound/chars/mymap/kyle_hi.mp3: kept: holds recorded sound' ] &&
   ! grep -q 'made the folder' <<<"$err" ||
   fail "recording kept: status $status, stderr '$err'"
@@ -133,8 +125,8 @@ check_file "$work/new/sound/chars/mymap/kyle_hi.mp3" 2
 # where a text holds bytes that would end a list's line.
 printf 'VERSION "1"\nREFERENCE BELL\nLANG_ENGLISH "ding\a\rdong\033[2J!"\nENDMARKER\n' >"$work/bell.str"
 run --strings bell.str --list
-[ "$status" -eq 0 ] && [ "$out" = '# ding\x07\rdong\x1b[2J!
-2 bell.mp3' ] && [ -z "$err" ] || fail "--list: status $status, stdout '$out', stderr '$err'"
+expect --list 0 '# ding\x07\rdong\x1b[2J!
+2 bell.mp3' ""
 (cd "$work" && "$cli" --strings mymap.sp --list 2>/dev/null | "$cli" -d out --batch - >"$streams/stdout")
 [ "$(cat "$streams/stdout")" = "out/kyle_hi.mp3  2 s
 out/guard_stop.mp3  5 s
@@ -162,41 +154,36 @@ printf '%s\n' 'VERSION "1"' 'REFERENCE KYLE_HI' 'LANG_ENGLISH "Hello there, Kyle
   'LANG_FRENCH "Bonjour, Kyle ! Comment allez-vous ?"' 'REFERENCE JAN_GO' 'LANG_ENGLISH "Go!"' \
   'ENDMARKER' >"$work/mymap.str"
 run --strings - --language French --cps 10 --min-seconds 3 -d out <"$work/mymap.str"
-[ "$status" -eq 0 ] && [ "$out" = "out/kyle_hi.mp3  4 s
+expect "package on standard input" 0 "out/kyle_hi.mp3  4 s
 out/jan_go.mp3  3 s
-2 files written, 0 failed" ] && [ -z "$err" ] ||
-  fail "package on standard input: status $status, stdout '$out', stderr '$err'"
+2 files written, 0 failed" ""
 
 # A file the game refuses, and a folder that is a file: told, status 2, nothing written.
 fresh
 printf '%s\n' 'VERSION "1"' 'REFERENCE AUX' 'LANG_ENGLISH "Aux."' '  REFERENCE B' 'ENDMARKER' >"$work/bad.str"
 run --strings bad.str -d made
-[ "$status" -eq 2 ] && [ -z "$out" ] && [ ! -e "$work/made" ] && [ "$err" = \
-"bad.str:4: a line that begins with a blank: the game takes a keyword only at the line's start: Jedi Academy refuses the file and quits at start-up
-hushmaker-cli: the game refuses bad.str; nothing was written" ] ||
-  fail "refused package: status $status, stdout '$out', stderr '$err'"
+expect "refused package" 2 "" "bad.str:4: a line that begins with a blank: the game takes a keyword only at the line's start: Jedi Academy refuses the file and quits at start-up
+hushmaker-cli: the game refuses bad.str; nothing was written"
+[ ! -e "$work/made" ] || fail "a refused package made its folder"
 touch "$work/afile"
 printf 'VERSION 1\nCOUNT 0\n' >"$work/none.sp"
 run --strings none.sp
-[ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: none.sp holds no voice line (no REFERENCE of a line entry); nothing was written" ] ||
-  fail "an empty package: status $status, stderr '$err'"
+expect "an empty package" 2 "" "hushmaker-cli: none.sp holds no voice line (no REFERENCE of a line entry); nothing was written"
 printf '1 voice\n' >"$work/list"
 for option in "--strings bad.str" "--batch list"; do
   run $option -d afile
-  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: afile, given with -d, is not a folder; nothing was written" ] &&
-    [ -z "$(made)" ] || fail "$option -d afile: status $status, stderr '$err'"
+  expect "$option -d afile" 2 "" "hushmaker-cli: afile, given with -d, is not a folder; nothing was written"
 done
 run --batch list -d afile/sub
-[ "$status" -eq 1 ] && [ -z "$(made)" ] &&
-  [ "$err" = "hushmaker-cli: cannot make the folder afile: Not a directory; nothing was written" ] ||
-  fail "a folder under a file: status $status, stderr '$err'"
+expect "a folder under a file" 1 "" "hushmaker-cli: cannot make the folder afile: Not a directory; nothing was written"
+[ -z "$(made)" ] || fail "a folder that is a file: made $(made)"
 
 # Help and version; the help gives the range and the game's limit from the core.
 run --help
-[ "$status" -eq 0 ] && grep -qF 'SECONDS is the length, 1 to 28800' <<<"$out" &&
-  grep -qF 'A length over 24347' <<<"$out" && grep -qF '1 to 100 (default 15)' <<<"$out" &&
-  grep -qF '1 to 28800 seconds (default 2)' <<<"$out" && grep -qF 'folder'"'"'s, else english' <<<"$out" ||
-  fail "--help: status $status, '$out'"
+for text in 'SECONDS is the length, 1 to 28800' 'A length over 24347' '1 to 100 (default 15)' \
+  '1 to 28800 seconds (default 2)' "folder's, else english"; do
+  [ "$status" -eq 0 ] && grep -qF -- "$text" <<<"$out" || fail "--help: status $status, no '$text'"
+done
 run --version
 [ "$status" -eq 0 ] && grep -qx 'hushmaker-cli (Hushmaker) [0-9.]*' <<<"$(head -n 1 <<<"$out")" &&
   grep -q 'Engine version: *[0-9]' <<<"$out" || fail "--version: status $status, '$out'"
@@ -235,8 +222,7 @@ END
 # is written.
 while IFS='|' read -r arguments why; do
   eval "run $arguments"
-  [ "$status" -eq 2 ] && [ "$err" = "hushmaker-cli: cannot read $why" ] && [ -z "$out" ] &&
-    [ -z "$(made)" ] || fail "'$arguments': status $status, stderr '$err'"
+  expect "$arguments" 2 "" "hushmaker-cli: cannot read $why"
 done <<'END'
 --batch missing.txt|missing.txt: No such file or directory
 --batch out|out: it is a folder, not a list

@@ -34,22 +34,32 @@ Bytes Recording() {
   return stream;
 }
 
-TEST(OpenLevel, GivesEachLineItsFilesInTheFoldersTheGamePlaysThemFrom) {
+// Each line's files in the folders the game plays them from, and its length, which a
+// length typed over it replaces for good.
+TEST(OpenLevel, PlacesAndTimesEachLineAndKeepsTheLengthsTypedOverThem) {
   const StringPackage package = Package(STRINGED, "strings/english/mymap.str");
   // sound/, a folder of 47 characters and guard.mp3 make the 63 that a game path holds.
   const std::string folder = "\\base\\sound\\" + std::string(47, 'f') + "\\";
   Level level = OpenLevel(package, folder, LevelTiming());
   ASSERT_EQ(level.lines.size(), 3u);
-  EXPECT_EQ(level.lines[1].files.size(), 1u);
+  ASSERT_EQ(level.lines[1].files.size(), 1u);
   EXPECT_EQ(level.lines[1].files[0].directory, folder);
   EXPECT_EQ(level.lines[2].noFile, "no text yet, so no file");
-  EXPECT_TRUE(level.lines[2].files.empty());
+  EXPECT_EQ(level.lines[0].seconds, 2);
+  EXPECT_EQ(level.lines[1].characters, 31);
+  EXPECT_EQ(level.lines[1].seconds, 3);
+  TypeLineSeconds(&level, 0, 40000);
+  TimeLevel(&level, {1, 1});
+  EXPECT_EQ(level.lines[0].seconds, SILENCE_MAX_SECONDS);
+  EXPECT_EQ(level.lines[1].seconds, 31);
+  TypeLineSeconds(&level, 1, 0);
   MoveLevel(&level, "\\base\\sound\\" + std::string(48, 'f') + "\\");
   EXPECT_EQ(level.lines[1].noFile, "the game path sound/" + std::string(48, 'f') +
                                        "/guard.mp3 has 64 characters, and the game takes 63 at most");
   EXPECT_EQ(CountSkippedLines(level.reports), 1u);
   EXPECT_EQ(level.reports.front().text, "GUARD: " + level.lines[1].noFile);
   EXPECT_EQ(CountLevelFiles(level), 1u);
+  EXPECT_EQ(level.lines[1].seconds, 1);
   // Not under sound/: only the file's name is known to count.
   MoveLevel(&level, "\\base\\" + std::string(60, 'f') + "\\");
   EXPECT_EQ(CountLevelFiles(level), 2u);
@@ -65,33 +75,18 @@ TEST(OpenLevel, GivesEachLineItsFilesInTheFoldersTheGamePlaysThemFrom) {
   EXPECT_EQ(OpenLevel(strip, "\\sound\\jaden_male\\", LevelTiming()).lines[0].files.size(), 1u);
 }
 
-TEST(OpenLevel, TimesEachLineAndKeepsTheLengthsTypedOverThem) {
-  Level level = OpenLevel(Package(STRINGED, "mymap.str"), "\\nowhere\\", LevelTiming());
-  EXPECT_EQ(level.lines[0].seconds, 2);
-  EXPECT_EQ(level.lines[1].characters, 31);
-  EXPECT_EQ(level.lines[1].seconds, 3);
-  TypeLineSeconds(&level, 0, 40000);
-  TimeLevel(&level, {1, 1});
-  EXPECT_EQ(level.lines[0].seconds, SILENCE_MAX_SECONDS);
-  EXPECT_EQ(level.lines[1].seconds, 31);
-  TypeLineSeconds(&level, 1, 0);
-  MoveLevel(&level, "\\elsewhere\\");
-  EXPECT_EQ(level.lines[1].seconds, 1);
-}
-
 class LevelFolderTest : public ScratchDirectoryTest {};
 
 TEST_F(LevelFolderTest, TellsWhatTheFolderHoldsAndNeverWritesSilenceOverARecording) {
   RecordBoxes();
-  const Level before = OpenLevel(Package(STRINGED, "mymap.str"), "", LevelTiming());
-  EXPECT_EQ(DescribeLevelFile(before.lines[0].files[0]), "no file yet");
+  Level level = OpenLevel(
+      Package(STRINGED + "REFERENCE ODD\nLANG_ENGLISH \"x\"\nENDMARKER\n", "mymap.str"), "",
+      LevelTiming());
+  EXPECT_EQ(DescribeLevelFile(level.lines[0].files[0]), "no file yet");
   // KYLE's place holds a silent file, GUARD's a recording, and a file of no known kind
   // stands in a third line's place.
   ASSERT_NE(CreateBlankMP3(9, nullptr, "kyle"), -1);
   WriteWholeFile("guard.mp3", Recording());
-  Level level = OpenLevel(Package(STRINGED + "REFERENCE ODD\nLANG_ENGLISH \"x\"\nENDMARKER\n",
-                                  "mymap.str"),
-                          "", LevelTiming());
   WriteWholeFile("odd.mp3", {'x'});
   SurveyLevelFolder(&level);
   EXPECT_EQ(DescribeLevelFile(level.lines[0].files[0]).substr(0, 42),
@@ -110,7 +105,6 @@ TEST_F(LevelFolderTest, TellsWhatTheFolderHoldsAndNeverWritesSilenceOverARecordi
   EXPECT_EQ(WriteLevelFile(level.lines[3], level.lines[3].files[0], false),
             LevelWriting::KeptUnknown);
   EXPECT_EQ(ReadWholeFile("odd.mp3"), Bytes{'x'});
-  EXPECT_STREQ(DescribeKeptFile(LevelWriting::KeptRecorded), "kept: holds recorded sound");
   // Asked for, a recording is replaced.
   EXPECT_EQ(WriteLevelFile(level.lines[1], level.lines[1].files[0], true), LevelWriting::Written);
   EXPECT_EQ(ReadWholeFile("guard.mp3"), ReadWholeFile("three.mp3"));
