@@ -43,7 +43,6 @@ const char* const PACKAGE =
     "INDEX 2\n{\nREFERENCE JAN_WAIT\nNOTES \"no line yet\"\n}\n"
     "INDEX 3\n{\nREFERENCE LUKE_HELLO\nTEXT_LANGUAGE1 \"Hi.\"\n}\n";
 
-
 std::string Text(const char* text) { return text ? text : ""; }
 
 // A folder of voice files (the writer's own 4 s file and a text under an .mp3 name), one
@@ -87,8 +86,8 @@ class ViewsTest : public ScratchDirectoryTest {
     std::string opened;
     for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
       if (dynamic_cast<CheckView*>(w)) opened += Text(w->label()) + "\n";
-      if (auto* level = dynamic_cast<LevelView*>(w)) {
-        opened += Text(w->label()) + " on " + fs::relative(level->folder_path, work).generic_string() + "\n";
+      if (auto* view = dynamic_cast<LevelView*>(w)) {
+        opened += Text(w->label()) + " on " + fs::relative(view->folder_path, work).generic_string() + "\n";
       }
     }
     return opened;
@@ -390,9 +389,9 @@ TEST_F(LevelViewTest, ReadingSettingsAndLanguageRetimeTheLinesAndTypedLengthsSta
   Set(view->cps_spinner, 15);
   Set(view->min_seconds_spinner, 3);
   EXPECT_EQ(Column(UI_LEVEL_SECONDS), "3|9 typed||3");
-  // Not a whole number: the length stays; past the longest file: held to it. A line
-  // without a file takes no length.
-  const std::pair<int, const char*> typed[] = {{1, "x9"}, {1, "99999999999"}, {2, "7"}, {1, "9"}};
+  // Not a whole number: the length stays; past the longest file, even past what an int
+  // holds (2^32 + 1): held to it. A line without a file takes no length.
+  const std::pair<int, const char*> typed[] = {{1, "x9"}, {1, "4294967297"}, {2, "7"}, {1, "9"}};
   const char* const after[] = {"3|9 typed||3", "3|28800 typed||3", "3|28800 typed||3", "3|9 typed||3"};
   for (size_t i = 0; i < std::size(typed); ++i) {
     TypeSeconds(typed[i].first, typed[i].second);
