@@ -54,7 +54,11 @@ class OpenedPathsTest : public ScratchDirectoryTest {
   }
   // Paths within the scratch folder, as a drop names them: whole, in the system's form.
   std::string At(const std::string& name) const {
-    return name.empty() ? "" : (fs::path(scratch_.path) / fs::u8path(name)).make_preferred().u8string();
+    return (fs::path(scratch_.path) / fs::u8path(name)).make_preferred().u8string();
+  }
+  // And back: a path from the scratch folder on, as the rows name it.
+  std::string Name(const std::string& path) const {
+    return fs::u8path(path).lexically_relative(scratch_.path).generic_u8string();
   }
 };
 
@@ -81,75 +85,63 @@ TEST_F(OpenedPathsTest, TellsEachPathByItsNameAndAFileOfAnotherNameByItsBeginnin
   EXPECT_GT(missing.size(), 20u) << missing;
 }
 
+// Each plan told as "level PACKAGE on FOLDER; check PATH; refuse PATH; ".
 TEST_F(OpenedPathsTest, APackageWithItsFolderOpensOnItAndTheRestOpensApart) {
-  struct Row {
-    Paths given;
-    std::vector<std::pair<std::string, std::string>> levels;  // package, folder
-    Paths checked, refused;
-  };
-  const Row rows[] = {
-      {{"mymap.sp", "voices"}, {{"mymap.sp", "voices"}}, {}, {}},
-      {{"voices", "mymap.sp"}, {{"mymap.sp", "voices"}}, {}, {}},
+  const struct { Paths given; const char* plan; } rows[] = {
+      {{"mymap.sp", "voices"}, "level mymap.sp on voices; "},
+      {{"voices", "mymap.sp"}, "level mymap.sp on voices; "},
       // A level's folder may hold nothing yet: its files are to be written there.
-      {{"mymap.sp", "empty"}, {{"mymap.sp", "empty"}}, {}, {}},
-      {{"mymap.sp", "MYMAP.STR", "voices"}, {{"mymap.sp", "voices"}, {"MYMAP.STR", "voices"}}, {}, {}},
-      {{"mymap.sp"}, {{"mymap.sp", ""}}, {}, {}},
+      {{"mymap.sp", "empty"}, "level mymap.sp on empty; "},
+      {{"mymap.sp", "MYMAP.STR", "voices"}, "level mymap.sp on voices; level MYMAP.STR on voices; "},
+      {{"mymap.sp"}, "level mymap.sp on ; "},
       // With more than one folder, or a file, it is not told which is the level's.
-      {{"mymap.sp", "voices", "voices/sub"}, {{"mymap.sp", ""}}, {"voices", "voices/sub"}, {}},
-      {{"mymap.sp", "voices", "voices/kyle.mp3"}, {{"mymap.sp", ""}}, {"voices", "voices/kyle.mp3"}, {}},
-      {{"mymap.sp", "voices/kyle.mp3"}, {{"mymap.sp", ""}}, {"voices/kyle.mp3"}, {}},
-      {{"voices/kyle.mp3", "voices"}, {}, {"voices/kyle.mp3", "voices"}, {}},
+      {{"mymap.sp", "voices", "voices/sub"}, "level mymap.sp on ; check voices; check voices/sub; "},
+      {{"mymap.sp", "voices", "voices/kyle.mp3"}, "level mymap.sp on ; check voices; check voices/kyle.mp3; "},
+      {{"mymap.sp", "voices/kyle.mp3"}, "level mymap.sp on ; check voices/kyle.mp3; "},
+      {{"voices/kyle.mp3", "voices"}, "check voices/kyle.mp3; check voices; "},
       // Nothing to check in a folder without voice files.
-      {{"empty", "voices/sub"}, {}, {"voices/sub"}, {"empty"}},
-      {{"notes.txt", "gone.sp", "voices/kyle.mp3", "gone.wav"}, {}, {"voices/kyle.mp3", "gone.wav"},
-       {"notes.txt", "gone.sp"}},
-      {{"notes.txt", "mymap.sp", "voices"}, {{"mymap.sp", "voices"}}, {}, {"notes.txt"}},
-      {{}, {}, {}, {}},
+      {{"empty", "voices/sub"}, "check voices/sub; refuse empty; "},
+      {{"notes.txt", "gone.sp", "voices/kyle.mp3", "gone.wav"},
+       "check voices/kyle.mp3; check gone.wav; refuse notes.txt; refuse gone.sp; "},
+      {{"notes.txt", "mymap.sp", "voices"}, "level mymap.sp on voices; refuse notes.txt; "},
+      {{}, ""},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     Paths given;
     for (const std::string& name : row.given) given.push_back(At(name));
     const OpenPlan plan = PlanOpening(given);
-    std::vector<std::pair<std::string, std::string>> levels;
-    for (const auto& [package, folder] : row.levels) levels.push_back({At(package), At(folder)});
-    Paths checked, refused, planned;
-    for (const std::string& name : row.checked) checked.push_back(At(name));
-    for (const std::string& name : row.refused) refused.push_back(At(name));
-    std::vector<std::pair<std::string, std::string>> plannedLevels;
-    for (const LevelOpening& level : plan.levels) plannedLevels.push_back({level.package, level.folder});
-    for (const OpenedPath& path : plan.refused) planned.push_back(path.path);
-    const std::string trace = row.given.empty() ? "nothing" : row.given[0] + " and others";
-    EXPECT_EQ(plannedLevels, levels) << trace;
-    EXPECT_EQ(plan.checked, checked) << trace;
-    EXPECT_EQ(planned, refused) << trace;
+    std::string told;
+    for (const LevelOpening& level : plan.levels) {
+      told += "level " + Name(level.package) + " on " + Name(level.folder) + "; ";
+    }
+    for (const std::string& path : plan.checked) told += "check " + Name(path) + "; ";
+    for (const OpenedPath& path : plan.refused) told += "refuse " + Name(path.path) + "; ";
+    EXPECT_EQ(told, row.plan);
   }
   EXPECT_EQ(PlanOpening({At("empty")}).refused.at(0).reason, "a folder without voice files (.mp3, .wav)");
 }
 
-// A package is read whole up to the bound and refused past it; a folder cannot be read.
+// A package is read whole up to the bound and refused past it (a file that cannot be read is
+// the level view's test's).
 TEST_F(OpenedPathsTest, ReadsAFileWholeWithinItsBound) {
   Write("ten.txt", "0123456789");
-  const struct { const char* name; size_t bound; bool read; const char* reason; } rows[] = {
-      {"ten.txt", 10, true, ""},
-      {"ten.txt", 9, false, "it holds more than 9 bytes, which no string package does"},
-      {"mymap.sp", 0, true, ""},
+  const struct { const char* name; size_t bound; const char *read, *reason; } rows[] = {
+      {"ten.txt", 10, "0123456789", ""},
+      {"ten.txt", 9, "", "it holds more than 9 bytes, which no string package does"},
+      {"mymap.sp", 0, "", ""},
   };
   for (const auto& row : rows) {
     std::string bytes = "earlier", reason;
-    EXPECT_EQ(ReadOpenedFile(At(row.name), row.bound, &bytes, &reason), row.read) << row.bound;
-    EXPECT_EQ(bytes, row.read && row.bound ? "0123456789" : "") << row.bound;
+    EXPECT_EQ(ReadOpenedFile(At(row.name), row.bound, &bytes, &reason), !row.reason[0]) << row.bound;
+    EXPECT_EQ(bytes, row.read) << row.bound;
     EXPECT_EQ(reason, row.reason);
   }
-  std::string bytes, reason;
-  EXPECT_FALSE(ReadOpenedFile(At("gone.sp"), 10, &bytes, &reason));
-  EXPECT_FALSE(reason.empty());
 }
 
 TEST(ComposeOpenedTitle, NamesUpToThreeAndCountsTheRest) {
   const struct { Paths paths; const char* title; } rows[] = {
       {{"sound/chars/mymap/"}, "mymap"},
-      {{"/tmp/a.mp3", "b.wav"}, "a.mp3, b.wav"},
-      {{"a", "b", "c"}, "a, b, c"},
+      {{"/tmp/a.mp3", "b.wav", "c"}, "a.mp3, b.wav, c"},
       {{"a", "b", "c", "d", "e"}, "a, b, c and 2 more"},
       {{}, ""},
   };

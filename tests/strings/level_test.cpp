@@ -23,17 +23,6 @@ const std::string STRINGED =
     "REFERENCE KYLE\nLANG_ENGLISH \"Hello\"\nREFERENCE GUARD\n"
     "LANG_ENGLISH \"Stop right there, nobody passes\"\nREFERENCE SILENT_ONE\nENDMARKER\n";
 
-// Three MPEG-1 Layer III mono frames at 128 kbit/s whose first granule codes some sound.
-Bytes Recording() {
-  Bytes frame(417, 0);
-  const uint8_t header[] = {0xFF, 0xFB, 0x90, 0xC0};
-  std::copy(header, header + 4, frame.begin());
-  frame[4 + 3] = 0x20;  // within part2_3_length, which begins 18 bits into the side information
-  Bytes stream;
-  for (int count = 0; count < 3; ++count) stream.insert(stream.end(), frame.begin(), frame.end());
-  return stream;
-}
-
 // Each line's files in the folders the game plays them from, and its length, which a
 // length typed over it replaces for good.
 TEST(OpenLevel, PlacesAndTimesEachLineAndKeepsTheLengthsTypedOverThem) {
