@@ -114,15 +114,6 @@ pixel() { import -window "$window" -crop "1x1+$1+$2" +repage -depth 8 txt:- 2>/d
 # The fields of the main window (see ui/main_window_ui.cpp).
 NAME_FIELD=170x30+395+190 TIME_FIELD=170x30+395+145 STATUS_FIELD=170x30+395+100
 FEEDBACK_FIELD=566x95+16+249
-# Drawn and waiting: the welcome text's own colour where no letter is, and the same
-# picture twice in a row.
-drawn() {
-  [ "$(pixel 18 60)" = "#BF91BF" ] || return 1
-  local before
-  before=$(shows 598x396+0+0)
-  sleep 0.2
-  [ "$(shows 598x396+0+0)" = "$before" ]
-}
 # settled AREA BEFORE: the area shows something other than BEFORE, the same twice in a row.
 settled() {
   local now
@@ -131,6 +122,8 @@ settled() {
   sleep 0.2
   [ "$(shows "$1")" = "$now" ]
 }
+# Drawn and waiting: the welcome text's own colour where no letter is, the window settled.
+drawn() { [ "$(pixel 18 60)" = "#BF91BF" ] && settled 598x396+0+0 none; }
 # type_into AREA X Y TEXT: clicks the field at X,Y of the window, empties it and types
 # TEXT, until the field settles on something new.
 retype() {
@@ -301,9 +294,9 @@ $told"
       fail "the drag source showed no window"
     fi
     opened=level$'\t'mymap.str$'\t'$(winepath -w "$views/mymap.str")$'\t'$(winepath -w "$views/Stufe-Grüße")\\$'\t'
-    written=$'\t2 files written, 0 failed\tidle\t'
+    written=$'^level\tmymap.str\t.*\t2 files written, 0 failed\t'
     if level_window=$(find_window '^mymap.str$') && wait_until 60 dumped -F "$opened"; then
-      again 3 30 'dumped -F "$written"' xdotool windowfocus --sync "$level_window" key --clearmodifiers alt+w ||
+      again 3 30 'dumped "$written"' xdotool windowfocus --sync "$level_window" key --clearmodifiers alt+w ||
         fail "Alt+W did not write the level: $(grep '^level' "$dump")"
     else
       fail "the dropped package opened no level view on its folder: $(cat "$dump" 2>/dev/null)"
