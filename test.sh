@@ -58,7 +58,7 @@ if find_windows_sources; then
   trap 'wineserver -k 2>/dev/null; kill "$xvfb_pid" 2>/dev/null || true' EXIT
   ctest --test-dir build-windows/hushmaker -L unit --output-on-failure
   bash tests/windows/windows_e2e.sh "$(windows_zip)" build/cli/hushmaker-cli \
-    build-windows/hushmaker/bin/hushmaker_probe.exe
+    build-windows/hushmaker/bin/hushmaker_probe.exe build/tests/drag_source
 else
   echo "Windows leg skipped: $WINDOWS_SOURCES_MISSING"
 fi

@@ -2,6 +2,7 @@
 // program's window, as a file manager drags files, when the mouse is pressed on it and
 // moved. While the drag lasts it writes into a file the id of the top window under the
 // pointer, so that a test knows when to let go. Its window is titled "drag source PID".
+// A list of file URIs is handed out as text/uri-list too, as a file manager hands it out.
 // Usage: drag_source TEXT POINTER_FILE
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -35,6 +36,31 @@ void WritePointerWindow(void*) {
   Fl::repeat_timeout(0.02, WritePointerWindow);
 }
 
+// The toolkit offers a list of URIs as text/uri-list but answers only the requests for its
+// text types. A target that wants the list itself gets nothing (Wine's, which makes the
+// Windows file drop of it, gets no file), so that request is answered here.
+int AnswerUriListRequest(void* event, void*) {
+  const XEvent* xevent = static_cast<const XEvent*>(event);
+  if (xevent->type != SelectionRequest) return 0;
+  const XSelectionRequestEvent& request = xevent->xselectionrequest;
+  const Atom uriList = XInternAtom(fl_display, "text/uri-list", False);
+  if (request.selection != XInternAtom(fl_display, "XdndSelection", False) || request.target != uriList) {
+    return 0;
+  }
+  XChangeProperty(fl_display, request.requestor, request.property, uriList, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(dragged_text.data()),
+                  static_cast<int>(dragged_text.size()));
+  XSelectionEvent reply = {};
+  reply.type = SelectionNotify;
+  reply.requestor = request.requestor;
+  reply.selection = request.selection;
+  reply.target = request.target;
+  reply.property = request.property;
+  reply.time = request.time;
+  XSendEvent(fl_display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+  return 1;
+}
+
 class DragBox : public Fl_Box {
  public:
   DragBox(int x, int y, int w, int h) : Fl_Box(x, y, w, h, "drag me") {}
@@ -63,5 +89,6 @@ int main(int argc, char** argv) {
   DragBox box(0, 0, 120, 120);
   window.end();
   window.show();
+  Fl::add_system_handler(AnswerUriListRequest, nullptr);
   return Fl::run();
 }
