@@ -334,7 +334,8 @@ StringPackage ReadStringPackage(const std::string& bytes, const PackageSource& s
   package.levelName = FindLevelName(source.path, reading);
   for (int index = 0; index < STRINGS_LANGUAGE_COUNT; ++index) {
     const auto language = static_cast<PackageLanguage>(index);
-    if (language == PackageLanguage::English || reading.hasTexts[index] || language == package.language) {
+    const bool offered = reading.hasTexts[index] || language == package.language;
+    if (language == PackageLanguage::English || offered) {
       package.languages.push_back(language);
     }
   }
