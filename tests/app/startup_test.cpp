@@ -1,6 +1,6 @@
 // The start-up sequence in-process: the banner chosen by the clock, the start folder as
-// held, and a real run that holds the encoder's own version and the start folder while
-// the window is up and releases both after.
+// held, the window's arguments, and a real run that holds the encoder's own version and
+// the start folder while the window is up, opens the paths given and releases both after.
 #include <gtest/gtest.h>
 
 #include <FL/Fl.H>
@@ -57,30 +57,6 @@ TEST_F(StartUp, HoldsTheStartFolderWholeOrLeavesItEmptyWhenItCannotBeNamed) {
   }
 }
 
-// The shell's texts as the window sees them while it is up.
-std::string g_version, g_start;
-
-TEST_F(StartUp, HoldsTheEncodersOwnVersionAndTheStartFolderWhileTheWindowIsUp) {
-  ASSERT_TRUE(OpenDisplay()) << "needs an X display";
-  main_ui = new MainWindowUI;
-  Fl::add_timeout(0.1, [](void*) {
-    g_version = version_text;
-    g_start = current_dir;
-    main_ui->main_window->hide();
-  });
-  RunInteractivePart();
-  delete main_ui->main_window;
-  delete std::exchange(main_ui, nullptr);
-
-  BE_VERSION version;
-  beVersion(&version);
-  char expected[VERSION_TEXT_SIZE];
-  ComposeVersionText(version, expected, sizeof expected);
-  EXPECT_EQ(g_version, expected);
-  EXPECT_EQ(g_start, scratch_.Own());
-  EXPECT_TRUE(version_text == nullptr && current_dir == nullptr) << "released after the run";
-}
-
 TEST(ReadWindowArguments, TakesPathsAndHelpAndRefusesOtherOptions) {
   using Strings = std::vector<std::string>;
   const struct { Strings given; bool help; Strings paths; std::string problem; } rows[] = {
@@ -101,10 +77,14 @@ TEST(ReadWindowArguments, TakesPathsAndHelpAndRefusesOtherOptions) {
   }
 }
 
-// The views the command line opened end with the main window: the run must not wait for
-// them to be closed too.
+// A run with a path: while the window is up it holds the encoder's own version and the
+// start folder and shows the view the path opened; it ends with the main window, not
+// waiting for the view, and releases both texts.
+std::string g_version, g_start;
 int g_views = -1;
-void CountViewsAndHideTheMainWindow(void*) {
+void RecordTheRunAndHideTheMainWindow(void*) {
+  g_version = version_text;
+  g_start = current_dir;
   g_views = 0;
   for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
     g_views += dynamic_cast<CheckView*>(w) != nullptr;
@@ -116,12 +96,12 @@ void HideEveryWindow(void*) {
   while (Fl::first_window()) Fl::first_window()->hide();
 }
 
-TEST_F(StartUp, OpensThePathsGivenAndEndsWithTheMainWindowWhileAViewIsOpen) {
+TEST_F(StartUp, HoldsTheVersionAndStartFolderOpensThePathsAndEndsWithTheMainWindow) {
   ASSERT_TRUE(OpenDisplay()) << "needs an X display";
   fs::create_directory("voices");
   ASSERT_NE(CreateBlankMP3(1, (scratch_.Own() + "voices\\").c_str(), "line"), -1);
   main_ui = new MainWindowUI;
-  Fl::add_timeout(0.1, CountViewsAndHideTheMainWindow);
+  Fl::add_timeout(0.1, RecordTheRunAndHideTheMainWindow);
   Fl::add_timeout(10, HideEveryWindow);
   const auto start = std::chrono::steady_clock::now();
   RunInteractivePart({"voices"});
@@ -132,6 +112,14 @@ TEST_F(StartUp, OpensThePathsGivenAndEndsWithTheMainWindowWhileAViewIsOpen) {
   EXPECT_EQ(Fl::first_window(), nullptr) << "a view outlived the run";
   delete main_ui->main_window;
   delete std::exchange(main_ui, nullptr);
+
+  BE_VERSION version;
+  beVersion(&version);
+  char expected[VERSION_TEXT_SIZE];
+  ComposeVersionText(version, expected, sizeof expected);
+  EXPECT_EQ(g_version, expected);
+  EXPECT_EQ(g_start, scratch_.Own());
+  EXPECT_TRUE(version_text == nullptr && current_dir == nullptr) << "released after the run";
 }
 
 }  // namespace
