@@ -85,26 +85,15 @@ TEST_F(ReplacementTest, AnAbandonedOrRefusedRunLeavesTheFolderAsItWas) {
 
 #ifndef _WIN32
 TEST_F(ReplacementTest, AFileWithNoNameUntilCompleteFollowsItsFolderMovedDuringARun) {
-  for (const bool finished : {true, false}) {
-    SCOPED_TRACE(finished ? "finished" : "abandoned");
-    const fs::path moved = fs::path(top_.path) / "moved";
-    Replacement* replacement = Begin("moved");
-    ASSERT_NE(replacement, nullptr);
-    EXPECT_EQ(ListFolder(folder_), "") << "a name before the file is complete";
-    EXPECT_EQ(ReadFile(GetReplacementPath(replacement)), "moved");
-    fs::rename(folder_, moved);
-    if (finished) {
-      FileFailure failure;
-      ASSERT_TRUE(FinishReplacement(replacement, &failure)) << failure.reason;
-      EXPECT_EQ(ReadFile(moved / "voice.mp3"), "moved");
-    } else {
-      AbandonReplacement(replacement);
-    }
-    EXPECT_EQ(top_.List(), "moved\n");
-    EXPECT_EQ(ListFolder(moved), finished ? "voice.mp3\n" : "") << "a leftover";
-    fs::remove_all(moved);
-    fs::create_directory(folder_);
-  }
+  Replacement* replacement = Begin("moved");
+  ASSERT_NE(replacement, nullptr);
+  EXPECT_EQ(ListFolder(folder_), "") << "a name before the file is complete";
+  const fs::path moved = fs::path(top_.path) / "moved";
+  fs::rename(folder_, moved);
+  FileFailure failure;
+  ASSERT_TRUE(FinishReplacement(replacement, &failure)) << failure.reason;
+  EXPECT_EQ(ListFolder(moved), "voice.mp3\n") << "a leftover";
+  EXPECT_EQ(ReadFile(moved / "voice.mp3"), "moved");
 }
 
 // A hard-linked target is written over in place; a file-size limit below the new file's
@@ -128,7 +117,6 @@ TEST_F(ReplacementTest, AnInPlaceWriteThatCannotFitLeavesTheTargetAsItWas) {
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
   EXPECT_EQ(ReadFile(Target()), "old");
-  EXPECT_EQ(ReadFile(folder_ / "other.mp3"), "old");
   AbandonReplacement(replacement);
   EXPECT_EQ(ListFolder(folder_), "other.mp3\nvoice.mp3\n");
 }
