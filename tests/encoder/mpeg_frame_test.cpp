@@ -93,8 +93,7 @@ TEST(FirstFrameOffset, IsBehindAnId3v2Tag) {
 // followed is refused and left alone.
 TEST(SilentFrames, ExtendOnlyAnInfoFrameThatCountsTheOutputFollowed) {
   ScratchDirectory scratch;
-  const Bytes file =
-      EncodeZeros(WriterSettings(), 3 * 44100, 1152, false, scratch.path + "/full").file;
+  const Bytes file = FullEncode(3, scratch.path + "/full");
   MpegFrameHeader header;
   ASSERT_TRUE(ReadMpegFrameHeader(file.data(), file.size(), &header));
   const Bytes frame(file.begin(), file.begin() + header.length);

@@ -40,7 +40,7 @@ struct CreateBlankMP3Test : ScratchDirectoryTest {
   }
   void ExpectUntouched() const {
     EXPECT_EQ(ReadWholeFile("voice.mp3"), old_);
-    EXPECT_EQ(scratch_.List(), "folder.mp3\nvoice.mp3\n") << "a file was left over";
+    EXPECT_EQ(ListFolder(scratch_.path), "folder.mp3\nvoice.mp3\n") << "a file was left over";
   }
   Bytes old_;
 };
@@ -76,13 +76,13 @@ TEST_F(CreateBlankMP3Test, WritesAFullEncodeAndTheTagUnderTheNameLessItsLastExte
   for (const char* name : {"voice", "voice.01.wav", ".voice"}) {
     EXPECT_GE(CreateBlankMP3(1, scratch_.Own().c_str(), name), 0) << name;
   }
-  EXPECT_EQ(scratch_.List(), ".voice.mp3\nblankfile.mp3\nfolder.mp3\nvoice.01.mp3\nvoice.mp3\n");
+  EXPECT_EQ(ListFolder(scratch_.path), ".voice.mp3\nblankfile.mp3\nfolder.mp3\nvoice.01.mp3\nvoice.mp3\n");
   const auto field = [](std::string text, size_t size) { text.resize(size, '\0'); return text; };
   // Title, artist, an empty album, the year, the comment with track 0, genre 101 (Speech).
   const std::string tag = "TAG" + field(">>> Empty file <<<", 30) +
                           field(VERSION_CONTACT_ADDRESS, 60) + "2031" +
                           field("Made by Hushmaker", 30) + "\x65";
-  Bytes expected = EncodeZeros(WriterSettings(), 44100, 44100, false, "full").file;
+  Bytes expected = FullEncode(1, "full");
   expected.insert(expected.end(), tag.begin(), tag.end());
   EXPECT_TRUE(ReadWholeFile("voice.mp3") == expected) << "not the full encode and the tag";
   ExpectDecodersReadSilence("voice.mp3", 1);
@@ -167,7 +167,7 @@ TEST_F(CreateBlankMP3Test, SignalsRemoveTheWrittenFileAndEndTheRunAsTheyWould) {
         if (step != WriterStep::WriteXingFrame) return false;
         const std::string fd = "find /proc/" + std::to_string(getpid()) + "/fd -lname '*(deleted)'";
         if (RunCommand(fd + " -exec stat -L -c %a {} +").output == "600\n" &&
-            scratch_.List() == "folder.mp3\nvoice.mp3\n") {
+            ListFolder(scratch_.path) == "folder.mp3\nvoice.mp3\n") {
           raise(signalNumber);
         }
         return false;

@@ -41,8 +41,7 @@ TEST(LongFiles, GrowByWholeRunsOfRepeatedFramesThatTheInfoFrameCountsAndPlayUpTo
 
     const Bytes file = ReadWholeFile(path);
     const uint64_t shorter = 32 + seconds % 32;
-    const size_t fullBytes = EncodeZeros(WriterSettings(), shorter * 44100, 1152 * 256, false,
-                                         scratch.path + "/full").file.size();
+    const size_t fullBytes = FullEncode(shorter, scratch.path + "/full").size();
     const uint64_t samples = seconds * 44100, audioFrames = (samples + 1151) / 1152 + 1;
     const uint64_t audioBytes = fullBytes + (seconds - shorter) / 32 * 1225 * 104;
     ASSERT_EQ(file.size(), audioBytes + 128);
