@@ -48,18 +48,14 @@ TEST(ShowMessageBox, CutsTextsAtAWholeCharacterToFitTheirBuffers) {
   RecordBoxes();
   ShowMessageBox(BOX_WARNING, ("D:\\" + accented).c_str(), 1, "%s", ascii.c_str());
   ShowMessageBox(BOX_WARNING, ("D:\\" + ascii).c_str(), 1, "%s", accented.c_str());
-  ShowDebugBox("%s", ascii.c_str());
-  const std::string caption = "Called from: \"", warning = "*********** WARNING ***********\n",
-                    debug = "*********** DEBUG ***********\n";
+  const std::string caption = "Called from: \"", warning = "*********** WARNING ***********\n";
   const size_t nameRoom = IO_CAPTION_SIZE - 1 - caption.size();    // 245
   const size_t messageRoom = IO_BOX_TEXT_SIZE - 1 - warning.size();  // 4,063
   EXPECT_EQ(g_shown_boxes,
             "[box 1, icon 0] " + caption + accented.substr(0, nameRoom - 1) + " | " + warning +
                 ascii.substr(0, messageRoom) +
                 "[box 2, icon 0] " + caption + ascii.substr(0, nameRoom) + " | " + warning +
-                accented.substr(0, messageRoom - 1) +
-                "[box 3, icon 0] Debugging Info | " + debug +
-                ascii.substr(0, IO_BOX_TEXT_SIZE - 1 - debug.size()));
+                accented.substr(0, messageRoom - 1));
 }
 
 using LogSwitchedOffTest = ScratchDirectoryTest;
