@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Replacing a file where it is hardest, as real runs of the command-line program: a full
-# disk under an in-place write and writers racing on one hard-linked file. The full disk is
-# a small tmpfs that the test mounts, so it needs root. (A signal during a write, and the
-# written file having no name until it is complete, are generator_test's.)
+# disk under an in-place write, writers racing on one hard-linked file and kills at random
+# moments. The full disk is a small tmpfs that the test mounts, so it needs root.
 # $1: hushmaker-cli. Exit 77: skipped.
 set -u
 unset DISPLAY
@@ -65,6 +64,27 @@ for round in $(seq 10); do
   done
   [ -n "$whole" ] || fail "round $round: same.mp3 is no one run's whole file"
   [ "$disk/same.mp3" -ef "$disk/same-link.mp3" ] || fail "round $round: the links parted"
+done
+
+# SIGKILL at any moment of a write leaves nothing named beside the target, on tmpfs and
+# on the file system the test's folder is on (ext4 here); a new target is not made
+# half-way either.
+mkdir "$scratch/local"
+for folder in "$disk" "$scratch/local"; do
+  for delay in 0 0.01 0.03 0.06 0.1 0.2; do
+    (cd "$folder" && exec "$cli" -q 28800 killed 2>/dev/null) &
+    pid=$!
+    sleep "$delay"
+    kill -KILL "$pid"
+    wait "$pid" 2>/dev/null
+    litter=$(find "$folder" -name '.hushmaker-*')
+    [ -z "$litter" ] || fail "a kill after $delay s left $litter"
+    if [ -e "$folder/killed.mp3" ]; then
+      [ "$(mpg123 -q -s "$folder/killed.mp3" | wc -c)" -eq $((28800 * 44100 * 2)) ] ||
+        fail "a kill after $delay s left a part of killed.mp3 in $folder"
+      rm -f "$folder/killed.mp3"
+    fi
+  done
 done
 
 finish "replacement end to end"
