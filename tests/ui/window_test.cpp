@@ -351,10 +351,12 @@ TEST_F(WindowTest, TypedLengthIsTheDecimalNumberShownHeldToTheRange) {
     EXPECT_STREQ(ui->silence_time_input->input.value(), row.shown) << row.typed;
     EXPECT_EQ(ui->silence_seconds, row.used) << row.typed;
   }
-  // With no length Generate asks for seconds, then empties the field, and writes nothing.
+  // With no length Generate asks for seconds, long enough to read, then empties the field,
+  // and writes nothing.
   Press(ui->generate_button);
-  EXPECT_EQ(recorded,
-            (std::vector<std::string>{"earlier | Idle", GENERATE_TEXT_LENGTH_ZERO + " | Idle"s}));
+  const std::string asked = GENERATE_TEXT_LENGTH_ZERO + " | Idle"s;
+  EXPECT_EQ(recorded, (std::vector<std::string>{"earlier | Idle", asked}));
+  EXPECT_EQ(paused[asked], 4000u);
   EXPECT_EQ(Text(ui->feedback_output->value()), "");
 }
 
