@@ -15,17 +15,19 @@ chmod +x "$scratch/bin/xdg-open"
 wait_until() { for _ in $(seq 300); do "$@" && return 0; sleep 0.1; done; return 1; }
 # find_window TITLE: the first visible window so titled (a pattern) in $window.
 find_window() { window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1); [ -n "$window" ]; }
-# settled WINDOW [AREA]: the window (or a part of it, WxH+X+Y) shows a picture that is not
-# one colour, and the same picture twice in a row: it is drawn and waits for input.
+# snap WINDOW AREA FORMAT: a picture of the window, or of a part of it (WxH+X+Y; empty:
+# the whole); a grab still going after 10 s gives nothing.
+snap() { timeout 10 import -window "$1" ${2:+-crop "$2" +repage} "$3" 2>/dev/null; }
+# settled WINDOW [AREA]: it shows a picture that is not one colour, the same twice in a
+# row: it is drawn and waits for input.
 settled() {
   local before
-  before=$(import -window "$1" ${2:+-crop "$2" +repage} rgb:- 2>/dev/null | md5sum)
+  before=$(snap "$1" "${2:-}" rgb:- | md5sum)
   sleep 0.1
-  [ "$(import -window "$1" ${2:+-crop "$2" +repage} rgb:- 2>/dev/null | md5sum)" = "$before" ] &&
-    [ "$(colours "$1" "${2:-}")" -gt 1 ]
+  [ "$(snap "$1" "${2:-}" rgb:- | md5sum)" = "$before" ] && [ "$(colours "$1" "${2:-}")" -gt 1 ]
 }
 # colours WINDOW [AREA]: how many colours it shows.
-colours() { import -window "$1" ${2:+-crop "$2" +repage} miff:- 2>/dev/null | convert - -format %k info:- 2>/dev/null || echo 0; }
+colours() { snap "$1" "${2:-}" miff:- | convert - -format %k info:- 2>/dev/null || echo 0; }
 # The feedback field's inside, one colour when the field is empty.
 FEEDBACK_INSIDE=540x80+24+256
 
@@ -96,7 +98,7 @@ if start_program "$unheld"; then
   if wait_until find_window '^Called from: "generate_command", line [0-9]+$'; then
     xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL || fail "the box is not modal"
     wait_until settled "$window"
-    import -window "$window" "$artifacts/warning_box.png"
+    snap "$window" "" "$artifacts/warning_box.png"
     [ "$(pixels '#FAC81E')" -gt 100 ] || fail "no yellow warning icon in the box"
     [ "$(pixels '#000000')" -gt 300 ] || fail "no text in the box"
     # Only the press, sent to the box itself: the box is gone before a release would arrive.
