@@ -212,7 +212,8 @@ TEST_F(ViewsTest, CtrlOChoosesAPackageToOpenOverTheFolderGenerateWouldWriteInto)
 }
 
 // The rows --check prints for the same paths (the one that plays read column by column),
-// every column in view; closing the view's window ends it. Then a name wider than the
+// every column in view, each header whole (to the pixel, finer than the screenshot's
+// reading in views_e2e.sh); closing the view's window ends it. Then a name wider than the
 // screen: the view keeps to the screen and scrolls sideways, and the scroll bar takes no
 // row from view (enough rows that the view is taller than its least).
 TEST_F(ViewsTest, CheckViewShowsEachFilesVerdictCaptionAndDetailWithEveryColumnInView) {
@@ -221,10 +222,12 @@ TEST_F(ViewsTest, CheckViewShowsEachFilesVerdictCaptionAndDetailWithEveryColumnI
   const Strings own = {"voices/own.mp3", "Jedi Outcast plays it", "3.996 s", "MPEG-1 Layer III, 44,100 Hz, mono, VBR"};
   CheckTable* table = view->table;
   ASSERT_EQ(table->rows(), 3);
+  fl_font(FL_HELVETICA, 14);
   int columns = 0;
   for (int column = 0; column < UI_CHECK_COLUMNS; ++column) {
     columns += table->col_width(column);
     EXPECT_EQ(table->cell_text(1, column), own[column]);
+    EXPECT_LE(fl_width(CheckTable::header_text(column)), table->col_width(column) - 12) << "a header is cut";
   }
   EXPECT_LE(columns, table->w() - Fl::box_dw(table->box()) - Fl::scrollbar_size());
   Fl_Widget_Tracker tracker(view);
@@ -322,6 +325,7 @@ TEST_F(LevelViewTest, ShowsEachLineAndRetimesItAsTheReadingSettingsAndLanguageCh
     for (int row = 0; row < view->table->rows(); ++row) {
       const std::string shown = view->table->cell_text(row, column), full = view->table->full_text(row, column);
       EXPECT_EQ(shown, fl_width(full.c_str()) <= room ? full : full.substr(0, shown.size() - 3) + "...");
+      EXPECT_LE(fl_width(shown.c_str()), room) << shown;
     }
   }
   EXPECT_LE(columns, view->table->w() - Fl::box_dw(view->table->box()) - Fl::scrollbar_size());
