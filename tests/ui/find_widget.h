@@ -20,7 +20,7 @@ inline Fl_Widget* FindByLabel(Fl_Group* group, const char* label) {
 }
 
 // The chooser window to wait for, what to pick there ("" cancels), and what it showed.
-struct ChooserAnswer { std::string title, pick, filter{}, folder{}; bool answered = false; };
+struct ChooserAnswer { std::string title, pick, filter{}, folder{}; };
 
 // A timeout's callback: once the chooser titled answer->title shows, reads it and answers.
 inline void AnswerChooser(void* data) {
@@ -29,7 +29,6 @@ inline void AnswerChooser(void* data) {
     if (!w->label() || answer->title != w->label()) continue;
     // The chooser's window carries the chooser as its callback's data.
     auto* chooser = static_cast<Fl_File_Chooser*>(w->user_data());
-    answer->answered = true;
     answer->filter = chooser->filter() ? chooser->filter() : "";
     answer->folder = chooser->directory() ? chooser->directory() : "";
     if (!answer->pick.empty()) chooser->value(answer->pick.c_str());

@@ -20,22 +20,14 @@ mkdir -p "$artifacts" "$work/voices" "$home"
 source "$(dirname "$0")/../e2e_harness.sh"
 
 # wait_until SECONDS COMMAND...: polls COMMAND every 0.1 s; false when time ran out.
-wait_until() {
-  local end=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
+wait_until() { local end=$((SECONDS + $1)); shift; until "$@"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done; }
 # find_window TITLE: the first visible window so titled (a pattern) in $window.
 find_window() { window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1); [ -n "$window" ]; }
 dumped() { grep -q "$1" "$dump" 2>/dev/null; }
 
 # --help and a bad option, which need no display and open no window.
-help=$(env -u DISPLAY "$program" --help)
-status=$?
-[ "$status" -eq 0 ] && grep -q "Ctrl+O chooses a string package" <<<"$help" || fail "--help: status $status, said: $help"
+help=$(env -u DISPLAY "$program" --help) && grep -q "Ctrl+O chooses a string package" <<<"$help" ||
+  fail "--help: status $?, said: $help"
 said=$(env -u DISPLAY "$program" --bogus 2>&1 >/dev/null)
 status=$?
 [ "$status|$said" = "2|hushmaker: unknown option --bogus
@@ -68,8 +60,7 @@ def pixel(x, y):
 problems, view = [], None
 for line in open(sys.argv[3], encoding="utf-8"):
     parts = line.rstrip("\n").split("\t")
-    if parts[0] in ("check", "level"):
-        view = parts[1]
+    view = parts[1] if parts[0] in ("check", "level") else view
     if view != sys.argv[4] or parts[0] not in ("cell", "header") or parts[-5] == "" or parts[-4] == "-1":
         continue
     text = parts[-5]
@@ -80,7 +71,7 @@ for line in open(sys.argv[3], encoding="utf-8"):
         problems.append("no text drawn for %r" % text)
     elif max(ink) > x + w - 4:
         problems.append("%r reaches its cell's right edge at %d (cell %d..%d)" % (text, max(ink), x, x + w - 1))
-    red = [1 for cx in range(x, x + w) for cy in range(y, y + h) if pixel(cx, cy)[0] > pixel(cx, cy)[1] + 60]
+    red = any(pixel(cx, cy)[0] > pixel(cx, cy)[1] + 60 for cx in range(x, x + w) for cy in range(y, y + h))
     if text.endswith("refuses it") and not red:
         problems.append("%r is not red" % text)
 print("\n".join(problems))
@@ -130,7 +121,5 @@ wait_until 30 eval '! kill -0 "$pid" 2>/dev/null' || { fail "Escape did not end 
 wait "$pid"
 status=$?
 [ "$status" -eq 18 ] || fail "the program ended with status $status, expected 18"
-[ "$(ls "$work/voices" | xargs)" = "bad.mp3 good.mp3 guard_stop.mp3 kyle_greeting.mp3" ] ||
-  fail "the level's folder holds: $(ls "$work/voices")"
 [ -z "$(ls -A "$home")" ] || fail "the program wrote into the home folder: $(find "$home")"
 finish "view checks"

@@ -54,13 +54,11 @@ class ViewsTest : public ScratchDirectoryTest {
 
   void SetUp() override {
     ScratchDirectoryTest::SetUp();
-    fs::create_directories(work / "voices");
-    fs::create_directories(work / "empty");
+    for (const fs::path& folder : {work / "voices", work / "empty", level}) fs::create_directories(folder);
     ASSERT_NE(CreateBlankMP3(4, (start + "voices\\").c_str(), "own"), -1);
-    WriteWholeFile(Native("voices/bad.mp3"), Bytes{'h', 'e', 'l', 'l', 'o'});
+    Write("voices/bad.mp3", "hello");
     Write("mymap.sp", PACKAGE);
     Write("notes.txt", "x");
-    fs::create_directories(level);
     WriteWholeFile((level / "luke_hello.mp3").string(), Recording());
     current_dir = start.data();
     ReplaceBoxPresenter([this](const char* caption, const char* text, BoxIcon) {
@@ -72,7 +70,7 @@ class ViewsTest : public ScratchDirectoryTest {
   }
 
   void TearDown() override {
-    CloseViews();
+    Opened(true);
     if (ui) delete ui->main_window;
     delete ui;
     ReplaceBoxPresenter(nullptr);
@@ -81,24 +79,20 @@ class ViewsTest : public ScratchDirectoryTest {
   }
 
   // The views shown, each on a line: a check view's title; a level view's, and the folder
-  // it writes into, from the scratch folder on.
-  std::string Opened() const {
+  // it writes into, from the scratch folder on. Closed after, when told.
+  std::string Opened(bool close = false) const {
     std::string opened;
-    for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
-      if (dynamic_cast<CheckView*>(w)) opened += Text(w->label()) + "\n";
-      if (auto* view = dynamic_cast<LevelView*>(w)) {
-        opened += Text(w->label()) + " on " + fs::relative(view->folder_path, work).generic_string() + "\n";
-      }
-    }
-    return opened;
-  }
-
-  static void CloseViews() {
     std::vector<Fl_Window*> views;
     for (Fl_Window* w = Fl::first_window(); w; w = Fl::next_window(w)) {
-      if (dynamic_cast<CheckView*>(w) || dynamic_cast<LevelView*>(w)) views.push_back(w);
+      auto* view = dynamic_cast<LevelView*>(w);
+      if (!view && !dynamic_cast<CheckView*>(w)) continue;
+      views.push_back(w);
+      opened += Text(w->label()) + (view ? " on " + fs::relative(view->folder_path, work).generic_string() : "") + "\n";
     }
-    for (Fl_Window* view : views) delete view;
+    for (Fl_Window* view : views) {
+      if (close) delete view;
+    }
+    return opened;
   }
 
   std::string Native(const std::string& name) const { return (work / name).string(); }
@@ -147,7 +141,8 @@ class ViewsTest : public ScratchDirectoryTest {
 
 // The welcome text and the feedback field (read-only) take drops for the window; the name
 // field, one types into, keeps taking dropped text as text. A package dropped with its
-// folder opens the level on that folder.
+// folder opens the level on that folder. What cannot be opened opens nothing, and one box
+// tells each path and why. A drop still waiting to be opened goes with the window.
 TEST_F(ViewsTest, FilesDroppedAnywhereButOnATypingFieldOpenTheirViews) {
   const struct { int x, y; Strings dropped; const char* opened; } rows[] = {
       {300, 40, {"voices"}, "Check: voices\n"},
@@ -155,6 +150,7 @@ TEST_F(ViewsTest, FilesDroppedAnywhereButOnATypingFieldOpenTheirViews) {
       {40, 120, {"voices"}, "Check: voices\n"},
       {480, 205, {"voices"}, ""},
       {300, 40, {"mymap.sp", "voices"}, "mymap.sp on voices\n"},
+      {300, 40, {"notes.txt", "empty", "voices/own.mp3"}, "Check: own.mp3\n"},
   };
   for (const auto& row : rows) {
     std::string text;
@@ -162,21 +158,34 @@ TEST_F(ViewsTest, FilesDroppedAnywhereButOnATypingFieldOpenTheirViews) {
     SCOPED_TRACE(text + std::to_string(row.x) + "," + std::to_string(row.y));
     ui->filename_input->value("");
     EXPECT_TRUE(Drop(row.x, row.y, text));
-    EXPECT_EQ(Opened(), row.opened);
+    EXPECT_EQ(Opened(true), row.opened);
     EXPECT_EQ(std::string(ui->filename_input->value()), row.opened[0] ? "" : Uri(row.dropped[0]));
-    CloseViews();
   }
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(boxes, Strings{"Not opened | Hushmaker opens string packages (.sp, .str), voice files "
+                           "(.mp3, .wav) and folders of\nvoice files. Not opened:\n\n" +
+                           Native("notes.txt") +
+                           ": neither a string package (.sp, .str) nor a voice file (.mp3, .wav)\n" +
+                           Native("empty") + ": a folder without voice files (.mp3, .wav)"});
+
+  ASSERT_TRUE(Drop(300, 40, Uri("voices"), false));
+  delete ui->main_window;
+  delete ui;
+  ui = nullptr;
+  Fl::wait(0.05);
+  EXPECT_EQ(Opened(), "");
 }
 
-// A package alone opens over the folder Generate would write into: the chooser's
-// selection, else the folder an earlier Generate took from a chooser since cancelled,
-// else the start folder.
-TEST_F(ViewsTest, APackageAloneOpensOverTheFolderGenerateWouldWriteInto) {
-  const struct { const char *selected, *taken, *opened; } rows[] = {
-      {nullptr, "", "mymap.sp on .\n"},
-      {"", "empty\\", "mymap.sp on empty\n"},
-      {"voices", "empty\\", "mymap.sp on voices\n"},
+// Ctrl+O in the name field opens the toolkit's chooser (GTK's would record the file in the
+// user's recent files), filtered to packages and starting in the folder Generate would
+// write into: the chooser's selection, else the folder an earlier Generate took from a
+// chooser since cancelled, else the start folder. OK opens the level over that folder,
+// Cancel nothing; the field keeps its text.
+TEST_F(ViewsTest, CtrlOChoosesAPackageToOpenOverTheFolderGenerateWouldWriteInto) {
+  const struct { const char *selected, *taken, *folder; bool picked; } rows[] = {
+      {nullptr, "", ".", true},
+      {"", "empty\\", "empty", true},
+      {"voices", "empty\\", "voices", true},
+      {"voices", "empty\\", "voices", false},
   };
   for (const auto& row : rows) {
     if (row.selected) {
@@ -190,50 +199,37 @@ TEST_F(ViewsTest, APackageAloneOpensOverTheFolderGenerateWouldWriteInto) {
       }
     }
     snprintf(ui->target_dir, UI_TARGET_DIR_SIZE, "%s", row.taken[0] ? (start + row.taken).c_str() : "");
-    ui->open_paths({Native("mymap.sp")});
-    EXPECT_EQ(Opened(), row.opened);
-    CloseViews();
+    ChooserAnswer answer{"Open a String Package", row.picked ? Native("mymap.sp") : ""};
+    Fl::add_timeout(0.05, AnswerChooser, &answer);
+    ui->filename_input->value("voice");
+    ui->filename_input->take_focus();
+    PressKey(ui->main_window, 'o', "\x0f", FL_CTRL);
+    EXPECT_NE(answer.filter.find("*.{sp,str}"), std::string::npos) << answer.filter;
+    EXPECT_TRUE(fs::equivalent(answer.folder, work / row.folder)) << answer.folder;
+    EXPECT_STREQ(ui->filename_input->value(), "voice");
+    EXPECT_EQ(Opened(true), row.picked ? "mymap.sp on " + std::string(row.folder) + "\n" : "");
   }
 }
 
-// Nothing opens for what cannot be opened; one box tells each path and why.
-TEST_F(ViewsTest, WhatCannotBeOpenedIsToldInOneBox) {
-  ui->open_paths({Native("notes.txt"), Native("empty"), Native("voices/own.mp3")});
-  EXPECT_EQ(Opened(), "Check: own.mp3\n");
-  EXPECT_EQ(boxes, Strings{"Not opened | Hushmaker opens string packages (.sp, .str), voice files "
-                           "(.mp3, .wav) and folders of\nvoice files. Not opened:\n\n" +
-                           Native("notes.txt") +
-                           ": neither a string package (.sp, .str) nor a voice file (.mp3, .wav)\n" +
-                           Native("empty") + ": a folder without voice files (.mp3, .wav)"});
-}
-
-// The rows --check prints for the same paths, column by column, each text whole inside its
-// cell, every column in view, and the counts; closing the view's window ends it. Then a
-// name wider than the screen: the view keeps to the screen and scrolls sideways, and the
-// scroll bar takes no row from view (enough rows that the view is taller than its least).
-TEST_F(ViewsTest, CheckViewShowsEachFilesVerdictCaptionAndDetailWholeInItsCell) {
+// The rows --check prints for the same paths (the one that plays read column by column),
+// every column in view, each header whole (to the pixel, finer than the screenshot's
+// reading in views_e2e.sh); closing the view's window ends it. Then a name wider than the
+// screen: the view keeps to the screen and scrolls sideways, and the scroll bar takes no
+// row from view (enough rows that the view is taller than its least).
+TEST_F(ViewsTest, CheckViewShowsEachFilesVerdictCaptionAndDetailWithEveryColumnInView) {
   CheckView* view = OpenCheckView({Native("voices"), Native("gone.wav")});
   EXPECT_EQ(Opened(), "Check: voices, gone.wav\n");
-  const std::vector<Strings> expected = {
-      {"voices/bad.mp3", "Jedi Outcast refuses it", "", "not an MP3 file"},
-      {"voices/own.mp3", "Jedi Outcast plays it", "3.996 s", "MPEG-1 Layer III, 44,100 Hz, mono, VBR"},
-      {"gone.wav", "cannot be read", "", "No such file or directory"},
-  };
+  const Strings own = {"voices/own.mp3", "Jedi Outcast plays it", "3.996 s", "MPEG-1 Layer III, 44,100 Hz, mono, VBR"};
   CheckTable* table = view->table;
   ASSERT_EQ(table->rows(), 3);
   fl_font(FL_HELVETICA, 14);
   int columns = 0;
   for (int column = 0; column < UI_CHECK_COLUMNS; ++column) {
     columns += table->col_width(column);
-    EXPECT_LE(fl_width(CheckTable::header_text(column)), table->col_width(column) - 12);
-    for (int row = 0; row < 3; ++row) {
-      const std::string text = table->cell_text(row, column);
-      EXPECT_EQ(text, expected[row][column]) << row << "," << column;
-      EXPECT_LE(fl_width(text.c_str()), table->col_width(column) - 12) << text;
-    }
+    EXPECT_EQ(table->cell_text(1, column), own[column]);
+    EXPECT_LE(fl_width(CheckTable::header_text(column)), table->col_width(column) - 12) << "a header is cut";
   }
   EXPECT_LE(columns, table->w() - Fl::box_dw(table->box()) - Fl::scrollbar_size());
-  EXPECT_EQ(std::string(view->counts_box->label()), "3 files: 1 plays, 2 do not");
   Fl_Widget_Tracker tracker(view);
   view->do_callback();
   Fl::wait(0.05);
@@ -246,7 +242,6 @@ TEST_F(ViewsTest, CheckViewShowsEachFilesVerdictCaptionAndDetailWholeInItsCell) 
   view = OpenCheckView({Native("voices")});
   table = view->table;
   ASSERT_EQ(table->rows(), 8);
-  EXPECT_EQ(table->cell_text(7, UI_CHECK_FILE), "voices/" + longName);
   EXPECT_LE(view->w(), Fl::w());
   int x = 0, y = 0, w = 0, h = 0;
   ASSERT_TRUE(table->cell_area(7, UI_CHECK_FILE, &x, &y, &w, &h));
@@ -254,30 +249,10 @@ TEST_F(ViewsTest, CheckViewShowsEachFilesVerdictCaptionAndDetailWholeInItsCell) 
   EXPECT_LE(y + h, rowsEnd) << "the last row is under the scroll bar";
 }
 
-// Ctrl+O in the name field opens the toolkit's chooser (GTK's would record the file in the
-// user's recent files), filtered to packages and starting in the output folder (the one an
-// earlier Generate took, not the start folder); OK opens the level, Cancel nothing.
-TEST_F(ViewsTest, CtrlOChoosesAPackageToOpenAndLeavesTheFieldAlone) {
-  snprintf(ui->target_dir, UI_TARGET_DIR_SIZE, "%s", (start + "voices\\").c_str());
-  for (const std::string& pick : {Native("mymap.sp"), std::string()}) {
-    ChooserAnswer answer{"Open a String Package", pick};
-    Fl::add_timeout(0.05, AnswerChooser, &answer);
-    ui->filename_input->value("voice");
-    ui->filename_input->take_focus();
-    PressKey(ui->main_window, 'o', "\x0f", FL_CTRL);
-    EXPECT_TRUE(answer.answered);
-    EXPECT_NE(answer.filter.find("*.{sp,str}"), std::string::npos) << answer.filter;
-    EXPECT_TRUE(fs::equivalent(answer.folder, work / "voices")) << answer.folder;
-    EXPECT_STREQ(ui->filename_input->value(), "voice");
-    EXPECT_EQ(Opened(), pick.empty() ? "" : "mymap.sp on voices\n");
-    CloseViews();
-  }
-}
-
 // Enter typed in a view with the mouse over the main window: the toolkit offers the key to
 // the widgets below the mouse too, and Exit must not take it; Enter in the main window is
-// Exit. A drop still waiting to be opened goes with the window.
-TEST_F(ViewsTest, KeysTypedInAViewAreNotTheMainWindowsAndAWaitingDropGoesWithIt) {
+// Exit.
+TEST_F(ViewsTest, KeysTypedInAViewAreNotTheMainWindows) {
   CheckView* view = OpenCheckView({Native("voices")});
   Fl::wait(0.05);
   view->table->take_focus();
@@ -287,26 +262,14 @@ TEST_F(ViewsTest, KeysTypedInAViewAreNotTheMainWindowsAndAWaitingDropGoesWithIt)
   ui->filename_input->take_focus();
   PressKey(ui->main_window, FL_Enter, "\r", 0);
   EXPECT_FALSE(ui->main_window->shown());
-
-  CloseViews();
-  ui->show_window();
-  Fl::check();
-  ASSERT_TRUE(Drop(300, 40, Uri("voices"), false));
-  delete ui->main_window;
-  delete ui;
-  ui = nullptr;
-  Fl::wait(0.05);
-  EXPECT_EQ(Opened(), "");
 }
 
 // The level view, telling the main window's status and feedback fields.
 class LevelViewTest : public ViewsTest {
  protected:
   void Open(const std::string& package, const fs::path& folder) {
-    status = ui->status_output;
-    feedback = ui->feedback_output;
-    status->value("Idle");
-    view = OpenLevelView(Native(package), folder.string(), status, feedback, ui->generate_button);
+    view = OpenLevelView(Native(package), folder.string(), ui->status_output, ui->feedback_output,
+                         ui->generate_button);
     Fl::wait(0.05);
   }
 
@@ -319,9 +282,9 @@ class LevelViewTest : public ViewsTest {
     return said;
   }
 
-  void Set(Fl_Widget* widget, double value) {
-    static_cast<Fl_Spinner*>(widget)->value(value);
-    widget->do_callback();
+  void Set(Fl_Spinner* spinner, double value) {
+    spinner->value(value);
+    spinner->do_callback();
   }
 
   // Chooses the row and types its length; the table is drawn first, so that what the
@@ -335,50 +298,38 @@ class LevelViewTest : public ViewsTest {
     view->seconds_input->do_callback();
   }
 
+  std::string Told() const { return Text(ui->status_output->value()) + "|" + Text(ui->feedback_output->value()); }
+
   LevelView* view = nullptr;
-  Fl_Output* status = nullptr;
-  Fl_Output* feedback = nullptr;
 };
 
-// The lines as the level model has them, each text drawn whole or cut to its cell, the
-// problems as --strings tells them under the package's name.
-TEST_F(LevelViewTest, ShowsEachLineAsTheLevelModelHasItWholeInItsCell) {
+// The lines as the level model has them, each text whole in its cell or cut to it with
+// "...", every column in view, the problems as --strings tells them under the package's
+// name. The lengths follow the reading settings at once; a typed length stays through them
+// and through another language (only the package's own are offered), in which a line
+// without a text of its own takes its English one.
+TEST_F(LevelViewTest, ShowsEachLineAndRetimesItAsTheReadingSettingsAndLanguageChange) {
   Open("mymap.sp", level);
-  EXPECT_EQ(Text(view->label()), "mymap.sp");
-  EXPECT_EQ(Text(view->folder_output->value()), level.string() + "/");
   EXPECT_EQ(Column(UI_LEVEL_REFERENCE), "KYLE_GREETING|GUARD_STOP|JAN_WAIT|LUKE_HELLO");
   EXPECT_EQ(Column(UI_LEVEL_TEXT), "Hello there, Kyle.|Stop right there! Nobody passes this gate "
                                    "without orders, soldier.||Hi.");
   EXPECT_EQ(Column(UI_LEVEL_SECONDS), "2|5||2");
   EXPECT_EQ(Column(UI_LEVEL_FOLDER).substr(0, 94), "no file yet|no file yet|no file: no text yet, so "
                                                    "no file|recorded, kept: Jedi Outcast plays it");
-  EXPECT_EQ(view->problems_browser->size(), 1);
   EXPECT_EQ(Text(view->problems_browser->text(1)), "mymap.sp:20: JAN_WAIT: no text yet, so no file");
   fl_font(FL_HELVETICA, 14);
   int columns = 0;
-  for (int column = 0; column < UI_LEVEL_COLUMNS; ++column) columns += view->table->col_width(column);
-  EXPECT_LE(columns, view->table->w() - Fl::box_dw(view->table->box()) - Fl::scrollbar_size())
-      << "the table scrolls sideways";
-  for (int row = 0; row < view->table->rows(); ++row) {
-    for (int column = 0; column < UI_LEVEL_COLUMNS; ++column) {
-      const std::string shown = view->table->cell_text(row, column);
-      const std::string full = view->table->full_text(row, column);
-      const int room = view->table->col_width(column) - 12;
+  for (int column = 0; column < UI_LEVEL_COLUMNS; ++column) {
+    columns += view->table->col_width(column);
+    const int room = view->table->col_width(column) - 12;
+    for (int row = 0; row < view->table->rows(); ++row) {
+      const std::string shown = view->table->cell_text(row, column), full = view->table->full_text(row, column);
+      EXPECT_EQ(shown, fl_width(full.c_str()) <= room ? full : full.substr(0, shown.size() - 3) + "...");
       EXPECT_LE(fl_width(shown.c_str()), room) << shown;
-      EXPECT_EQ(shown != full, fl_width(full.c_str()) > room) << full;
-      if (shown != full) {
-        EXPECT_EQ(full.substr(0, shown.size() - 3) + "...", shown);
-      }
     }
   }
-  EXPECT_TRUE(view->write_button->active());
-  EXPECT_EQ(Text(view->summary_box->label()), "");
-}
+  EXPECT_LE(columns, view->table->w() - Fl::box_dw(view->table->box()) - Fl::scrollbar_size());
 
-// The lengths follow the reading settings at once; a typed length stays through them and
-// through another language, in which a line without a text of its own takes its English one.
-TEST_F(LevelViewTest, ReadingSettingsAndLanguageRetimeTheLinesAndTypedLengthsStay) {
-  Open("mymap.sp", level);
   view->table->select_row(0, 1);
   view->cb_row_i();
   Set(view->cps_spinner, 5);
@@ -391,29 +342,25 @@ TEST_F(LevelViewTest, ReadingSettingsAndLanguageRetimeTheLinesAndTypedLengthsSta
   EXPECT_EQ(Column(UI_LEVEL_SECONDS), "3|9 typed||3");
   // Not a whole number: the length stays; past the longest file, even past what an int
   // holds (2^32 + 1): held to it. A line without a file takes no length.
-  const std::pair<int, const char*> typed[] = {{1, "x9"}, {1, "4294967297"}, {2, "7"}, {1, "9"}};
-  const char* const after[] = {"3|9 typed||3", "3|28800 typed||3", "3|28800 typed||3", "3|9 typed||3"};
-  for (size_t i = 0; i < std::size(typed); ++i) {
-    TypeSeconds(typed[i].first, typed[i].second);
-    EXPECT_EQ(Column(UI_LEVEL_SECONDS), after[i]) << typed[i].second;
+  const struct { int row; const char *typed, *seconds; } typed[] = {
+      {1, "x9", "3|9 typed||3"}, {1, "4294967297", "3|28800 typed||3"}, {2, "7", "3|28800 typed||3"}};
+  for (const auto& row : typed) {
+    TypeSeconds(row.row, row.typed);
+    EXPECT_EQ(Column(UI_LEVEL_SECONDS), row.seconds) << row.typed;
   }
-  // The package's own languages only.
   ASSERT_EQ(view->language_choice->size() - 1, 2);
-  EXPECT_STREQ(view->language_choice->text(0), "english");
   view->language_choice->value(view->language_choice->find_index("german"));
   view->language_choice->do_callback();
-  EXPECT_STREQ(view->language_choice->text(), "german");
   EXPECT_EQ(Column(UI_LEVEL_TEXT), "Hello there, Kyle.|Halt! Ohne Befehl kommt hier niemand durch, Soldat.||Hi.");
-  EXPECT_EQ(Column(UI_LEVEL_SECONDS), "3|9 typed||3");
+  EXPECT_EQ(Column(UI_LEVEL_SECONDS), "3|28800 typed||3");
 }
 
 // Every line with text and no recording is written at its length; the recording is kept.
-// Each row, the summary, the progress bar and the main window's fields tell what happened,
-// and the rows then tell what the folder holds.
+// Each row, the summary, the progress bar and the main window's fields tell what happened
+// (Generate greyed meanwhile), and the rows then tell what the folder holds.
 TEST_F(LevelViewTest, WriteWritesEachLinesFileAndKeepsTheRecording) {
   Open("mymap.sp", level);
   TypeSeconds(1, "3");
-  // What the main window shows while the files are written.
   static MainWindowUI* main;
   static std::string during;
   main = ui;
@@ -425,46 +372,35 @@ TEST_F(LevelViewTest, WriteWritesEachLinesFileAndKeepsTheRecording) {
   EXPECT_TRUE(ui->generate_button->active());
   EXPECT_EQ(Column(UI_LEVEL_WRITTEN), "written|written|no file|kept: holds recorded sound");
   EXPECT_EQ(Text(view->summary_box->label()), "2 files written, 0 failed, 1 kept");
-  EXPECT_EQ(view->progress->value(), 3.0f);
-  EXPECT_EQ(view->progress->maximum(), 3.0f);
-  EXPECT_EQ(Text(status->value()), "Idle");
-  EXPECT_EQ(Text(feedback->value()), "\n>>> Level mymap.sp\n>>> Target directory: \"" +
-                                         level.string() + "/\"\n>>> 2 files written, 0 failed, 1 kept");
-  ExpectDecodersReadSilence((level / "kyle_greeting.mp3").string(), 2);
+  EXPECT_EQ(view->progress->value(), view->progress->maximum());
+  EXPECT_EQ(Told(), "Idle|\n>>> Level mymap.sp\n>>> Target directory: \"" + level.string() +
+                        "/\"\n>>> 2 files written, 0 failed, 1 kept");
   ExpectDecodersReadSilence((level / "guard_stop.mp3").string(), 3);
-  EXPECT_EQ(ReadWholeFile((level / "luke_hello.mp3").string()), Recording());
-  EXPECT_EQ(ListFolder(level), "guard_stop.mp3\nkyle_greeting.mp3\nluke_hello.mp3\n");
   EXPECT_EQ(Column(UI_LEVEL_FOLDER).substr(0, 29), "silent: Jedi Outcast plays it");
-  EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(view->write_button->active());
 }
 
 // A folder that is missing is made; Stop, pressed while the first file is written, leaves
-// the others unwritten and says so, and the next Write writes them all.
-TEST_F(LevelViewTest, WriteMakesAMissingFolderAndStopsBetweenFiles) {
+// the others unwritten and says so. The view closed while it writes again: writing stops
+// there too, and the main window is told.
+TEST_F(LevelViewTest, WriteMakesAMissingFolderAndStopsBetweenFilesAtStopOrClose) {
   const fs::path made = work / "new" / "sub";
   Open("mymap.sp", made);
   Fl::add_timeout(0.0, [](void* data) { static_cast<LevelView*>(data)->stop_button->do_callback(); }, view);
   view->write_button->do_callback();
-  EXPECT_EQ(ListFolder(made), "kyle_greeting.mp3\n");
   EXPECT_EQ(Text(view->summary_box->label()), "made the folder; 1 file written, 0 failed, 2 left when stopped");
   EXPECT_EQ(Column(UI_LEVEL_WRITTEN), "written|left when stopped|no file|left when stopped");
   EXPECT_FALSE(view->stop_button->active());
-  view->write_button->do_callback();
-  EXPECT_EQ(Text(view->summary_box->label()), "3 files written, 0 failed");
-}
 
-// The view goes while it writes: writing stops there and the main window is told.
-TEST_F(LevelViewTest, ClosingTheViewWhileItWritesStopsAndTellsTheMainWindow) {
-  Open("mymap.sp", level);
   Fl::add_timeout(0.0, [](void* data) { static_cast<LevelView*>(data)->do_callback(); }, view);
   Fl_Widget_Tracker tracker(view);
   view->write_button->do_callback();
   Fl::wait(0.05);
   EXPECT_FALSE(tracker.exists());
-  EXPECT_EQ(Text(status->value()), "Idle");
-  EXPECT_NE(Text(feedback->value()).find("1 file written, 0 failed"), std::string::npos) << feedback->value();
-  EXPECT_EQ(ListFolder(level), "kyle_greeting.mp3\nluke_hello.mp3\n");
+  EXPECT_TRUE(ui->generate_button->active());
+  EXPECT_EQ(Told(), "Idle|\n>>> Level mymap.sp\n>>> Target directory: \"" + made.string() +
+                        "/\"\n>>> 1 file written, 0 failed, 1 left when stopped");
+  EXPECT_EQ(ListFolder(made), "kyle_greeting.mp3\n");
 }
 
 // The folder is chosen with the main window's chooser; the rows then tell that folder's
@@ -478,39 +414,31 @@ TEST_F(LevelViewTest, TheFolderButtonMovesTheLevelToTheFolderChosen) {
     ChooserAnswer answer{"Select Output Directory", chosen};
     Fl::add_timeout(0.05, AnswerChooser, &answer);
     view->folder_button->do_callback();
-    EXPECT_TRUE(answer.answered);
     EXPECT_EQ(Text(view->folder_output->value()), other.string() + "/");
     EXPECT_EQ(Column(UI_LEVEL_FOLDER).substr(0, 29), "silent: Jedi Outcast plays it");
     EXPECT_EQ(view->table->full_text(3, UI_LEVEL_FOLDER), "no file yet");
   }
 }
 
-// Nothing can be written for a package the game refuses, one without a voice line, or one
-// that cannot be read; the view tells why.
+// Nothing can be written for a package the game refuses (its problems shown), one without
+// a voice line, or one that cannot be read; the view tells why.
 TEST_F(LevelViewTest, APackageThatCannotBeWrittenTellsWhyAndWritesNothing) {
   // A line that begins with a blank: Jedi Academy refuses the file.
   Write("refused.str", "VERSION \"1\"\nREFERENCE AUX\nLANG_ENGLISH \"Aux.\"\n  REFERENCE B\nENDMARKER\n");
   Write("empty.sp", "VERSION 1\nCOUNT 0\n");
-  // The problems as --strings tells them: the refusal's line first.
-  const struct { const char* package; std::string summary, firstProblem; } rows[] = {
-      {"refused.str", "the game refuses refused.str; nothing is written",
-       "refused.str:4: a line that begins with a blank: the game takes a keyword only at the "
-       "line's start: Jedi Academy refuses the file and quits at start-up"},
-      {"empty.sp", "empty.sp holds no voice line (no REFERENCE of a line entry); nothing is written", ""},
-      {"gone.sp", "cannot read " + (work / "gone.sp").string() +
-                            ": No such file or directory; nothing is written", ""},
+  const struct { const char* package; std::string summary; const char* problem; } rows[] = {
+      {"refused.str", "the game refuses refused.str; nothing is written", "refused.str:4: "},
+      {"empty.sp", "empty.sp holds no voice line (no REFERENCE of a line entry); nothing is written", "empty.sp:1: "},
+      {"gone.sp", "cannot read " + Native("gone.sp") + ": No such file or directory; nothing is written", ""},
   };
   for (const auto& row : rows) {
     Open(row.package, level);
     EXPECT_EQ(Text(view->summary_box->label()), row.summary);
+    EXPECT_EQ(Text(view->problems_browser->text(1)).substr(0, strlen(row.problem)), row.problem);
     EXPECT_EQ(view->table->rows(), 0);
-    if (!row.firstProblem.empty()) {
-      EXPECT_EQ(Text(view->problems_browser->text(1)), row.firstProblem);
-    }
     EXPECT_FALSE(view->write_button->active());
     view->write_button->do_callback();
     EXPECT_EQ(ListFolder(level), "luke_hello.mp3\n");
-    EXPECT_EQ(Text(status->value()), "Idle");
     delete view;
   }
 }
