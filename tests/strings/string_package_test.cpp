@@ -179,7 +179,7 @@ TEST(ReadStringPackage, TakesTheLanguageAsEachGameDoes) {
   // A language word in any case counts, even past the line the game refuses.
   EXPECT_EQ(ListLanguages(german), "english french german");
   EXPECT_EQ(ListLanguages(Read(Stringed({"REFERENCE A", "LANG_Korean \"x\"", "LANG_POLISH \"x\"",
-                                         "ENDMARKER"}))), "english korean");
+                                         "ENDMARKER"}), "strings/korean/mymap.str")), "english korean");
 
   PackageLanguage language = PackageLanguage::English;
   EXPECT_TRUE(FindPackageLanguage("Japanese", &language));

@@ -351,6 +351,8 @@ TEST_F(LevelViewTest, ShowsEachLineAndRetimesItAsTheReadingSettingsAndLanguageCh
   ASSERT_EQ(view->language_choice->size() - 1, 2);
   view->language_choice->value(view->language_choice->find_index("german"));
   view->language_choice->do_callback();
+  EXPECT_EQ(view->language_choice->size() - 1, 2) << "the languages were listed twice";
+  EXPECT_STREQ(view->language_choice->text(), "german");
   EXPECT_EQ(Column(UI_LEVEL_TEXT), "Hello there, Kyle.|Halt! Ohne Befehl kommt hier niemand durch, Soldat.||Hi.");
   EXPECT_EQ(Column(UI_LEVEL_SECONDS), "3|28800 typed||3");
 }
@@ -359,7 +361,10 @@ TEST_F(LevelViewTest, ShowsEachLineAndRetimesItAsTheReadingSettingsAndLanguageCh
 // Each row, the summary, the progress bar and the main window's fields tell what happened
 // (Generate greyed meanwhile), and the rows then tell what the folder holds.
 TEST_F(LevelViewTest, WriteWritesEachLinesFileAndKeepsTheRecording) {
-  Open("mymap.sp", level);
+  // Opened as the main window opens a package given with its folder.
+  ui->open_paths({Native("mymap.sp"), level.string()});
+  for (Fl_Window* w = Fl::first_window(); w && !view; w = Fl::next_window(w)) view = dynamic_cast<LevelView*>(w);
+  ASSERT_NE(view, nullptr);
   TypeSeconds(1, "3");
   static MainWindowUI* main;
   static std::string during;
@@ -401,6 +406,25 @@ TEST_F(LevelViewTest, WriteMakesAMissingFolderAndStopsBetweenFilesAtStopOrClose)
   EXPECT_EQ(Told(), "Idle|\n>>> Level mymap.sp\n>>> Target directory: \"" + made.string() +
                         "/\"\n>>> 1 file written, 0 failed, 1 left when stopped");
   EXPECT_EQ(ListFolder(made), "kyle_greeting.mp3\n");
+}
+
+// Two levels written at once, one while the other waits between files: Generate stays
+// greyed until both are done.
+TEST_F(LevelViewTest, GenerateStaysGreyedUntilEveryLevelIsWritten) {
+  Open("mymap.sp", work / "first");
+  LevelView* first = view;
+  Open("mymap.sp", work / "second");
+  static LevelView* second;
+  static MainWindowUI* main;
+  static bool greyedAfterSecond;
+  second = view, main = ui, greyedAfterSecond = false;
+  Fl::add_timeout(0.0, [](void*) {
+    second->write_button->do_callback();
+    greyedAfterSecond = !main->generate_button->active();
+  });
+  first->write_button->do_callback();
+  EXPECT_TRUE(greyedAfterSecond);
+  EXPECT_TRUE(ui->generate_button->active());
 }
 
 // The folder is chosen with the main window's chooser; the rows then tell that folder's
