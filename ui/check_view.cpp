@@ -9,21 +9,17 @@
 
 #include "opening/opened_paths.h"
 #include "platform/platform_window.h"
+#include "ui/table_cells.h"
 
 namespace {
 
 constexpr int UI_CHECK_MARGIN = 8;
-constexpr int UI_CHECK_TEXT_SIZE = 14;
-constexpr int UI_CHECK_ROW_HEIGHT = 22;
-constexpr int UI_CHECK_HEADER_HEIGHT = 24;
-constexpr int UI_CHECK_PADDING = 6;  // between a cell's edge and its text, each side
 constexpr int UI_CHECK_COUNTS_HEIGHT = 24;
 constexpr int UI_CHECK_MIN_WIDTH = 480;
 constexpr int UI_CHECK_MIN_HEIGHT = 160;
 // Room left around the view for the desktop's panels and the main window's title.
 constexpr int UI_CHECK_SCREEN_SPARE_WIDTH = 40;
 constexpr int UI_CHECK_SCREEN_SPARE_HEIGHT = 100;
-constexpr Fl_Color UI_CHECK_GRID = FL_LIGHT2;
 constexpr Fl_Color UI_CHECK_NOT_PLAYED = FL_DARK_RED;
 
 const char* const UI_CHECK_HEADERS[UI_CHECK_COLUMNS] = {"File", "Verdict", "Caption", "Detail"};
@@ -33,9 +29,9 @@ const char* const UI_CHECK_HEADERS[UI_CHECK_COLUMNS] = {"File", "Verdict", "Capt
 CheckTable::CheckTable(int x, int y, int w, int h) : Fl_Table(x, y, w, h) {
   cols(UI_CHECK_COLUMNS);
   col_header(1);
-  col_header_height(UI_CHECK_HEADER_HEIGHT);
+  col_header_height(UI_TABLE_HEADER_HEIGHT);
   col_resize(1);
-  row_height_all(UI_CHECK_ROW_HEIGHT);
+  row_height_all(UI_TABLE_ROW_HEIGHT);
   color(FL_BACKGROUND2_COLOR);
   end();
 }
@@ -43,7 +39,7 @@ CheckTable::CheckTable(int x, int y, int w, int h) : Fl_Table(x, y, w, h) {
 void CheckTable::set_rows(std::vector<CheckRow> rows) {
   check_rows_ = std::move(rows);
   this->rows(static_cast<int>(check_rows_.size()));
-  row_height_all(UI_CHECK_ROW_HEIGHT);
+  row_height_all(UI_TABLE_ROW_HEIGHT);
 }
 
 const char* CheckTable::header_text(int column) {
@@ -73,14 +69,14 @@ bool CheckTable::cell_area(int row, int column, int* x, int* y, int* w, int* h) 
 }
 
 int CheckTable::fit_columns() {
-  fl_font(FL_HELVETICA, UI_CHECK_TEXT_SIZE);
+  UseTableFont();
   int total = 0;
   for (int column = 0; column < UI_CHECK_COLUMNS; ++column) {
     double widest = fl_width(header_text(column));
     for (int row = 0; row < rows(); ++row) {
       widest = std::max(widest, fl_width(cell_text(row, column).c_str()));
     }
-    const int width = static_cast<int>(widest + 0.999) + 2 * UI_CHECK_PADDING;
+    const int width = static_cast<int>(widest + 0.999) + 2 * UI_TABLE_PADDING;
     col_width(column, width);
     total += width;
   }
@@ -90,28 +86,16 @@ int CheckTable::fit_columns() {
 void CheckTable::draw_cell(TableContext context, int row, int column, int x, int y, int w, int h) {
   switch (context) {
     case CONTEXT_STARTPAGE:
-      fl_font(FL_HELVETICA, UI_CHECK_TEXT_SIZE);
+      UseTableFont();
       return;
     case CONTEXT_COL_HEADER:
-      fl_push_clip(x, y, w, h);
-      fl_draw_box(FL_THIN_UP_BOX, x, y, w, h, col_header_color());
-      fl_color(FL_FOREGROUND_COLOR);
-      fl_draw(header_text(column), x + UI_CHECK_PADDING, y, w - 2 * UI_CHECK_PADDING, h,
-              FL_ALIGN_LEFT, nullptr, 0);
-      fl_pop_clip();
+      DrawTableHeading(header_text(column), col_header_color(), x, y, w, h);
       return;
     case CONTEXT_CELL: {
-      fl_push_clip(x, y, w, h);
-      fl_color(FL_BACKGROUND2_COLOR);
-      fl_rectf(x, y, w, h);
       const bool played = check_rows_[static_cast<size_t>(row)].check.verdict == VoiceVerdict::Plays;
-      fl_color(!played && column == UI_CHECK_VERDICT ? UI_CHECK_NOT_PLAYED : FL_FOREGROUND_COLOR);
-      // Names may hold '@', which is no symbol here.
-      fl_draw(cell_text(row, column).c_str(), x + UI_CHECK_PADDING, y, w - 2 * UI_CHECK_PADDING, h,
-              FL_ALIGN_LEFT, nullptr, 0);
-      fl_color(UI_CHECK_GRID);
-      fl_rect(x, y, w, h);
-      fl_pop_clip();
+      const Fl_Color colour =
+          !played && column == UI_CHECK_VERDICT ? UI_CHECK_NOT_PLAYED : FL_FOREGROUND_COLOR;
+      DrawTableCell(cell_text(row, column).c_str(), colour, FL_BACKGROUND2_COLOR, x, y, w, h);
       return;
     }
     default:
@@ -138,7 +122,7 @@ CheckView::CheckView(const std::string& title, std::vector<CheckRow> rows, const
   GetScreenSize(&screenWidth, &screenHeight);
   const int tableWidth = table->fit_columns() + Fl::box_dw(table->box()) +
                          Fl::box_dw(table->table_box()) + Fl::scrollbar_size();
-  const int tableHeight = UI_CHECK_HEADER_HEIGHT + table->rows() * UI_CHECK_ROW_HEIGHT +
+  const int tableHeight = UI_TABLE_HEADER_HEIGHT + table->rows() * UI_TABLE_ROW_HEIGHT +
                           Fl::box_dh(table->box()) + Fl::box_dh(table->table_box());
   const int widest = std::max(UI_CHECK_MIN_WIDTH, screenWidth - UI_CHECK_SCREEN_SPARE_WIDTH);
   const int width = std::clamp(tableWidth + 2 * UI_CHECK_MARGIN, UI_CHECK_MIN_WIDTH, widest);

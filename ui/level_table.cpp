@@ -3,20 +3,17 @@
 
 #include <algorithm>
 
+#include "ui/table_cells.h"
+
 // Last: it brings X11's None macro, which would rename the model's None values.
 #include <FL/fl_draw.H>
 
 namespace {
 
-constexpr int UI_LEVEL_TEXT_SIZE = 14;
-constexpr int UI_LEVEL_ROW_HEIGHT = 22;
-constexpr int UI_LEVEL_HEADER_HEIGHT = 24;
-constexpr int UI_LEVEL_PADDING = 6;        // between a cell's edge and its text, each side
 constexpr int UI_LEVEL_WIDEST_NAME = 220;     // a reference's or what writing did
 constexpr int UI_LEVEL_LEAST_WRITTEN = 160;   // room for what writing will tell
 constexpr int UI_LEVEL_LEAST_SHARED = 120;    // the text's and the folder's
 constexpr int UI_LEVEL_TEXT_SHARE = 40;       // percent of what they share, for the text
-constexpr Fl_Color UI_LEVEL_GRID = FL_LIGHT2;
 constexpr Fl_Color UI_LEVEL_NO_FILE = FL_DARK3;
 
 const char* const UI_LEVEL_HEADERS[UI_LEVEL_COLUMNS] = {"Reference", "Text", "Seconds",
@@ -42,7 +39,7 @@ std::string FitText(const std::string& text, int width) {
 LevelTable::LevelTable(int x, int y, int w, int h) : Fl_Table_Row(x, y, w, h) {
   cols(UI_LEVEL_COLUMNS);
   col_header(1);
-  col_header_height(UI_LEVEL_HEADER_HEIGHT);
+  col_header_height(UI_TABLE_HEADER_HEIGHT);
   col_resize(1);
   type(SELECT_SINGLE);
   color(FL_BACKGROUND2_COLOR);
@@ -78,9 +75,9 @@ std::string LevelTable::full_text(int row, int column) const {
 }
 
 std::string LevelTable::cell_text(int row, int column) const {
-  fl_font(FL_HELVETICA, UI_LEVEL_TEXT_SIZE);
+  UseTableFont();
   // The toolkit's width reader is not const, though it changes nothing.
-  const int width = const_cast<LevelTable*>(this)->col_width(column) - 2 * UI_LEVEL_PADDING;
+  const int width = const_cast<LevelTable*>(this)->col_width(column) - 2 * UI_TABLE_PADDING;
   return FitText(full_text(row, column), width);
 }
 
@@ -90,18 +87,18 @@ bool LevelTable::cell_area(int row, int column, int* x, int* y, int* w, int* h) 
 }
 
 int LevelTable::measure_column(int column) const {
-  fl_font(FL_HELVETICA, UI_LEVEL_TEXT_SIZE);
+  UseTableFont();
   double widest = fl_width(header_text(column));
   const int lines = level ? static_cast<int>(level->lines.size()) : 0;
   for (int row = 0; row < lines; ++row) {
     widest = std::max(widest, fl_width(full_text(row, column).c_str()));
   }
-  return static_cast<int>(widest + 0.999) + 2 * UI_LEVEL_PADDING;
+  return static_cast<int>(widest + 0.999) + 2 * UI_TABLE_PADDING;
 }
 
 void LevelTable::fit_columns() {
   rows(level ? static_cast<int>(level->lines.size()) : 0);
-  row_height_all(UI_LEVEL_ROW_HEIGHT);
+  row_height_all(UI_TABLE_ROW_HEIGHT);
   // Reference, seconds and what writing did as wide as they need, within bounds; the text
   // and what the folder holds share the rest, cut to it.
   const int reference = std::min(UI_LEVEL_WIDEST_NAME, measure_column(UI_LEVEL_REFERENCE));
@@ -126,30 +123,18 @@ void LevelTable::resize(int x, int y, int w, int h) {
 void LevelTable::draw_cell(TableContext context, int row, int column, int x, int y, int w, int h) {
   switch (context) {
     case CONTEXT_STARTPAGE:
-      fl_font(FL_HELVETICA, UI_LEVEL_TEXT_SIZE);
+      UseTableFont();
       return;
     case CONTEXT_COL_HEADER:
-      fl_push_clip(x, y, w, h);
-      fl_draw_box(FL_THIN_UP_BOX, x, y, w, h, col_header_color());
-      fl_color(FL_FOREGROUND_COLOR);
-      fl_draw(header_text(column), x + UI_LEVEL_PADDING, y, w - 2 * UI_LEVEL_PADDING, h,
-              FL_ALIGN_LEFT, nullptr, 0);
-      fl_pop_clip();
+      DrawTableHeading(header_text(column), col_header_color(), x, y, w, h);
       return;
     case CONTEXT_CELL: {
-      fl_push_clip(x, y, w, h);
-      fl_color(row_selected(row) ? selection_color() : FL_BACKGROUND2_COLOR);
-      fl_rectf(x, y, w, h);
+      const bool selected = row_selected(row);
       const bool noFile = !level->lines[static_cast<size_t>(row)].noFile.empty();
-      fl_color(row_selected(row) ? fl_contrast(FL_FOREGROUND_COLOR, selection_color())
-                                 : noFile ? UI_LEVEL_NO_FILE : FL_FOREGROUND_COLOR);
-      fl_font(FL_HELVETICA, UI_LEVEL_TEXT_SIZE);
-      // A text may hold '@', which is no symbol here.
-      fl_draw(cell_text(row, column).c_str(), x + UI_LEVEL_PADDING, y, w - 2 * UI_LEVEL_PADDING, h,
-              FL_ALIGN_LEFT, nullptr, 0);
-      fl_color(UI_LEVEL_GRID);
-      fl_rect(x, y, w, h);
-      fl_pop_clip();
+      const Fl_Color colour = selected ? fl_contrast(FL_FOREGROUND_COLOR, selection_color())
+                                       : noFile ? UI_LEVEL_NO_FILE : FL_FOREGROUND_COLOR;
+      DrawTableCell(cell_text(row, column).c_str(), colour,
+                    selected ? selection_color() : FL_BACKGROUND2_COLOR, x, y, w, h);
       return;
     }
     default:
