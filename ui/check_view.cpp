@@ -84,23 +84,13 @@ int CheckTable::fit_columns() {
 }
 
 void CheckTable::draw_cell(TableContext context, int row, int column, int x, int y, int w, int h) {
-  switch (context) {
-    case CONTEXT_STARTPAGE:
-      UseTableFont();
-      return;
-    case CONTEXT_COL_HEADER:
-      DrawTableHeading(header_text(column), col_header_color(), x, y, w, h);
-      return;
-    case CONTEXT_CELL: {
-      const bool played = check_rows_[static_cast<size_t>(row)].check.verdict == VoiceVerdict::Plays;
-      const Fl_Color colour =
-          !played && column == UI_CHECK_VERDICT ? UI_CHECK_NOT_PLAYED : FL_FOREGROUND_COLOR;
-      DrawTableCell(cell_text(row, column).c_str(), colour, FL_BACKGROUND2_COLOR, x, y, w, h);
-      return;
-    }
-    default:
-      return;
+  if (context != CONTEXT_CELL) {
+    return DrawTableFrame(context, header_text(column), col_header_color(), x, y, w, h);
   }
+  const bool played = check_rows_[static_cast<size_t>(row)].check.verdict == VoiceVerdict::Plays;
+  const Fl_Color colour =
+      !played && column == UI_CHECK_VERDICT ? UI_CHECK_NOT_PLAYED : FL_FOREGROUND_COLOR;
+  DrawTableCell(cell_text(row, column).c_str(), colour, FL_BACKGROUND2_COLOR, x, y, w, h);
 }
 
 CheckView::CheckView(const std::string& title, std::vector<CheckRow> rows, const CheckTally& tally)

@@ -121,23 +121,13 @@ void LevelTable::resize(int x, int y, int w, int h) {
 }
 
 void LevelTable::draw_cell(TableContext context, int row, int column, int x, int y, int w, int h) {
-  switch (context) {
-    case CONTEXT_STARTPAGE:
-      UseTableFont();
-      return;
-    case CONTEXT_COL_HEADER:
-      DrawTableHeading(header_text(column), col_header_color(), x, y, w, h);
-      return;
-    case CONTEXT_CELL: {
-      const bool selected = row_selected(row);
-      const bool noFile = !level->lines[static_cast<size_t>(row)].noFile.empty();
-      const Fl_Color colour = selected ? fl_contrast(FL_FOREGROUND_COLOR, selection_color())
-                                       : noFile ? UI_LEVEL_NO_FILE : FL_FOREGROUND_COLOR;
-      DrawTableCell(cell_text(row, column).c_str(), colour,
-                    selected ? selection_color() : FL_BACKGROUND2_COLOR, x, y, w, h);
-      return;
-    }
-    default:
-      return;
+  if (context != CONTEXT_CELL) {
+    return DrawTableFrame(context, header_text(column), col_header_color(), x, y, w, h);
   }
+  const bool selected = row_selected(row);
+  const bool noFile = !level->lines[static_cast<size_t>(row)].noFile.empty();
+  const Fl_Color colour = selected ? fl_contrast(FL_FOREGROUND_COLOR, selection_color())
+                                   : noFile ? UI_LEVEL_NO_FILE : FL_FOREGROUND_COLOR;
+  DrawTableCell(cell_text(row, column).c_str(), colour,
+                selected ? selection_color() : FL_BACKGROUND2_COLOR, x, y, w, h);
 }

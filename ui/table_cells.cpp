@@ -16,11 +16,14 @@ void DrawText(const char* text, int x, int y, int w, int h) {
 
 void UseTableFont() { fl_font(FL_HELVETICA, UI_TABLE_TEXT_SIZE); }
 
-void DrawTableHeading(const char* text, Fl_Color background, int x, int y, int w, int h) {
+void DrawTableFrame(Fl_Table::TableContext context, const char* heading, Fl_Color headingColour,
+                    int x, int y, int w, int h) {
+  if (context == Fl_Table::CONTEXT_STARTPAGE) UseTableFont();
+  if (context != Fl_Table::CONTEXT_COL_HEADER) return;
   fl_push_clip(x, y, w, h);
-  fl_draw_box(FL_THIN_UP_BOX, x, y, w, h, background);
+  fl_draw_box(FL_THIN_UP_BOX, x, y, w, h, headingColour);
   fl_color(FL_FOREGROUND_COLOR);
-  DrawText(text, x, y, w, h);
+  DrawText(heading, x, y, w, h);
   fl_pop_clip();
 }
 
